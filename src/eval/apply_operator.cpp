@@ -1,0 +1,317 @@
+// One operator pass. Every occurrence of the operator outside quoted
+// literals, left to right, is evaluated: the operands are cut out of the
+// text by scanning outward to the nearest delimiter, base-suffixed integers
+// among them are converted, and the stretch from the left operand to the
+// right operand is replaced by the literal of the result.
+//
+// The text being rewritten is kept as a processed part (out) followed by the
+// unread rest of the input. Each replacement only touches the end of the
+// processed part, so a pass costs time in proportion to the text's length.
+#include <cmath>
+#include <vector>
+
+#include "eval/base_suffix.h"
+#include "eval/literals.h"
+#include "eval/stages.h"
+#include "text/numbers.h"
+#include "text/text.h"
+
+namespace formel {
+
+namespace {
+
+enum class Op {
+  kPower, kDivide, kIntDivide, kMultiply, kAdd, kSubtract, kConcat,
+  kNotEqual, kLessEqual, kGreaterEqual, kLess, kGreater, kEqual
+};
+
+// The reversed forms "><", "=<", "=>" are searched as written and evaluated
+// as "<>", "<=", ">=".
+Op EvaluationForm(std::string_view written) {
+  if (written == "^") return Op::kPower;
+  if (written == "/") return Op::kDivide;
+  if (written == "\\") return Op::kIntDivide;
+  if (written == "*") return Op::kMultiply;
+  if (written == "+") return Op::kAdd;
+  if (written == "-") return Op::kSubtract;
+  if (written == "&") return Op::kConcat;
+  if (written == "<>" || written == "><") return Op::kNotEqual;
+  if (written == "<=" || written == "=<") return Op::kLessEqual;
+  if (written == ">=" || written == "=>") return Op::kGreaterEqual;
+  if (written == "<") return Op::kLess;
+  if (written == ">") return Op::kGreater;
+  return Op::kEqual;
+}
+
+bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
+
+// The eleven bytes that end an operand outside quoted literals.
+bool IsOperandDelimiter(char c) {
+  switch (c) {
+    case '+': case '-': case '*': case '\\': case '/': case '=':
+    case '<': case '>': case '&': case '^': case ' ':
+      return true;
+    default:
+      return false;
+  }
+}
+
+struct LeftCut {
+  std::size_t cut;  // last position kept before the operand
+  bool minusTaken;  // the operand took over the "-" before it as its sign
+};
+
+struct RightCut {
+  std::size_t cut;  // first position kept after the operand
+  std::size_t skip;  // 1 when the byte behind the operator is dropped
+};
+
+class OperatorPass {
+ public:
+  OperatorPass(Library& lib, std::string_view input, std::string_view written, Text& out)
+      : input_(input), written_(written), op_(EvaluationForm(written)), out_(out),
+        parity_(lib.quoteParity), scratch_(&lib.heap), right_(&lib.heap), result_(&lib.heap),
+        literal_(&lib.heap), tail_(&lib.heap) {}
+
+  void Run();
+
+ private:
+  std::size_t Length() const { return out_.size() + input_.size() - inPos_; }
+  char At(std::size_t pos) const {
+    return pos <= out_.size() ? out_[pos - 1] : input_[inPos_ + pos - out_.size() - 1];
+  }
+  std::size_t Find(std::size_t start) const;
+  void Flush(std::size_t upto);
+  void Append(std::string_view text);
+  void Truncate(std::size_t length);
+  LeftCut ScanLeft(std::size_t p) const;
+  RightCut ScanRight(std::size_t p) const;
+  std::string_view Convert(std::string_view operand, char* buffer) const;
+  void Compute(std::string_view left, std::string_view right);
+  float Number(std::string_view operand);
+  void Splice(std::size_t leftCut, std::size_t rightCut);
+
+  std::string_view input_;
+  std::size_t inPos_ = 0;  // input_[inPos_] is the byte at position out_.size() + 1
+  std::string_view written_;
+  Op op_;
+  Text& out_;
+  std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
+  Text scratch_, right_, result_, literal_, tail_;
+};
+
+std::size_t OperatorPass::Find(std::size_t start) const {
+  if (start < 1) start = 1;
+  const std::size_t n = written_.size();
+  const std::size_t length = Length();
+  for (std::size_t pos = start; pos <= out_.size(); ++pos) {
+    std::size_t j = 0;
+    while (j < n && pos + j <= length && At(pos + j) == written_[j]) ++j;
+    if (j == n) return pos;
+  }
+  const std::size_t from = std::max(start, out_.size() + 1) - out_.size() - 1 + inPos_;
+  if (from > input_.size()) return 0;
+  const std::size_t at = input_.find(written_, from);
+  return at == std::string_view::npos ? 0 : out_.size() + 1 + (at - inPos_);
+}
+
+void OperatorPass::Append(std::string_view text) {
+  for (const char c : text) {
+    out_.push_back(c);
+    parity_.push_back(parity_.back() ^ (c == kQuote ? 1 : 0));
+  }
+}
+
+void OperatorPass::Flush(std::size_t upto) {
+  if (upto <= out_.size()) return;
+  const std::size_t n = upto - out_.size();
+  Append(input_.substr(inPos_, n));
+  inPos_ += n;
+}
+
+void OperatorPass::Truncate(std::size_t length) {
+  out_.resize(length);
+  parity_.resize(length + 1);
+}
+
+// Leftward from the operator: blanks are passed until something else is
+// met; from there a delimiter outside quotes ends the operand. A "-" that
+// ends it becomes the operand's sign; any other delimiter stays.
+LeftCut OperatorPass::ScanLeft(std::size_t p) const {
+  if (p == 1) return {0, false};
+  std::size_t i = p - 1;
+  bool seen = false;
+  char c = 0;
+  for (;; --i) {
+    c = out_[i - 1];
+    if (c != ' ') seen = true;
+    if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
+  }
+  const bool minusTaken = i != 1 && c == '-';
+  const std::size_t cut = IsOperandDelimiter(c) && c != '-' ? i : i - 1;
+  return {cut, minusTaken};
+}
+
+// Rightward from the operator: the first non-blank byte may be a sign that
+// belongs to the operand ("+" is dropped when it follows directly);
+// otherwise a delimiter outside quotes, or the end, ends it.
+RightCut OperatorPass::ScanRight(std::size_t p) const {
+  const std::size_t length = Length();
+  std::size_t skip = 0;
+  bool seen = false;
+  bool inside = parity_[p - 1] != 0;
+  for (std::size_t i = p + written_.size(); i <= length; ++i) {
+    const char c = At(i);
+    const bool first = c != ' ' && !seen;
+    if (first) seen = true;
+    if (i != length && first && (c == '+' || c == '-')) {
+      if (c == '+') skip = 1;
+    } else if ((IsOperandDelimiter(c) && !inside && seen) || i == length) {
+      return {IsOperandDelimiter(c) ? i : i - 1, skip};
+    }
+    if (c == kQuote) inside = !inside;
+  }
+  return {length + 1, skip};
+}
+
+// A base-suffixed integer operand becomes its decimal text.
+std::string_view OperatorPass::Convert(std::string_view operand, char* buffer) const {
+  const auto value = BaseSuffixValue(operand);
+  if (!value) return operand;
+  return {buffer, FormatIntTo(*value, buffer)};
+}
+
+float OperatorPass::Number(std::string_view operand) {
+  scratch_.clear();
+  AppendUnquoted(operand, scratch_);
+  return ParseRealView(scratch_);
+}
+
+void AppendReal(float value, Text& out) {
+  char buffer[kRealTextMax];
+  out.append(buffer, FormatRealTo(value, buffer));
+}
+
+void OperatorPass::Compute(std::string_view left, std::string_view right) {
+  result_.clear();
+  switch (op_) {
+    case Op::kPower: return AppendReal(PowerReal(Number(left), Number(right)), result_);
+    case Op::kDivide: return AppendReal(Number(left) / Number(right), result_);
+    case Op::kIntDivide: {
+      const float quotient = Number(left) / Number(right);
+      return AppendReal(static_cast<float>(IntPart(quotient)), result_);
+    }
+    case Op::kMultiply: return AppendReal(Number(left) * Number(right), result_);
+    case Op::kAdd:
+      if (left.empty()) return result_.append(right), void();
+      if (IsQuotedView(left) && IsQuotedView(right)) {
+        AppendUnquoted(left, result_);
+        return AppendUnquoted(right, result_);
+      }
+      return AppendReal(Number(left) + Number(right), result_);
+    case Op::kSubtract:
+      if (left.empty()) return result_.push_back('-'), result_.append(right), void();
+      return AppendReal(Number(left) - Number(right), result_);
+    case Op::kConcat:
+      AppendUnquoted(left, result_);
+      return AppendUnquoted(right, result_);
+    case Op::kEqual:  // always as texts: "1.50" and "1.5" differ
+      scratch_.clear();
+      AppendUnquoted(left, scratch_);
+      literal_.clear();  // free until the result is post-processed
+      AppendUnquoted(right, literal_);
+      return result_.push_back(scratch_ == literal_ ? '1' : '0');
+    default: break;
+  }
+  // The ordered comparisons: as numbers unless an operand is quoted, then
+  // as texts, quotes included.
+  bool holds = false;
+  if (!IsQuotedView(left) && !IsQuotedView(right)) {
+    const float x = ParseRealView(left);
+    const float y = ParseRealView(right);
+    holds = op_ == Op::kLess ? x < y : op_ == Op::kGreater ? x > y : op_ == Op::kLessEqual ? x <= y
+          : op_ == Op::kGreaterEqual ? x >= y : x != y;
+  } else {
+    const int c = CompareBytes(left, right);
+    holds = op_ == Op::kLess ? c < 0 : op_ == Op::kGreater ? c > 0 : op_ == Op::kLessEqual ? c <= 0
+          : op_ == Op::kGreaterEqual ? c >= 0 : c != 0;
+  }
+  result_.push_back(holds ? '1' : '0');
+}
+
+void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
+  const std::size_t outLength = out_.size();
+  if (rightCut > outLength) {
+    inPos_ += rightCut - outLength - 1;
+    Truncate(leftCut);
+    Append(literal_);
+  } else {  // the kept rest begins inside the processed part
+    tail_.assign(out_, rightCut - 1);
+    Truncate(leftCut);
+    Append(literal_);
+    Append(tail_);
+  }
+}
+
+void OperatorPass::Run() {
+  out_.clear();
+  out_.reserve(input_.size() + 16);
+  parity_.assign(1, 0);
+  // Progress: every iteration either consumes the occurrence it found (the
+  // cut spans the operator) or moves the search behind it. A replacement
+  // can end in a new occurrence only in rare sign cases; the budget below
+  // is a backstop that no formula reaches.
+  std::size_t budget = 8 * input_.size() + 64;
+  std::size_t start = 1;
+  for (std::size_t p = Find(start); p != 0 && budget > 0; p = Find(start), --budget) {
+    Flush(p - 1);
+    if (parity_[p - 1] != 0) {  // inside a quoted literal
+      start = p + written_.size();
+      continue;
+    }
+    const LeftCut lc = ScanLeft(p);
+    const RightCut rc = ScanRight(p);
+    if (rc.cut < p + written_.size()) {  // the cut would keep the operator itself
+      start = p + written_.size();
+      continue;
+    }
+    char leftDigits[kIntTextMax];
+    char rightDigits[kIntTextMax];
+    const std::string_view left =
+        Convert(TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut)), leftDigits);
+    right_.clear();
+    for (std::size_t i = p + written_.size() + rc.skip; i < rc.cut; ++i) right_.push_back(At(i));
+    const std::string_view right = Convert(TrimBlanks(right_), rightDigits);
+    if (op_ == Op::kSubtract && left.empty() && right.empty()) {  // a lone "-" stays
+      start = p + 1;
+      continue;
+    }
+    Compute(left, right);
+    bool compensated = false;
+    if (IsArithmetic(op_)) {
+      if (result_.find("#INF") != Text::npos) result_.assign("0");  // infinities read as 0
+      // The "-" taken into the left operand stood between the text before it
+      // and the operand: a result that is not negative needs a "+" there.
+      if (lc.minusTaken && !(ParseRealView(result_) < 0)) {
+        result_.insert(result_.begin(), '+');
+        compensated = true;
+      }
+    }
+    literal_.clear();
+    AppendLiteral(result_, literal_);
+    Splice(lc.cut, rc.cut);
+    // The "+" pass completes the sum it just wrote by resuming at its "+".
+    start = compensated && op_ == Op::kAdd ? lc.cut + 1 : lc.cut + literal_.size();
+  }
+  Flush(Length());
+}
+
+}  // namespace
+
+void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out) {
+  Text folded(&lib.heap);
+  FoldSigns(text, folded);
+  OperatorPass(lib, folded, written, out).Run();
+}
+
+}  // namespace formel

@@ -1,0 +1,113 @@
+// The formula driver: groups and calls, then variables, then the sixteen
+// operator passes in their fixed order (the precedence of the language),
+// then a last sign folding and the form of the result.
+#include <array>
+
+#include "eval/base_suffix.h"
+#include "eval/literals.h"
+#include "eval/stages.h"
+#include "formel.h"
+#include "frame/export_call.h"
+#include "text/numbers.h"
+
+namespace formel {
+
+namespace {
+
+// "/" runs before "*" and "+" before "-"; two-character comparisons before
+// one-character ones, so that "<=" is never read as "<" and "=".
+constexpr std::array<std::string_view, 16> kOperatorPasses = {
+    "^", "/", "\\", "*", "+", "-", "&", "<>", "><", "<=", "=<", ">=", "=>", "<", ">", "="};
+
+class DepthScope {
+ public:
+  explicit DepthScope(Library& lib) : lib_(lib) { ++lib_.evalDepth; }
+  ~DepthScope() { --lib_.evalDepth; }
+  DepthScope(const DepthScope&) = delete;
+  DepthScope& operator=(const DepthScope&) = delete;
+
+ private:
+  Library& lib_;
+};
+
+// A pass runs only when its operator occurs at all (quotes not considered).
+// The "+" pass also runs for a "--", which it folds into a "+" whose sum it
+// then completes.
+bool PassNeeded(std::string_view text, std::string_view op) {
+  if (text.find(op) != std::string_view::npos) return true;
+  return op == "+" && text.find("--") != std::string_view::npos;
+}
+
+// A number form is written out: a base-suffixed integer in decimal, and
+// one leading "+" dropped.
+void FinishNumberForm(Text& text) {
+  if (const auto value = BaseSuffixValue(text)) {
+    char digits[kIntTextMax];
+    text.assign(digits, FormatIntTo(*value, digits));
+  }
+  const std::string_view trimmed = TrimBlanks(text);
+  text = text.substr(static_cast<std::size_t>(trimmed.data() - text.data()), trimmed.size());
+  if (!text.empty() && text.front() == '+') text.erase(0, 1);
+}
+
+class Stages {
+ public:
+  explicit Stages(Library& lib) : lib_(lib), current_(&lib.heap), next_(&lib.heap) {}
+
+  Text& Current() { return current_; }
+  Text& Next() { return next_; }
+
+  // Makes the text just built in Next() the current one.
+  void Advance(std::string_view stage) { Advance(stage, current_); }
+  void Advance(std::string_view stage, std::string_view before) {
+    if (lib_.trace != nullptr) lib_.trace(lib_.traceContext, lib_.evalDepth, stage, before, next_);
+    current_.swap(next_);
+  }
+
+ private:
+  Library& lib_;
+  Text current_;
+  Text next_;
+};
+
+}  // namespace
+
+std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
+  DepthScope depth(lib);
+  const StringWorkspace::Mark start = lib.workspace.Position();
+  Stages s(lib);
+  ExpandGroups(lib, formula, s.Next());
+  s.Next().push_back(' ');  // the operand scans end the last operand on it
+  s.Advance("groups", formula);
+  if (s.Current().find('[') != Text::npos) {
+    SubstituteVariables(lib, s.Current(), s.Next());
+    s.Advance("variables");
+  }
+  for (const std::string_view op : kOperatorPasses) {
+    if (!PassNeeded(s.Current(), op)) continue;
+    ApplyOperator(lib, s.Current(), op, s.Next());
+    s.Advance(op);
+  }
+  FoldSigns(s.Current(), s.Next());
+  s.Advance("signs");
+  Text& text = s.Next();
+  text.assign(TrimBlanks(s.Current()));
+  const bool quotedEnds = !text.empty() && text.front() == kQuote && text.back() == kQuote;
+  if (!quotedEnds && IsNumberForm(text)) FinishNumberForm(text);
+  Text& result = s.Current();
+  result.clear();
+  AppendUnquoted(text, result);
+  if (lib.trace != nullptr) lib.trace(lib.traceContext, lib.evalDepth, "result", text, result);
+  lib.workspace.Rewind(start);
+  return {lib.workspace.Put(result), result.size()};
+}
+
+}  // namespace formel
+
+extern "C" FORMEL_API const char* FORMEL_CALL Formel(const char* formula) {
+  return formel::RunTextExport([&](formel::Library& lib, formel::CallScope& scope) {
+    const formel::Text text = formel::CopyArgument(lib, formula);
+    scope.StartBuilding();
+    return formel::EvaluateFormula(lib, text).data();
+  });
+}

@@ -1,0 +1,90 @@
+#include "eval/literals.h"
+
+#include "frame/library.h"
+#include "text/text.h"
+
+namespace formel {
+
+namespace {
+
+bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'; }
+bool IsHexLetter(char c) { return c >= 'A' && c <= 'F'; }
+bool IsSuffixLetter(char c) {
+  return c == 'h' || c == 'b' || c == 'o' || c == 'H' || c == 'B' || c == 'O';
+}
+
+char* PutText(const Text& text) { return CurrentLibrary().workspace.Put(text); }
+
+}  // namespace
+
+bool IsNumberForm(std::string_view text) {
+  if (text.empty()) return true;
+  const bool hex = LowerByte(text.back()) == 'h';
+  const std::size_t last = text.size() - 1;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsNumberChar(c) || (hex && IsHexLetter(c)) || (i == last && IsSuffixLetter(c))) continue;
+    return false;
+  }
+  return true;
+}
+
+bool IsQuotedView(std::string_view text) {
+  return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
+}
+
+void AppendLiteral(std::string_view value, Text& out) {
+  if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
+    out.append(value);
+    return;
+  }
+  const std::string_view t = TrimBlanks(value);
+  if (IsNumberForm(t)) {
+    out.append(t);
+    return;
+  }
+  out.push_back(kQuote);
+  for (const char c : t) {
+    out.push_back(c);
+    if (c == kQuote) out.push_back(kQuote);
+  }
+  out.push_back(kQuote);
+}
+
+void AppendUnquoted(std::string_view literal, Text& out) {
+  const std::string_view t = TrimBlanks(literal);
+  if (!IsQuotedView(t)) {
+    out.append(t);
+    return;
+  }
+  const std::string_view inside = t.substr(1, t.size() - 2);
+  for (std::size_t i = 0; i < inside.size(); ++i) {
+    out.push_back(inside[i]);
+    if (inside[i] == kQuote && i + 1 < inside.size() && inside[i + 1] == kQuote) ++i;
+  }
+}
+
+std::int32_t InsideQuotes(const char* text, std::int32_t position) {
+  const std::string_view t = View(text);
+  std::int32_t inside = 0;
+  for (std::int32_t i = 1; i < position && i <= static_cast<std::int32_t>(t.size()); ++i) {
+    if (t[static_cast<std::size_t>(i - 1)] == kQuote) inside = 1 - inside;
+  }
+  return inside;
+}
+
+char* ToLiteral(const char* text) {
+  Text out(&CurrentLibrary().heap);
+  AppendLiteral(View(text), out);
+  return PutText(out);
+}
+
+char* Unquote(const char* text) {
+  Text out(&CurrentLibrary().heap);
+  AppendUnquoted(View(text), out);
+  return PutText(out);
+}
+
+std::int32_t IsQuoted(const char* text) { return IsQuotedView(View(text)) ? 1 : 0; }
+
+}  // namespace formel

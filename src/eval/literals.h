@@ -1,0 +1,38 @@
+// How values are written into a formula. A text value stands as a quoted
+// literal: between two double quotes, every quote inside doubled. A number
+// stands as its digits (a NumberForm).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "registry/name_key.h"
+
+namespace formel {
+
+inline constexpr char kQuote = '"';
+
+// Only "+-.0123456789", plus "ABCDEF" anywhere when the text ends in h or
+// H, plus one final suffix letter of "hboHBO". Looks at the characters only,
+// not at their order: "+", "1-2" and "" are NumberForms.
+bool IsNumberForm(std::string_view text);
+
+// Begins and ends with a quote and is longer than one byte. Not trimmed.
+bool IsQuotedView(std::string_view text);
+
+// Appends the literal form of value: unchanged when it begins and ends with a
+// quote (untrimmed, any length); trimmed when a NumberForm; otherwise trimmed,
+// its quotes doubled, between two quotes.
+void AppendLiteral(std::string_view value, Text& out);
+
+// Appends the value of a literal: the trimmed text, and when that is quoted
+// (longer than one byte), its inside with doubled quotes halved.
+void AppendUnquoted(std::string_view literal, Text& out);
+
+// The same operations on workspace texts.
+std::int32_t InsideQuotes(const char* text, std::int32_t position);
+char* ToLiteral(const char* text);
+char* Unquote(const char* text);
+std::int32_t IsQuoted(const char* text);
+
+}  // namespace formel

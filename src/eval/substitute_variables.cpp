@@ -1,0 +1,65 @@
+// Variable substitution: every "[" outside quoted literals with a matching
+// "]" (found by nesting count, quotes ignored) is replaced, brackets and
+// all, by the literal of the value of the name between them. The name is
+// passed as written; the search goes on behind the inserted literal, so a
+// value is never searched for references itself.
+#include <vector>
+
+#include "eval/literals.h"
+#include "eval/stages.h"
+
+namespace formel {
+
+namespace {
+
+constexpr std::size_t kUnmatched = static_cast<std::size_t>(-1);
+
+// For every "[", the index of its matching "]", or kUnmatched.
+void MatchBrackets(std::string_view text, std::pmr::vector<std::size_t>& closeOf) {
+  std::pmr::vector<std::size_t> open(closeOf.get_allocator());
+  closeOf.assign(text.size(), kUnmatched);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '[') {
+      open.push_back(i);
+    } else if (text[i] == ']' && !open.empty()) {
+      closeOf[open.back()] = i;
+      open.pop_back();
+    }
+  }
+}
+
+}  // namespace
+
+void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
+  out.clear();
+  std::size_t next = text.find('[');
+  if (next == std::string_view::npos) {
+    out.assign(text);
+    return;
+  }
+  std::pmr::vector<std::size_t> closeOf(&lib.heap);
+  MatchBrackets(text, closeOf);
+  out.reserve(text.size());
+  bool insideQuotes = false;  // parity of the quotes in out
+  std::size_t copied = 0;     // text before this is in out
+  for (; next != std::string_view::npos; next = text.find('[', next)) {
+    for (; copied < next; ++copied) {
+      if (text[copied] == kQuote) insideQuotes = !insideQuotes;
+      out.push_back(text[copied]);
+    }
+    const std::size_t close = closeOf[next];
+    if (insideQuotes || close == kUnmatched) {
+      ++next;
+      continue;
+    }
+    const std::size_t before = out.size();
+    AppendLiteral(LookUpVariable(lib, text.substr(next + 1, close - next - 1)), out);
+    for (std::size_t i = before; i < out.size(); ++i) {
+      if (out[i] == kQuote) insideQuotes = !insideQuotes;
+    }
+    copied = next = close + 1;
+  }
+  out.append(text.substr(copied));
+}
+
+}  // namespace formel

@@ -1,0 +1,49 @@
+// The library's whole process-wide state, in one place: the private heap,
+// the StringWorkspace, the quote constants, both tables and the bookkeeping
+// of calls in progress. Exports reach it through CurrentLibrary().
+#pragma once
+
+#include <cstdint>
+#include <memory_resource>
+#include <string_view>
+#include <vector>
+
+#include "eval/trace.h"
+#include "frame/private_heap.h"
+#include "frame/string_workspace.h"
+#include "registry/func_table.h"
+#include "registry/var_table.h"
+
+namespace formel {
+
+struct ParenIndex;
+
+struct Library {
+  Library();
+
+  PrivateHeap heap;  // first member: everything below allocates from it
+  StringWorkspace workspace;
+  Text quoteChar;  // one double-quote character
+  Text quotePair;  // two of them
+  FuncTable funcs;
+  VarTable vars;
+
+  int callDepth = 0;            // exports in progress (host callbacks nest)
+  int evalDepth = 0;            // Formel levels in progress, groups included
+  bool detachPending = false;   // an unload asked for while a call ran
+  TraceHook trace = nullptr;    // null: tracing off
+  void* traceContext = nullptr;
+  ParenIndex* parenIndex = nullptr;           // of the outermost formula text
+  std::pmr::vector<std::uint8_t> quoteParity;  // scratch of the operator passes
+};
+
+// True while the library is started (between attach and detach).
+bool LibraryLoaded();
+// The started library. Only valid while LibraryLoaded().
+Library& CurrentLibrary();
+
+// Start-up and end sequences of the load-time entry point.
+void StartLibrary();
+void EndLibrary();
+
+}  // namespace formel

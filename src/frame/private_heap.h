@@ -1,0 +1,40 @@
+// The library's private heap: every text and table entry the library keeps
+// comes from here, and destroying the heap releases all of them at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+
+namespace formel {
+
+// Initial size the heap is created with; it grows on demand without limit.
+inline constexpr std::size_t kHeapInitialSize = 4000;
+
+class PrivateHeap final : public std::pmr::memory_resource {
+ public:
+  PrivateHeap();
+  ~PrivateHeap() override;
+  PrivateHeap(const PrivateHeap&) = delete;
+  PrivateHeap& operator=(const PrivateHeap&) = delete;
+
+  // Test hook: the n-th allocation from now on fails (n >= 1); 0 disarms.
+  // Process-wide, so that a test can arm it before the library starts.
+  static void FailAllocation(std::uint64_t n);
+  // Allocations made so far by all heaps (lets a test walk every one).
+  static std::uint64_t AllocationCount();
+  // Bytes currently handed out by this heap.
+  std::size_t BytesInUse() const { return bytesInUse_; }
+
+  struct Platform;  // the platform's heap behind this one
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override;
+  void do_deallocate(void* p, std::size_t bytes, std::size_t alignment) override;
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override;
+
+  Platform* platform_;
+  std::size_t bytesInUse_ = 0;
+};
+
+}  // namespace formel

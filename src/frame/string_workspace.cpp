@@ -1,0 +1,76 @@
+#include "frame/string_workspace.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace formel {
+
+StringWorkspace::StringWorkspace(std::pmr::memory_resource* heap)
+    : heap_(heap), blocks_(heap) {
+  blocks_.reserve(4);
+  char* first = static_cast<char*>(heap_->allocate(kBlockSize, 1));
+  std::memset(first, 0, kBlockSize);
+  blocks_.push_back({first, kBlockSize});
+}
+
+StringWorkspace::~StringWorkspace() {
+  for (const Block& b : blocks_) heap_->deallocate(b.data, b.size, 1);
+}
+
+void StringWorkspace::Rewind(Mark mark) {
+  current_ = mark.block;
+  offset_ = mark.offset;
+}
+
+void StringWorkspace::OpenBlockFor(std::size_t bytes) {
+  const std::size_t next = current_ + 1;
+  if (next < blocks_.size() && blocks_[next].size >= bytes) {
+    current_ = next;
+    offset_ = 0;
+    return;
+  }
+  // Blocks above the write position hold nothing live: replace the next one
+  // by one that is large enough (allocate first, so a failure changes nothing).
+  const std::size_t size = std::max(kBlockSize, bytes);
+  if (next == blocks_.size()) blocks_.reserve(blocks_.size() + 1);
+  char* data = static_cast<char*>(heap_->allocate(size, 1));
+  if (next < blocks_.size()) {
+    heap_->deallocate(blocks_[next].data, blocks_[next].size, 1);
+    blocks_[next] = {data, size};
+  } else {
+    blocks_.push_back({data, size});
+  }
+  current_ = next;
+  offset_ = 0;
+}
+
+char* StringWorkspace::Reserve(std::size_t n) {
+  if (n + 1 > blocks_[current_].size - offset_) OpenBlockFor(n + 1);
+  return WritePointer();
+}
+
+char* StringWorkspace::Commit(std::size_t n) {
+  char* start = WritePointer();
+  start[n] = '\0';
+  offset_ += n;
+  return start;
+}
+
+char* StringWorkspace::Put(std::string_view text) {
+  char* dest = Reserve(text.size());
+  if (!text.empty()) std::memmove(dest, text.data(), text.size());
+  return Commit(text.size());
+}
+
+void StringWorkspace::Keep() { ++offset_; }
+
+void StringWorkspace::Reset() {
+  for (std::size_t i = 1; i < blocks_.size(); ++i) {
+    heap_->deallocate(blocks_[i].data, blocks_[i].size, 1);
+  }
+  blocks_.resize(1);
+  current_ = 0;
+  offset_ = 0;
+}
+
+}  // namespace formel

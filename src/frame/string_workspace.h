@@ -1,0 +1,67 @@
+// The StringWorkspace: where every temporary text and every text result is
+// built. It is used as a stack: an operation notes the write position,
+// builds, then keeps its result (steps past it) or rewinds.
+//
+// It never overruns: a text that does not fit in the current block goes to
+// another block (at least kBlockSize bytes, or what the text needs). A text
+// already built never moves. Blocks beyond the first are given back by
+// Reset(), which the outermost call into the library runs at its start.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <string_view>
+#include <vector>
+
+namespace formel {
+
+class StringWorkspace {
+ public:
+  static constexpr std::size_t kBlockSize = 64000;
+
+  struct Mark {
+    std::size_t block;
+    std::size_t offset;
+  };
+
+  explicit StringWorkspace(std::pmr::memory_resource* heap);
+  ~StringWorkspace();
+  StringWorkspace(const StringWorkspace&) = delete;
+  StringWorkspace& operator=(const StringWorkspace&) = delete;
+
+  Mark Position() const { return {current_, offset_}; }
+  void Rewind(Mark mark);
+
+  // Room for n bytes and a terminator at the write position; the returned
+  // pointer is where the text goes. Call Commit(n) once it is written.
+  char* Reserve(std::size_t n);
+  // Terminates the n bytes written at Reserve()'s pointer, leaves the write
+  // position on the terminator and returns the text's first byte.
+  char* Commit(std::size_t n);
+  // Reserve, copy, Commit. The source may lie anywhere, inside the
+  // workspace included.
+  char* Put(std::string_view text);
+  // Steps past the terminator of the text just built, so the next text
+  // does not overwrite it.
+  void Keep();
+  // Back to the first byte of the first block; extra blocks are released.
+  void Reset();
+
+  char* WritePointer() { return blocks_[current_].data + offset_; }
+  std::size_t BlockCount() const { return blocks_.size(); }
+
+ private:
+  struct Block {
+    char* data;
+    std::size_t size;
+  };
+  void OpenBlockFor(std::size_t bytes);
+
+  std::pmr::memory_resource* heap_;
+  std::pmr::vector<Block> blocks_;
+  std::size_t current_ = 0;
+  std::size_t offset_ = 0;
+};
+
+}  // namespace formel

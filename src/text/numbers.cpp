@@ -1,0 +1,156 @@
+#include "text/numbers.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "frame/library.h"
+#include "text/text.h"
+
+namespace formel {
+
+namespace {
+
+bool IsCSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::size_t CopyForm(const char* form, char* out) {
+  const std::size_t n = std::strlen(form);
+  std::memcpy(out, form, n);
+  return n;
+}
+
+// Length of the atof number at the start of text (sign excluded), and
+// whether its significant digits are all zero. 0 when there is no number.
+struct DecimalSpan {
+  std::size_t length = 0;
+  bool allZero = true;
+  long magnitude = 0;  // rough decimal exponent, to tell overflow from underflow
+};
+
+DecimalSpan ScanDecimal(std::string_view t) {
+  DecimalSpan s;
+  std::size_t i = 0;
+  std::size_t digits = 0;
+  long intDigits = 0;
+  long leadingFractionZeros = 0;
+  bool seenNonZero = false;
+  while (i < t.size() && IsDigit(t[i])) {
+    if (t[i] != '0') seenNonZero = true;
+    if (seenNonZero) ++intDigits;
+    ++i;
+    ++digits;
+  }
+  if (i < t.size() && t[i] == '.') {
+    ++i;
+    while (i < t.size() && IsDigit(t[i])) {
+      if (t[i] != '0') seenNonZero = true;
+      if (!seenNonZero) ++leadingFractionZeros;
+      ++i;
+      ++digits;
+    }
+  }
+  if (digits == 0) return s;
+  s.allZero = !seenNonZero;
+  s.magnitude = intDigits > 0 ? intDigits : -leadingFractionZeros;
+  if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+    std::size_t j = i + 1;
+    bool negative = false;
+    if (j < t.size() && (t[j] == '+' || t[j] == '-')) negative = t[j++] == '-';
+    const std::size_t expStart = j;
+    long exponent = 0;
+    while (j < t.size() && IsDigit(t[j])) {
+      if (exponent < 100000) exponent = exponent * 10 + (t[j] - '0');
+      ++j;
+    }
+    if (j > expStart) {
+      i = j;
+      s.magnitude += negative ? -exponent : exponent;
+    }
+  }
+  s.length = i;
+  return s;
+}
+
+}  // namespace
+
+float RoundToFloat(double value) {
+  // Halfway between FLT_MAX and the next power of two: from here on, round
+  // to nearest gives infinity; below it, at most FLT_MAX.
+  constexpr double kOverflow = 0x1.ffffffp127;
+  constexpr float kMax = std::numeric_limits<float>::max();
+  if (std::isnan(value)) {
+    return std::signbit(value) ? -std::numeric_limits<float>::quiet_NaN()
+                               : std::numeric_limits<float>::quiet_NaN();
+  }
+  if (value >= kOverflow) return std::numeric_limits<float>::infinity();
+  if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  if (value > kMax) return kMax;
+  if (value < -kMax) return -kMax;
+  return static_cast<float>(value);
+}
+
+std::size_t FormatRealTo(float value, char* out) {
+  if (std::isnan(value)) return CopyForm(std::signbit(value) ? "-1.#IND" : "1.#QNAN", out);
+  if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
+  const auto r = std::to_chars(out, out + kRealTextMax, static_cast<double>(value),
+                               std::chars_format::fixed, 6);
+  std::size_t n = static_cast<std::size_t>(r.ptr - out);
+  while (n > 0 && out[n - 1] == '0') --n;  // stops at the point at the latest
+  if (n > 0 && out[n - 1] == '.') --n;
+  return n;
+}
+
+std::size_t FormatIntTo(std::int32_t value, char* out) {
+  const auto r = std::to_chars(out, out + kIntTextMax, value);
+  return static_cast<std::size_t>(r.ptr - out);
+}
+
+float ParseRealView(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  const std::string_view rest = text.substr(i);
+  const DecimalSpan span = ScanDecimal(rest);
+  if (span.length == 0) return negative ? -0.0f : 0.0f;
+  double value = 0.0;
+  const auto r = std::from_chars(rest.data(), rest.data() + span.length, value,
+                                 std::chars_format::general);
+  if (r.ec == std::errc::result_out_of_range) {
+    value = (span.allZero || span.magnitude <= 0) ? 0.0
+                                                  : std::numeric_limits<double>::infinity();
+  } else if (r.ec != std::errc()) {
+    value = 0.0;
+  }
+  return RoundToFloat(negative ? -value : value);
+}
+
+char* FormatInt(std::int32_t value) {
+  char buf[kIntTextMax];
+  return CurrentLibrary().workspace.Put({buf, FormatIntTo(value, buf)});
+}
+
+char* FormatReal(float value) {
+  char buf[kRealTextMax];
+  return CurrentLibrary().workspace.Put({buf, FormatRealTo(value, buf)});
+}
+
+float ParseReal(const char* text) { return ParseRealView(View(text)); }
+
+std::int32_t IntPart(float value) {
+  constexpr std::int32_t kOutOfRange = std::numeric_limits<std::int32_t>::min();
+  if (!std::isfinite(value)) return kOutOfRange;
+  const double floored = std::floor(static_cast<double>(value));
+  if (floored < -2147483648.0 || floored > 2147483647.0) return kOutOfRange;
+  return static_cast<std::int32_t>(floored);
+}
+
+float PowerReal(float base, float exponent) {
+  return RoundToFloat(std::pow(static_cast<double>(base), static_cast<double>(exponent)));
+}
+
+}  // namespace formel
