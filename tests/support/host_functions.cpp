@@ -1,0 +1,84 @@
+#include "support/host_functions.h"
+
+#include <charconv>
+#include <cstring>
+#include <initializer_list>
+
+namespace formel_test {
+
+namespace {
+
+FormelEntry gFormel = nullptr;
+std::string gBuffer;  // what the impls return lives here until the next call
+
+const char* Keep(std::string text) {
+  gBuffer = std::move(text);
+  return gBuffer.c_str();
+}
+
+double Number(const char* text) {
+  double value = 0;
+  const char* end = text + std::strlen(text);
+  if (*text == '+') ++text;
+  std::from_chars(text, end, value);
+  return value;
+}
+
+// "{a|b|c}": shows exactly which arguments arrived.
+const char* Show(std::initializer_list<const char*> args) {
+  std::string out = "{";
+  bool first = true;
+  for (const char* a : args) {
+    if (!first) out += "|";
+    out += a;
+    first = false;
+  }
+  return Keep(out + "}");
+}
+
+const char* FORMEL_CALL Show0() { return Show({}); }
+const char* FORMEL_CALL Show1(const char* a) { return Show({a}); }
+const char* FORMEL_CALL Show2(const char* a, const char* b) { return Show({a, b}); }
+const char* FORMEL_CALL Show3(const char* a, const char* b, const char* c) { return Show({a, b, c}); }
+const char* FORMEL_CALL Show10(const char* a, const char* b, const char* c, const char* d,
+                               const char* e, const char* f, const char* g, const char* h,
+                               const char* i, const char* j) {
+  return Show({a, b, c, d, e, f, g, h, i, j});
+}
+const char* FORMEL_CALL Max(const char* a, const char* b) { return Number(a) >= Number(b) ? a : b; }
+const char* FORMEL_CALL Echo(const char* a) { return a; }
+const char* FORMEL_CALL Concat(const char* a, const char* b) { return Keep(std::string(a) + b); }
+const char* FORMEL_CALL Num() { return "3.5"; }
+const char* FORMEL_CALL Word() { return "abc"; }
+const char* FORMEL_CALL Quoted() { return "\"q\""; }
+const char* FORMEL_CALL Null0() { return nullptr; }
+const char* FORMEL_CALL Null1(const char*) { return nullptr; }
+const char* FORMEL_CALL Reenter(const char* formula) {
+  return gFormel == nullptr ? nullptr : gFormel(formula);
+}
+
+template <class F>
+FormelCallID Id(F f) {
+  return reinterpret_cast<FormelCallID>(f);
+}
+
+const HostImpl kImpls[] = {
+    {"show0", 0, Id(Show0)},   {"show1", 1, Id(Show1)},     {"show2", 2, Id(Show2)},
+    {"show3", 3, Id(Show3)},   {"show10", 10, Id(Show10)},  {"max", 2, Id(Max)},
+    {"echo", 1, Id(Echo)},     {"concat", 2, Id(Concat)},   {"num", 0, Id(Num)},
+    {"word", 0, Id(Word)},     {"quoted", 0, Id(Quoted)},   {"null0", 0, Id(Null0)},
+    {"null1", 1, Id(Null1)},   {"formel", 1, Id(Reenter)},  {"zero2", 2, 0},
+};
+
+}  // namespace
+
+const HostImpl* FindHostImpl(const std::string& name) {
+  for (const HostImpl& impl : kImpls) {
+    if (name == impl.name) return &impl;
+  }
+  return nullptr;
+}
+
+void SetReentryFormel(FormelEntry entry) { gFormel = entry; }
+
+}  // namespace formel_test

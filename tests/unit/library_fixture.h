@@ -1,0 +1,14 @@
+// Every unit suite starts from a freshly started library and ends it again.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "formel.h"
+#include "frame/library.h"
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { DLLEntryPoint(nullptr, 1, nullptr); }
+  void TearDown() override { DLLEntryPoint(nullptr, 0, nullptr); }
+  formel::Library& Lib() { return formel::CurrentLibrary(); }
+};

@@ -1,0 +1,1 @@
+#include "unit/library_fixture.h"
