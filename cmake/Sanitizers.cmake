@@ -6,3 +6,8 @@ if(FORMEL_SANITIZE)
   add_compile_options(${_formel_san})
   add_link_options(${_formel_san})
 endif()
+# clang links a C program with the C half of the sanitizer runtime only; a
+# C host of the C++ library needs the C++ half too (vptr checks).
+if(FORMEL_SANITIZE AND CMAKE_C_COMPILER_ID MATCHES "Clang")
+  add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
+endif()

@@ -1,0 +1,151 @@
+// Fuzzes Formel with fuzzer-chosen variables and host functions.
+//
+// Input (fields separated by zero bytes): the formula, then items:
+//   "V<name>" <value>              a variable
+//   "F<slot><count><name>" <script> a host function (see fuzz_host.h);
+//                                  count "0".."9", "A" for 10, "z" for
+//                                  call ID 0, any other byte as is
+//   "P<formula>"                   evaluated between the two checked runs
+//
+// Checked beyond "no crash": the formula gives the same result before and
+// after other evaluations; every byte of a result comes from the formula,
+// a variable value, a host result or the library's own result forms; when
+// no host function changes the tables, the evaluation leaves them intact.
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "formel.h"
+#include "frame/library.h"
+#include "fuzz_fields.h"
+#include "fuzz_host.h"
+#include "result_forms.h"
+
+namespace {
+
+using namespace formel_fuzz;
+
+struct HostItem {
+  int slot;
+  unsigned char count;
+  std::string name;
+  std::string script;
+};
+
+struct Input {
+  std::string formula;
+  std::vector<std::pair<std::string, std::string>> vars;
+  std::vector<HostItem> hosts;
+  std::vector<std::string> priors;
+  bool changesTables = false;
+};
+
+constexpr std::size_t kMaxItems = 64;
+
+Input Parse(const std::uint8_t* data, std::size_t size) {
+  FieldReader fields(SplitFields(data, size));
+  Input in;
+  in.formula = fields.Next();
+  while (!fields.AtEnd()) {
+    const std::string f = fields.Next();
+    if (f.empty()) continue;
+    if (f[0] == 'V' && in.vars.size() < kMaxItems) {
+      in.vars.emplace_back(f.substr(1), fields.Next());
+    } else if (f[0] == 'F' && f.size() >= 3 && in.hosts.size() < kMaxItems) {
+      HostItem h{static_cast<unsigned char>(f[1]) % kHostSlots, static_cast<unsigned char>(f[2]),
+                 f.substr(3), fields.Next()};
+      in.changesTables = in.changesTables || ScriptChangesTables(h.script);
+      in.hosts.push_back(std::move(h));
+    } else if (f[0] == 'P' && in.priors.size() < 2) {
+      in.priors.push_back(f.substr(1));
+    }
+  }
+  return in;
+}
+
+[[noreturn]] void Fail(const char* what, const std::string& detail) {
+  std::fprintf(stderr, "property violated: %s\n%s\n", what, detail.c_str());
+  std::abort();
+}
+
+void Require(bool holds, const char* what, const std::string& detail = std::string()) {
+  if (!holds) Fail(what, detail);
+}
+
+// "0".."9" and "A" are the valid counts; "z" registers call ID 0.
+void Register(const HostItem& h) {
+  int count = static_cast<signed char>(h.count);
+  FormelCallID id = 0;
+  if (h.count >= '0' && h.count <= '9') count = h.count - '0';
+  if (h.count == 'A') count = 10;
+  if (h.count == 'z') count = 0;
+  const bool valid = count >= 0 && count <= 10;
+  if (valid && h.count != 'z') id = HostId(h.slot, count);
+  SetScript(h.slot, h.name, h.script);
+  Require(SetFunc(h.name.c_str(), count, id) == (valid ? 1 : 0), "SetFunc result", h.name);
+}
+
+void SetUpTables(const Input& in) {
+  if (!formel::LibraryLoaded()) DLLEntryPoint(nullptr, 1, nullptr);
+  ClearVars();
+  ClearFuncs();
+  ClearScripts();
+  for (const auto& [name, value] : in.vars) Require(SetVarS(name.c_str(), value.c_str()) == 1, "SetVarS");
+  for (const HostItem& h : in.hosts) Register(h);
+}
+
+std::string Evaluate(const std::string& formula) {
+  StartRun();
+  const std::string result = Formel(formula.c_str());
+  if (!formel::LibraryLoaded()) DLLEntryPoint(nullptr, 1, nullptr);  // a script detached it
+  return result;
+}
+
+void CheckResultBytes(const Input& in, const std::string& result) {
+  static const std::bitset<256> libraryBytes = LibraryResultBytes();
+  std::bitset<256> allowed = libraryBytes | HostBytes();
+  auto add = [&](const std::string& text) {
+    for (const char c : text) allowed.set(static_cast<unsigned char>(c));
+  };
+  add(in.formula);
+  for (const auto& var : in.vars) add(var.second);
+  for (const char c : result) {
+    if (!allowed.test(static_cast<unsigned char>(c))) {
+      Fail("result byte from nowhere", "formula [" + in.formula + "] result [" + result + "]");
+    }
+  }
+}
+
+// The last value set under each name is what GetVarS reads.
+void CheckVariablesIntact(const Input& in) {
+  std::map<std::string, std::string> expected;
+  for (const auto& [name, value] : in.vars) expected[NormalName(name)] = value;
+  for (const auto& [key, value] : expected) {
+    if (GetVarS(key.c_str()) != value) Fail("variable changed by an evaluation", key);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  DLLEntryPoint(nullptr, 1, nullptr);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Input in = Parse(data, size);
+  SetUpTables(in);
+  const std::string first = Evaluate(in.formula);
+  CheckResultBytes(in, first);
+  if (!in.changesTables) CheckVariablesIntact(in);
+  for (const std::string& prior : in.priors) Evaluate(prior);
+  SetUpTables(in);
+  const std::string again = Evaluate(in.formula);
+  if (first != again) {
+    Fail("same formula, same tables, different result",
+         "formula [" + in.formula + "]\nfirst [" + first + "]\nagain [" + again + "]");
+  }
+  return 0;
+}

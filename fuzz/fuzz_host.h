@@ -1,0 +1,33 @@
+// Host functions whose behaviour the fuzz input chooses. Each of a few
+// slots runs a script: return null, a text, a long text, one of its
+// arguments, or call back into the library (Formel, GetVarS, and the calls
+// that change or reset the tables) while it runs.
+#pragma once
+
+#include <bitset>
+#include <string>
+
+#include "formel.h"
+
+namespace formel_fuzz {
+
+inline constexpr int kHostSlots = 8;
+
+// The address of slot's function with count parameters (0 to 10).
+FormelCallID HostId(int slot, int count);
+
+// Gives slot the name it is registered under and its script: the first
+// byte picks the action, the rest is its text.
+void SetScript(int slot, const std::string& name, const std::string& script);
+void ClearScripts();
+// True when a script changes the tables or restarts the library.
+bool ScriptChangesTables(const std::string& script);
+
+// Called before each outermost evaluation: budgets back to full, the
+// record of returned bytes emptied. Host behaviour depends on nothing else,
+// so the same evaluation behaves the same every time.
+void StartRun();
+// Every byte a host function returned or stored since StartRun.
+const std::bitset<256>& HostBytes();
+
+}  // namespace formel_fuzz
