@@ -21,7 +21,7 @@
 #include "frame/library.h"
 #include "fuzz_fields.h"
 #include "fuzz_host.h"
-#include "result_forms.h"
+#include "support/result_bytes.h"
 
 namespace {
 
@@ -104,7 +104,7 @@ std::string Evaluate(const std::string& formula) {
 }
 
 void CheckResultBytes(const Input& in, const std::string& result) {
-  static const std::bitset<256> libraryBytes = LibraryResultBytes();
+  static const std::bitset<256> libraryBytes = formel_test::LibraryResultBytes();
   std::bitset<256> allowed = libraryBytes | HostBytes();
   auto add = [&](const std::string& text) {
     for (const char c : text) allowed.set(static_cast<unsigned char>(c));

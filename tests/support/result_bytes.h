@@ -12,13 +12,23 @@
 #include "eval/literals.h"
 #include "text/numbers.h"
 
-namespace formel_fuzz {
+namespace formel_test {
+
+inline void AddBytes(std::bitset<256>& set, std::string_view text) {
+  for (const char c : text) set.set(static_cast<unsigned char>(c));
+}
+
+// The first byte of result that allowed does not hold, or -1.
+inline int ByteFromNowhere(std::string_view result, const std::bitset<256>& allowed) {
+  for (const char c : result) {
+    if (!allowed.test(static_cast<unsigned char>(c))) return static_cast<unsigned char>(c);
+  }
+  return -1;
+}
 
 inline std::bitset<256> LibraryResultBytes() {
   std::bitset<256> bytes;
-  auto add = [&](std::string_view text) {
-    for (const char c : text) bytes.set(static_cast<unsigned char>(c));
-  };
+  auto add = [&](std::string_view text) { AddBytes(bytes, text); };
   char buffer[formel::kRealTextMax];
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
@@ -33,4 +43,4 @@ inline std::bitset<256> LibraryResultBytes() {
   return bytes;
 }
 
-}  // namespace formel_fuzz
+}  // namespace formel_test
