@@ -209,6 +209,7 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     AppendLiteral(value, out);
+    LimitLength(out);
     for (std::size_t i = literalStart; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }

@@ -60,6 +60,7 @@ class Stages {
   // Makes the text just built in Next() the current one.
   void Advance(std::string_view stage) { Advance(stage, current_); }
   void Advance(std::string_view stage, std::string_view before) {
+    LimitLength(next_);
     if (lib_.trace != nullptr) lib_.trace(lib_.traceContext, lib_.evalDepth, stage, before, next_);
     current_.swap(next_);
   }

@@ -2,6 +2,7 @@
 // rewritten text into out (replacing its contents).
 #pragma once
 
+#include <new>
 #include <string_view>
 
 #include "frame/library.h"
@@ -13,6 +14,15 @@ namespace formel {
 // in the text as written. Each level costs a few hundred bytes of stack, so
 // the limit keeps the deepest formula well under 1 MB of stack in any build.
 inline constexpr int kMaxNesting = 200;
+
+// No text of an evaluation grows longer than this. Quoting doubles the
+// quotes of a value at every nesting level, so without a bound a formula of
+// a hundred bytes could ask for more memory than any machine has. Going
+// past it counts as running out of memory: the call gives its nothing value.
+inline constexpr std::size_t kMaxTextLength = std::size_t{4} << 20;
+inline void LimitLength(const Text& text) {
+  if (text.size() > kMaxTextLength) throw std::bad_alloc();
+}
 
 // Every run of "+" and "-" outside quoted literals becomes the one sign it
 // amounts to: "-" for an odd number of minus signs, else "+".

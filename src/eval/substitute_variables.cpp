@@ -54,6 +54,7 @@ void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
     }
     const std::size_t before = out.size();
     AppendLiteral(LookUpVariable(lib, text.substr(next + 1, close - next - 1)), out);
+    LimitLength(out);
     for (std::size_t i = before; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
