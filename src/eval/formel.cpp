@@ -75,6 +75,7 @@ class Stages {
 
 std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
   DepthScope depth(lib);
+  if (lib.evalDepth == 1) lib.quotingLeft = QuotingBudget(formula.size());
   const StringWorkspace::Mark start = lib.workspace.Position();
   Stages s(lib);
   ExpandGroups(lib, formula, s.Next());

@@ -1,5 +1,7 @@
 #include "eval/literals.h"
 
+#include <new>
+
 #include "frame/library.h"
 #include "text/text.h"
 
@@ -14,6 +16,16 @@ bool IsSuffixLetter(char c) {
 }
 
 char* PutText(const Text& text) { return CurrentLibrary().workspace.Put(text); }
+
+// Inside an evaluation, quoting draws on the evaluation's quoting budget;
+// running out counts as running out of memory.
+void ChargeQuoting(std::size_t added) {
+  if (!LibraryLoaded()) return;
+  Library& lib = CurrentLibrary();
+  if (lib.evalDepth == 0) return;
+  if (added > lib.quotingLeft) throw std::bad_alloc();
+  lib.quotingLeft -= added;
+}
 
 }  // namespace
 
@@ -43,12 +55,14 @@ void AppendLiteral(std::string_view value, Text& out) {
     out.append(t);
     return;
   }
+  const std::size_t before = out.size();
   out.push_back(kQuote);
   for (const char c : t) {
     out.push_back(c);
     if (c == kQuote) out.push_back(kQuote);
   }
   out.push_back(kQuote);
+  ChargeQuoting(out.size() - before - t.size());
 }
 
 void AppendUnquoted(std::string_view literal, Text& out) {

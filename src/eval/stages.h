@@ -24,6 +24,15 @@ inline void LimitLength(const Text& text) {
   if (text.size() > kMaxTextLength) throw std::bad_alloc();
 }
 
+// The bytes that quoting (the enclosing quotes and the doubled quotes of
+// text literals) may add in one outermost evaluation, host re-entries
+// included. The length limit alone bounds memory but not time: a formula
+// can make many values that each double up to just below it. All other
+// work grows linearly with the input and the nesting depth.
+inline std::size_t QuotingBudget(std::size_t formulaLength) {
+  return (std::size_t{1} << 20) + 4 * formulaLength;
+}
+
 // Every run of "+" and "-" outside quoted literals becomes the one sign it
 // amounts to: "-" for an odd number of minus signs, else "+".
 void FoldSigns(std::string_view text, Text& out);

@@ -31,6 +31,7 @@ struct Library {
   int callDepth = 0;            // exports in progress (host callbacks nest)
   int evalDepth = 0;            // Formel levels in progress, groups included
   bool detachPending = false;   // an unload asked for while a call ran
+  std::size_t quotingLeft = 0;  // bytes quoting may still add in this evaluation
   TraceHook trace = nullptr;    // null: tracing off
   void* traceContext = nullptr;
   ParenIndex* parenIndex = nullptr;           // of the outermost formula text

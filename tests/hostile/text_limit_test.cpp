@@ -39,5 +39,23 @@ TEST_F(HostileTest, ManyLongValuesStopAtTheTextLimit) {
   EXPECT_EQ(Eval("echo([x])") .size(), valueLength);
 }
 
+// Many values that each double up to well below the length limit: the
+// quoting budget of the evaluation runs out instead of the time.
+TEST_F(HostileTest, ManyDoublingGroupsStopAtTheQuotingBudget) {
+  const std::string doubling = "((" + QuoteDoubling(16) + ")=1)&";
+  EXPECT_EQ(Eval(doubling + "2"), "02");
+  EXPECT_EQ(Eval(Repeat(doubling, 40) + "2"), "");
+  EXPECT_EQ(Eval("1+1"), "2");
+}
+
+// Values full of quotes are quoted at every use: ordinary sizes stay well
+// inside the budget.
+TEST_F(HostileTest, QuotedValuesOfOrdinarySizeAreNotCut) {
+  const std::string value = Repeat("a\"", 100000);
+  ASSERT_EQ(SetVarS("x", value.c_str()), 1);
+  Register("echo");
+  EXPECT_TRUE(Eval("[x]&echo([x])&([x])") == value + value + value);
+}
+
 }  // namespace
 }  // namespace formel_hostile
