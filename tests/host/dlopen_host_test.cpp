@@ -261,7 +261,8 @@ TEST_F(DlopenHost, DeepestNestingStaysWellUnderOneMegabyteOfStack) {
     const std::size_t used = StackUsed(formula->c_str(), result);
     RecordProperty("stack_bytes", std::to_string(used));
     std::printf("stack used at the nesting limit: %zu bytes\n", used);
-    EXPECT_LT(used, 512u * 1024u);
+    // About 140 KB in an optimised build, 450 KB unoptimised with AddressSanitizer.
+    EXPECT_LT(used, 640u * 1024u);
     EXPECT_FALSE(result.empty());
   }
 }
