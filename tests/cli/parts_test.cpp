@@ -2,6 +2,7 @@
 // reading and writing of the stock functions, and the prompt's assignment form.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 
 #include "number_text.h"
