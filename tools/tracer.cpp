@@ -91,6 +91,12 @@ std::string RenderLevel(const Level& level, int indent) {
   return out;
 }
 
+std::string RenderTrace(const std::vector<Tracer::Event>& events) {
+  std::string out;
+  for (const Level& level : BuildLevels(events)) out += RenderLevel(level, 2);
+  return out;
+}
+
 }  // namespace
 
 Tracer::Tracer() { formel::SetTraceHook(&Hook, this); }
@@ -105,11 +111,5 @@ void Tracer::Record(int depth, std::string_view stage, std::string_view before,
 }
 
 std::string Tracer::Render() const { return RenderTrace(events_); }
-
-std::string RenderTrace(const std::vector<Tracer::Event>& events) {
-  std::string out;
-  for (const Level& level : BuildLevels(events)) out += RenderLevel(level, 2);
-  return out;
-}
 
 }  // namespace formel_cli

@@ -38,7 +38,4 @@ class Tracer {
   std::vector<Event> events_;
 };
 
-// Exposed for tests: the layout of a list of events.
-std::string RenderTrace(const std::vector<Tracer::Event>& events);
-
 }  // namespace formel_cli
