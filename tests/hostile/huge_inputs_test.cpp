@@ -15,9 +15,9 @@ struct HugeCase {
 };
 
 // Groups deeper than the nesting limit stay as written: of n nested groups
-// the outer kMaxNesting - 1 are evaluated.
+// the outer kMaxNesting are evaluated.
 std::string NestedLeftOver(std::string_view open, std::size_t n) {
-  const std::size_t kept = n - (formel::kMaxNesting - 1);
+  const std::size_t kept = n - formel::kMaxNesting;
   return Repeat(open, kept) + "1" + Repeat(")", kept);
 }
 
