@@ -13,7 +13,7 @@ namespace {
 // (a script that re-enters itself would otherwise recurse for as long as the
 // library's depth limit lets it, in time that grows without bound).
 constexpr std::size_t kLongBudget = 1 << 16;
-constexpr int kReentryBudget = 32;
+constexpr int kReentryBudget = 8;
 
 struct Slot {
   std::string name;

@@ -4,7 +4,7 @@
 # sanitizer report or a violated property fails the run; the input is left
 # in build-sanitize/fuzz-findings. The instrumented build evaluates some
 # thirty to fifty times slower than an ordinary one, so it only catches
-# hangs (5 s); afterwards every Formel input found is replayed in the
+# hangs (10 s); afterwards every Formel input found is replayed in the
 # ordinary build, where none may take longer than a second.
 # FUZZ_SECONDS sets the time of the Formel fuzzer (the table fuzzer gets half).
 set -euo pipefail
@@ -24,7 +24,7 @@ run_fuzzer() {
   local corpus=$build/fuzz-corpus/$name
   mkdir -p "$corpus"
   echo "fuzzing $name for ${time}s"
-  "$build/fuzz/${name}_fuzzer" -max_total_time="$time" -timeout=5 -max_len=4096 \
+  "$build/fuzz/${name}_fuzzer" -max_total_time="$time" -timeout=10 -max_len=4096 \
     -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$findings/$name-" \
     "$corpus" "$build/fuzz/seeds/$name" "fuzz/regressions/$name" 2> "$build/fuzz-$name.log" || {
     tail -n 60 "$build/fuzz-$name.log"
