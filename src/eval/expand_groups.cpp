@@ -195,7 +195,7 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
       continue;
     }
     const std::string_view group = text.substr(next, close - next + 1);
-    if (lib.evalDepth >= kMaxNesting) {  // too deep: left as written
+    if (lib.evalDepth > kMaxNesting) {  // too deep: left as written
       AppendTracked(group, out, insideQuotes);
       copied = next = close + 1;
       continue;
