@@ -66,6 +66,54 @@ struct RightCut {
   std::size_t skip;  // 1 when the byte behind the operator is dropped
 };
 
+// No NumberForm holds such a byte, wherever it stands.
+bool NeverInNumberForm(char c) {
+  switch (c) {
+    case '+': case '-': case '.': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
+    case 'h': case 'b': case 'o': case 'H': case 'O':
+      return false;
+    default:
+      return c < '0' || c > '9';
+  }
+}
+
+// The quoted literal that the last replacement wrote at the end of the
+// processed part, in its plain form: the value between two quotes, every
+// quote in it doubled. Its value is not kept, only what decides the form of
+// a longer value; a chain of "&" (or of "+" between quoted literals) then
+// grows it in place instead of rebuilding it at every step, and the left
+// scan passes over it in one step (no delimiter in it lies outside quotes).
+struct GrowingLiteral {
+  bool valid = false;
+  std::size_t begin = 0;  // index in out_ of its opening quote
+  std::size_t end = 0;    // index in out_ behind its closing quote
+  char first = 0;         // first and last byte of the value (never empty)
+  char last = 0;
+  bool notNumber = false;  // holds a byte that no NumberForm has
+  bool hasInf = false;     // holds "#INF"
+  char tail[3] = {};       // the value's last bytes, for a "#INF" across the joint
+  std::size_t tailLength = 0;
+
+  void Take(std::string_view value) {
+    first = value.front();
+    last = value.back();
+    notNumber = false;
+    for (const char c : value) notNumber = notNumber || NeverInNumberForm(c);
+    hasInf = value.find("#INF") != std::string_view::npos;
+    tailLength = 0;
+    Extend(value);
+  }
+  void Extend(std::string_view more) {
+    char joined[3 + 3];
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < tailLength; ++i) joined[n++] = tail[i];
+    const std::size_t from = more.size() > 3 ? more.size() - 3 : 0;
+    for (std::size_t i = from; i < more.size(); ++i) joined[n++] = more[i];
+    tailLength = n > 3 ? 3 : n;
+    for (std::size_t i = 0; i < tailLength; ++i) tail[i] = joined[n - tailLength + i];
+  }
+};
+
 class OperatorPass {
  public:
   OperatorPass(Library& lib, std::string_view input, std::string_view written, Text& out)
@@ -90,6 +138,8 @@ class OperatorPass {
   void Compute(std::string_view left, std::string_view right);
   float Number(std::string_view operand);
   void Splice(std::size_t leftCut, std::size_t rightCut);
+  bool Grow(std::string_view right, std::size_t rightCut);
+  void TrackLiteral(std::size_t leftCut);
 
   std::string_view input_;
   std::size_t inPos_ = 0;  // input_[inPos_] is the byte at position out_.size() + 1
@@ -98,6 +148,7 @@ class OperatorPass {
   Text& out_;
   std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
   Text scratch_, right_, result_, literal_, tail_;
+  GrowingLiteral grow_;
 };
 
 std::size_t OperatorPass::Find(std::size_t start) const {
@@ -143,6 +194,7 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   bool seen = false;
   char c = 0;
   for (;; --i) {
+    if (grow_.valid && i == grow_.end && i > grow_.begin + 1) i = grow_.begin + 1;
     c = out_[i - 1];
     if (c != ' ') seen = true;
     if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
@@ -240,6 +292,7 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
 }
 
 void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
+  grow_.valid = false;
   const std::size_t outLength = out_.size();
   if (rightCut > outLength) {
     inPos_ += rightCut - outLength - 1;
@@ -251,6 +304,58 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
     Append(literal_);
     Append(tail_);
   }
+}
+
+// After a replacement: notes the literal just written when it is a quoted
+// literal in plain form at the end of the processed part.
+void OperatorPass::TrackLiteral(std::size_t leftCut) {
+  const bool keptAsIs = !result_.empty() && result_.front() == kQuote && result_.back() == kQuote;
+  if (keptAsIs || literal_.empty() || literal_.front() != kQuote) return;
+  if (leftCut + literal_.size() != out_.size()) return;
+  grow_.valid = true;
+  grow_.begin = leftCut;
+  grow_.end = out_.size();
+  grow_.Take(TrimBlanks(result_));
+}
+
+// The next step of a chain whose left operand is the growing literal: the
+// value gains the right operand's value, and the literal stays in plain
+// form, so its closing quote moves behind the new bytes. Declines (false)
+// whenever the longer value would be written in another form, which the
+// general way then handles.
+bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
+  if (op_ == Op::kAdd && !IsQuotedView(right)) return false;
+  scratch_.clear();
+  AppendUnquoted(right, scratch_);
+  const std::string_view more = scratch_;
+  const char last = more.empty() ? grow_.last : more.back();
+  if (grow_.first == kQuote && last == kQuote) return false;  // would be kept as is
+  if (grow_.first == ' ' || last == ' ') return false;        // would be trimmed
+  bool notNumber = grow_.notNumber;
+  for (const char c : more) notNumber = notNumber || NeverInNumberForm(c);
+  if (!notNumber) return false;  // might be a number form
+  GrowingLiteral grown = grow_;
+  grown.notNumber = true;
+  grown.last = last;
+  if (op_ == Op::kAdd) {  // an arithmetic result holding "#INF" reads as 0
+    std::string joint(grown.tail, grown.tailLength);
+    joint.append(more.substr(0, std::min<std::size_t>(more.size(), 3)));
+    if (grown.hasInf || joint.find("#INF") != std::string::npos ||
+        more.find("#INF") != std::string_view::npos) {
+      return false;
+    }
+  }
+  grown.Extend(more);
+  inPos_ += rightCut - out_.size() - 1;
+  Truncate(out_.size() - 1);  // the closing quote
+  for (const char c : more) {
+    Append(std::string_view(&c, 1));
+    if (c == kQuote) Append(std::string_view(&c, 1));
+  }
+  Append(std::string_view(&kQuote, 1));
+  grown.end = out_.size();
+  grow_ = grown;
+  return true;
 }
 
 void OperatorPass::Run() {
@@ -286,6 +391,12 @@ void OperatorPass::Run() {
       start = p + 1;
       continue;
     }
+    const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.valid && p == out_.size() + 1 &&
+                         grow_.end == out_.size() && lc.cut == grow_.begin;
+    if (chained && Grow(right, rc.cut)) {
+      start = out_.size();
+      continue;
+    }
     Compute(left, right);
     bool compensated = false;
     if (IsArithmetic(op_)) {
@@ -300,6 +411,7 @@ void OperatorPass::Run() {
     literal_.clear();
     AppendLiteral(result_, literal_);
     Splice(lc.cut, rc.cut);
+    if (op_ == Op::kConcat || op_ == Op::kAdd) TrackLiteral(lc.cut);
     // The "+" pass completes the sum it just wrote by resuming at its "+".
     start = compensated && op_ == Op::kAdd ? lc.cut + 1 : lc.cut + literal_.size();
   }
