@@ -360,7 +360,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
 
 void OperatorPass::Run() {
   out_.clear();
-  out_.reserve(input_.size() + 16);
+  out_.reserve(input_.size());
   parity_.assign(1, 0);
   // Progress: every iteration either consumes the occurrence it found (the
   // cut spans the operator) or moves the search behind it. A replacement
@@ -418,9 +418,25 @@ void OperatorPass::Run() {
   Flush(Length());
 }
 
+// Two signs side by side, quotes not considered: without such a pair,
+// folding would give the text back unchanged.
+bool HasSignPair(std::string_view text) {
+  bool previousSign = false;
+  for (const char c : text) {
+    const bool sign = c == '+' || c == '-';
+    if (sign && previousSign) return true;
+    previousSign = sign;
+  }
+  return false;
+}
+
 }  // namespace
 
 void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out) {
+  if (!HasSignPair(text)) {
+    OperatorPass(lib, text, written, out).Run();
+    return;
+  }
   Text folded(&lib.heap);
   FoldSigns(text, folded);
   OperatorPass(lib, folded, written, out).Run();

@@ -2,6 +2,7 @@
 // operator passes in their fixed order (the precedence of the language),
 // then a last sign folding and the form of the result.
 #include <array>
+#include <cstdint>
 
 #include "eval/base_suffix.h"
 #include "eval/literals.h"
@@ -32,10 +33,35 @@ class DepthScope {
 
 // A pass runs only when its operator occurs at all (quotes not considered).
 // The "+" pass also runs for a "--", which it folds into a "+" whose sum it
-// then completes.
-bool PassNeeded(std::string_view text, std::string_view op) {
-  if (text.find(op) != std::string_view::npos) return true;
-  return op == "+" && text.find("--") != std::string_view::npos;
+// then completes. One sweep finds every operator of the text: bit k stands
+// for kOperatorPasses[k], and kDoubleMinus for "--".
+constexpr std::uint32_t kDoubleMinus = 1u << 16;
+constexpr std::uint32_t Bit(int pass) { return 1u << pass; }
+
+std::uint32_t OperatorsPresent(std::string_view text) {
+  std::uint32_t found = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char next = i + 1 < n ? text[i + 1] : '\0';
+    switch (text[i]) {
+      case '^': found |= Bit(0); break;
+      case '/': found |= Bit(1); break;
+      case '\\': found |= Bit(2); break;
+      case '*': found |= Bit(3); break;
+      case '+': found |= Bit(4); break;
+      case '-': found |= Bit(5) | (next == '-' ? kDoubleMinus : 0); break;
+      case '&': found |= Bit(6); break;
+      case '<': found |= Bit(13) | (next == '>' ? Bit(7) : 0) | (next == '=' ? Bit(9) : 0); break;
+      case '>': found |= Bit(14) | (next == '<' ? Bit(8) : 0) | (next == '=' ? Bit(11) : 0); break;
+      case '=': found |= Bit(15) | (next == '<' ? Bit(10) : 0) | (next == '>' ? Bit(12) : 0); break;
+      default: break;
+    }
+  }
+  return found;
+}
+
+bool PassNeeded(std::uint32_t present, int pass) {
+  return (present & Bit(pass)) != 0 || (pass == 4 && (present & kDoubleMinus) != 0);
 }
 
 // A number form is written out: a base-suffixed integer in decimal, and
@@ -83,10 +109,13 @@ std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
     SubstituteVariables(lib, s.Current(), s.Next());
     s.Advance("variables");
   }
-  for (const std::string_view op : kOperatorPasses) {
-    if (!PassNeeded(s.Current(), op)) continue;
+  std::uint32_t present = OperatorsPresent(s.Current());
+  for (int pass = 0; pass < static_cast<int>(kOperatorPasses.size()); ++pass) {
+    if (!PassNeeded(present, pass)) continue;
+    const std::string_view op = kOperatorPasses[static_cast<std::size_t>(pass)];
     ApplyOperator(lib, s.Current(), op, s.Next());
     s.Advance(op);
+    present = OperatorsPresent(s.Current());
   }
   FoldSigns(s.Current(), s.Next());
   s.Advance("signs");
