@@ -167,9 +167,13 @@ std::size_t OperatorPass::Find(std::size_t start) const {
 }
 
 void OperatorPass::Append(std::string_view text) {
-  for (const char c : text) {
-    out_.push_back(c);
-    parity_.push_back(parity_.back() ^ (c == kQuote ? 1 : 0));
+  const std::size_t from = out_.size();
+  out_.append(text);
+  parity_.resize(from + text.size() + 1);
+  std::uint8_t odd = parity_[from];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    odd ^= text[i] == kQuote ? 1 : 0;
+    parity_[from + i + 1] = odd;
   }
 }
 
@@ -233,10 +237,12 @@ std::string_view OperatorPass::Convert(std::string_view operand, char* buffer) c
   return {buffer, FormatIntTo(*value, buffer)};
 }
 
+// The number an operand reads as: that of its value. A quoted literal's
+// inside is read without halving its doubled quotes first: the reading
+// stops before the first quote anyway.
 float OperatorPass::Number(std::string_view operand) {
-  scratch_.clear();
-  AppendUnquoted(operand, scratch_);
-  return ParseRealView(scratch_);
+  const std::string_view t = TrimBlanks(operand);
+  return ParseRealView(IsQuotedView(t) ? t.substr(1, t.size() - 2) : t);
 }
 
 void AppendReal(float value, Text& out) {
