@@ -424,18 +424,6 @@ void OperatorPass::Run() {
   Flush(Length());
 }
 
-// Two signs side by side, quotes not considered: without such a pair,
-// folding would give the text back unchanged.
-bool HasSignPair(std::string_view text) {
-  bool previousSign = false;
-  for (const char c : text) {
-    const bool sign = c == '+' || c == '-';
-    if (sign && previousSign) return true;
-    previousSign = sign;
-  }
-  return false;
-}
-
 }  // namespace
 
 void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out) {

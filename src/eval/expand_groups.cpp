@@ -21,10 +21,12 @@ namespace formel {
 struct ParenIndex {
   static constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
   std::string_view base;
-  std::pmr::vector<std::uint32_t> closeOf;
+  std::pmr::vector<std::uint32_t>& closeOf;
 
-  ParenIndex(std::string_view text, std::pmr::memory_resource* heap) : base(text), closeOf(heap) {
-    std::pmr::vector<std::uint32_t> open(heap);
+  ParenIndex(std::string_view text, std::pmr::vector<std::uint32_t>& storage,
+             std::pmr::vector<std::uint32_t>& open)
+      : base(text), closeOf(storage) {
+    open.clear();
     closeOf.assign(text.size(), kUnmatched);
     for (std::uint32_t i = 0; i < text.size(); ++i) {
       if (text[i] == '(') {
@@ -236,7 +238,15 @@ void ExpandGroups(Library& lib, std::string_view text, Text& out) {
     ExpandFrom(lib, *lib.parenIndex, text, first, out);
     return;
   }
-  ParenIndex index(text, &lib.heap);
+  if (lib.parenIndex == nullptr) {  // the outermost formula: the scratch is free
+    ParenIndex index(text, lib.parenScratch, lib.openScratch);
+    CurrentIndex current(lib, &index);
+    ExpandFrom(lib, index, text, first, out);
+    return;
+  }
+  std::pmr::vector<std::uint32_t> storage(&lib.heap);
+  std::pmr::vector<std::uint32_t> open(&lib.heap);
+  ParenIndex index(text, storage, open);
   CurrentIndex current(lib, &index);
   ExpandFrom(lib, index, text, first, out);
 }

@@ -2,6 +2,7 @@
 // operator passes in their fixed order (the precedence of the language),
 // then a last sign folding and the form of the result.
 #include <array>
+#include <bit>
 #include <cstdint>
 
 #include "eval/base_suffix.h"
@@ -60,20 +61,27 @@ std::uint32_t OperatorsPresent(std::string_view text) {
   return found;
 }
 
-bool PassNeeded(std::uint32_t present, int pass) {
-  return (present & Bit(pass)) != 0 || (pass == 4 && (present & kDoubleMinus) != 0);
+// The first pass from `from` on whose operator is present; 16 when none.
+int NextPass(std::uint32_t present, int from) {
+  std::uint32_t needed = present & 0xFFFFu;
+  if ((present & kDoubleMinus) != 0) needed |= Bit(4);
+  needed &= ~(Bit(from) - 1);
+  return needed == 0 ? 16 : std::countr_zero(needed);
 }
 
-// A number form is written out: a base-suffixed integer in decimal, and
-// one leading "+" dropped.
-void FinishNumberForm(Text& text) {
-  if (const auto value = BaseSuffixValue(text)) {
-    char digits[kIntTextMax];
-    text.assign(digits, FormatIntTo(*value, digits));
-  }
-  const std::string_view trimmed = TrimBlanks(text);
-  text = text.substr(static_cast<std::size_t>(trimmed.data() - text.data()), trimmed.size());
-  if (!text.empty() && text.front() == '+') text.erase(0, 1);
+// A number form is written out: a base-suffixed integer in decimal (in
+// digits), and one leading "+" dropped.
+std::string_view FinishNumberForm(std::string_view text, char* digits) {
+  if (const auto value = BaseSuffixValue(text)) text = {digits, FormatIntTo(*value, digits)};
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  return text;
+}
+
+// The result's value, written at the workspace write position.
+std::string_view PutResult(StringWorkspace& ws, std::string_view literal) {
+  char* out = ws.Reserve(literal.size());
+  const std::size_t n = WriteUnquoted(literal, out);
+  return {ws.Commit(n), n};
 }
 
 class Stages {
@@ -110,25 +118,26 @@ std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
     s.Advance("variables");
   }
   std::uint32_t present = OperatorsPresent(s.Current());
-  for (int pass = 0; pass < static_cast<int>(kOperatorPasses.size()); ++pass) {
-    if (!PassNeeded(present, pass)) continue;
+  for (int pass = NextPass(present, 0); pass < 16; pass = NextPass(present, pass + 1)) {
     const std::string_view op = kOperatorPasses[static_cast<std::size_t>(pass)];
     ApplyOperator(lib, s.Current(), op, s.Next());
     s.Advance(op);
     present = OperatorsPresent(s.Current());
   }
-  FoldSigns(s.Current(), s.Next());
-  s.Advance("signs");
-  Text& text = s.Next();
-  text.assign(TrimBlanks(s.Current()));
+  if (HasSignPair(s.Current())) {
+    FoldSigns(s.Current(), s.Next());
+    s.Advance("signs");
+  } else if (lib.trace != nullptr) {  // folding would change nothing
+    lib.trace(lib.traceContext, lib.evalDepth, "signs", s.Current(), s.Current());
+  }
+  std::string_view text = TrimBlanks(s.Current());
+  char digits[kIntTextMax];
   const bool quotedEnds = !text.empty() && text.front() == kQuote && text.back() == kQuote;
-  if (!quotedEnds && IsNumberForm(text)) FinishNumberForm(text);
-  Text& result = s.Current();
-  result.clear();
-  AppendUnquoted(text, result);
-  if (lib.trace != nullptr) lib.trace(lib.traceContext, lib.evalDepth, "result", text, result);
+  if (!quotedEnds && IsNumberForm(text)) text = FinishNumberForm(text, digits);
   lib.workspace.Rewind(start);
-  return {lib.workspace.Put(result), result.size()};
+  const std::string_view result = PutResult(lib.workspace, text);
+  if (lib.trace != nullptr) lib.trace(lib.traceContext, lib.evalDepth, "result", text, result);
+  return result;
 }
 
 }  // namespace formel
@@ -137,6 +146,8 @@ extern "C" FORMEL_API const char* FORMEL_CALL Formel(const char* formula) {
   return formel::RunTextExport([&](formel::Library& lib, formel::CallScope& scope) {
     const formel::Text text = formel::CopyArgument(lib, formula);
     scope.StartBuilding();
-    return formel::EvaluateFormula(lib, text).data();
+    const char* result = formel::EvaluateFormula(lib, text).data();
+    if (lib.callDepth == 1) lib.TrimScratch();
+    return result;
   });
 }

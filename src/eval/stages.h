@@ -17,6 +17,9 @@ inline constexpr int kMaxNesting = 200;
 // Every run of "+" and "-" outside quoted literals becomes the one sign it
 // amounts to: "-" for an odd number of minus signs, else "+".
 void FoldSigns(std::string_view text, Text& out);
+// Two signs side by side, quotes not considered. Without such a pair,
+// FoldSigns gives the text back unchanged.
+bool HasSignPair(std::string_view text);
 
 // Replaces every [name] outside quoted literals by the literal of the
 // variable's value.
