@@ -1,0 +1,63 @@
+#include <clocale>
+#include <cstdlib>
+
+#include "host_check.h"
+#include "host_checks.h"
+#include "support/host_functions.h"
+
+namespace win_host {
+
+namespace {
+
+using formel_test::FormulaCase;
+
+std::string Describe(const FormulaCase& c) {
+  return "case '" + c.name + "' (line " + std::to_string(c.line) + ")";
+}
+
+// Fresh tables, then the case's variables and functions. Empty when all
+// went in, else what went wrong.
+std::string SetUpCase(const FormelDll& dll, const FormulaCase& c) {
+  if (dll.AttachProcess(nullptr) != 0) return "AttachProcess did not return 0";
+  for (const auto& [name, value] : c.vars) {
+    if (dll.SetVarS(name.c_str(), value.c_str()) != 1) return "SetVarS failed for " + name;
+  }
+  for (const auto& [name, impl] : c.funcs) {
+    const auto* host = formel_test::FindHostImpl(impl);
+    if (host == nullptr) return "unknown host impl " + impl;
+    if (dll.SetFunc(name.c_str(), host->paramCount, host->callId) != 1) return "SetFunc failed for " + name;
+  }
+  return {};
+}
+
+// The first locale name the C runtime accepts, or null.
+const char* SwitchToGermanLocale() {
+  for (const char* name : {"German_Germany.1252", "German", "de-DE", "deu"}) {
+    if (const char* set = std::setlocale(LC_ALL, name)) return set;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void RunCaseFile(const FormelDll& dll, const std::vector<FormulaCase>& cases, const std::string& label) {
+  formel_test::SetReentryFormel(dll.Formel);
+  for (const FormulaCase& c : cases) {
+    const std::string failure = SetUpCase(dll, c);
+    if (!Check(failure.empty(), label + " " + Describe(c) + ": " + failure)) continue;
+    CheckText(dll.Formel(c.formula.c_str()), c.expect,
+              label + " " + Describe(c) + ", formula [" + c.formula + "]");
+  }
+}
+
+void RunCaseFileInGermanLocale(const FormelDll& dll, const std::vector<FormulaCase>& cases) {
+  const char* locale = SwitchToGermanLocale();
+  if (!Check(locale != nullptr, "the C runtime offers a German locale")) return;
+  // Make sure the switch took: the runtime itself now reads a decimal comma.
+  Check(std::localeconv()->decimal_point[0] == ',', "German locale has a decimal comma");
+  Check(std::atof("1,5") == 1.5, "the C runtime reads 1,5 as one and a half");
+  RunCaseFile(dll, cases, std::string("in locale ") + locale + ":");
+  std::setlocale(LC_ALL, "C");
+}
+
+}  // namespace win_host

@@ -1,0 +1,30 @@
+// The groups of checks the Windows host runs against a loaded formel.dll.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "formel_dll.h"
+#include "support/formula_cases.h"
+
+namespace win_host {
+
+// Every case of the shared file, each on fresh tables; label names the run.
+void RunCaseFile(const FormelDll& dll, const std::vector<formel_test::FormulaCase>& cases,
+                 const std::string& label);
+// The same cases again with the host's C runtime switched to a German
+// locale (decimal comma): the library's numbers must not follow it.
+void RunCaseFileInGermanLocale(const FormelDll& dll, const std::vector<formel_test::FormulaCase>& cases);
+
+// DLLEntryPoint answers 1 to every reason; only attach and detach act.
+void CheckEntryReasons(const FormelDll& dll);
+// FreeLibrary then LoadLibrary: a new private heap and empty tables.
+void CheckReloadGivesEmptyTables(FormelDll& dll, const std::string& path);
+
+// Each export removes exactly its own arguments (standard calling convention).
+void CheckStackBalance(const FormelDll& dll);
+// A caller that pushes a result position before the argument and removes
+// it itself gets the text through the returned address.
+void CheckResultPositionCallers(const FormelDll& dll);
+
+}  // namespace win_host
