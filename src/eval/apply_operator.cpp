@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "eval/base_suffix.h"
+#include "eval/growing_literal.h"
 #include "eval/literals.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
@@ -64,54 +65,6 @@ struct LeftCut {
 struct RightCut {
   std::size_t cut;  // first position kept after the operand
   std::size_t skip;  // 1 when the byte behind the operator is dropped
-};
-
-// No NumberForm holds such a byte, wherever it stands.
-bool NeverInNumberForm(char c) {
-  switch (c) {
-    case '+': case '-': case '.': case 'A': case 'B': case 'C': case 'D': case 'E': case 'F':
-    case 'h': case 'b': case 'o': case 'H': case 'O':
-      return false;
-    default:
-      return c < '0' || c > '9';
-  }
-}
-
-// The quoted literal that the last replacement wrote at the end of the
-// processed part, in its plain form: the value between two quotes, every
-// quote in it doubled. Its value is not kept, only what decides the form of
-// a longer value; a chain of "&" (or of "+" between quoted literals) then
-// grows it in place instead of rebuilding it at every step, and the left
-// scan passes over it in one step (no delimiter in it lies outside quotes).
-struct GrowingLiteral {
-  bool valid = false;
-  std::size_t begin = 0;  // index in out_ of its opening quote
-  std::size_t end = 0;    // index in out_ behind its closing quote
-  char first = 0;         // first and last byte of the value (never empty)
-  char last = 0;
-  bool notNumber = false;  // holds a byte that no NumberForm has
-  bool hasInf = false;     // holds "#INF"
-  char tail[3] = {};       // the value's last bytes, for a "#INF" across the joint
-  std::size_t tailLength = 0;
-
-  void Take(std::string_view value) {
-    first = value.front();
-    last = value.back();
-    notNumber = false;
-    for (const char c : value) notNumber = notNumber || NeverInNumberForm(c);
-    hasInf = value.find("#INF") != std::string_view::npos;
-    tailLength = 0;
-    Extend(value);
-  }
-  void Extend(std::string_view more) {
-    char joined[3 + 3];
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < tailLength; ++i) joined[n++] = tail[i];
-    const std::size_t from = more.size() > 3 ? more.size() - 3 : 0;
-    for (std::size_t i = from; i < more.size(); ++i) joined[n++] = more[i];
-    tailLength = n > 3 ? 3 : n;
-    for (std::size_t i = 0; i < tailLength; ++i) tail[i] = joined[n - tailLength + i];
-  }
 };
 
 class OperatorPass {
@@ -198,7 +151,7 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   bool seen = false;
   char c = 0;
   for (;; --i) {
-    if (grow_.valid && i == grow_.end && i > grow_.begin + 1) i = grow_.begin + 1;
+    if (grow_.Valid() && i == grow_.End() && i > grow_.Begin() + 1) i = grow_.Begin() + 1;
     c = out_[i - 1];
     if (c != ' ') seen = true;
     if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
@@ -298,7 +251,7 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
 }
 
 void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
-  grow_.valid = false;
+  grow_.Drop();
   const std::size_t outLength = out_.size();
   if (rightCut > outLength) {
     inPos_ += rightCut - outLength - 1;
@@ -312,55 +265,39 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
   }
 }
 
-// After a replacement: notes the literal just written when it is a quoted
-// literal in plain form at the end of the processed part.
+// After a replacement: notes the literal just written at the end of the
+// processed part when a longer value could grow it in place.
 void OperatorPass::TrackLiteral(std::size_t leftCut) {
   const bool keptAsIs = !result_.empty() && result_.front() == kQuote && result_.back() == kQuote;
-  if (keptAsIs || literal_.empty() || literal_.front() != kQuote) return;
-  if (leftCut + literal_.size() != out_.size()) return;
-  grow_.valid = true;
-  grow_.begin = leftCut;
-  grow_.end = out_.size();
-  grow_.Take(TrimBlanks(result_));
+  if (keptAsIs || literal_.empty() || leftCut + literal_.size() != out_.size()) return;
+  const bool quoted = literal_.front() == kQuote;
+  if (!quoted && op_ != Op::kConcat) return;  // a sum's number never grows
+  grow_.Track(leftCut, out_.size(), TrimBlanks(result_), quoted);
 }
 
 // The next step of a chain whose left operand is the growing literal: the
-// value gains the right operand's value, and the literal stays in plain
-// form, so its closing quote moves behind the new bytes. Declines (false)
-// whenever the longer value would be written in another form, which the
-// general way then handles.
+// value gains the right operand's value and keeps its form, so the new
+// bytes go behind it (in a quoted literal, before its closing quote, with
+// their quotes doubled). Declines (false) whenever the longer value would
+// take another form, which the general way then writes.
 bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
-  if (op_ == Op::kAdd && !IsQuotedView(right)) return false;
+  if (op_ == Op::kAdd && (!grow_.Quoted() || !IsQuotedView(right))) return false;
   scratch_.clear();
   AppendUnquoted(right, scratch_);
   const std::string_view more = scratch_;
-  const char last = more.empty() ? grow_.last : more.back();
-  if (grow_.first == kQuote && last == kQuote) return false;  // would be kept as is
-  if (grow_.first == ' ' || last == ' ') return false;        // would be trimmed
-  bool notNumber = grow_.notNumber;
-  for (const char c : more) notNumber = notNumber || NeverInNumberForm(c);
-  if (!notNumber) return false;  // might be a number form
-  GrowingLiteral grown = grow_;
-  grown.notNumber = true;
-  grown.last = last;
-  if (op_ == Op::kAdd) {  // an arithmetic result holding "#INF" reads as 0
-    std::string joint(grown.tail, grown.tailLength);
-    joint.append(more.substr(0, std::min<std::size_t>(more.size(), 3)));
-    if (grown.hasInf || joint.find("#INF") != std::string::npos ||
-        more.find("#INF") != std::string_view::npos) {
-      return false;
-    }
-  }
-  grown.Extend(more);
+  if (!grow_.CanGrowBy(more, IsArithmetic(op_))) return false;
   inPos_ += rightCut - out_.size() - 1;
-  Truncate(out_.size() - 1);  // the closing quote
-  for (const char c : more) {
-    Append(std::string_view(&c, 1));
-    if (c == kQuote) Append(std::string_view(&c, 1));
+  if (grow_.Quoted()) {
+    Truncate(out_.size() - 1);  // the closing quote
+    for (const char c : more) {
+      Append(std::string_view(&c, 1));
+      if (c == kQuote) Append(std::string_view(&c, 1));
+    }
+    Append(std::string_view(&kQuote, 1));
+  } else {
+    Append(more);
   }
-  Append(std::string_view(&kQuote, 1));
-  grown.end = out_.size();
-  grow_ = grown;
+  grow_.GrowBy(more, out_.size());
   return true;
 }
 
@@ -397,8 +334,8 @@ void OperatorPass::Run() {
       start = p + 1;
       continue;
     }
-    const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.valid && p == out_.size() + 1 &&
-                         grow_.end == out_.size() && lc.cut == grow_.begin;
+    const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.Valid() &&
+                         p == out_.size() + 1 && grow_.End() == out_.size() && lc.cut == grow_.Begin();
     if (chained && Grow(right, rc.cut)) {
       start = out_.size();
       continue;
