@@ -91,6 +91,7 @@ class OperatorPass {
   void Compute(std::string_view left, std::string_view right);
   float Number(std::string_view operand);
   void Splice(std::size_t leftCut, std::size_t rightCut);
+  bool BlanksBehindLiteral() const;
   bool Grow(std::string_view right, std::size_t rightCut);
   void TrackLiteral(std::size_t leftCut);
 
@@ -280,6 +281,16 @@ void OperatorPass::TrackLiteral(std::size_t leftCut) {
 // bytes go behind it (in a quoted literal, before its closing quote, with
 // their quotes doubled). Declines (false) whenever the longer value would
 // take another form, which the general way then writes.
+// Only blanks (or nothing) between the growing literal and the end of the
+// processed part.
+bool OperatorPass::BlanksBehindLiteral() const {
+  if (grow_.End() > out_.size()) return false;
+  for (std::size_t i = grow_.End(); i < out_.size(); ++i) {
+    if (out_[i] != ' ') return false;
+  }
+  return true;
+}
+
 bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   if (op_ == Op::kAdd && (!grow_.Quoted() || !IsQuotedView(right))) return false;
   scratch_.clear();
@@ -287,6 +298,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   const std::string_view more = scratch_;
   if (!grow_.CanGrowBy(more, IsArithmetic(op_))) return false;
   inPos_ += rightCut - out_.size() - 1;
+  Truncate(grow_.End());  // blanks before the operator belonged to the left operand
   if (grow_.Quoted()) {
     Truncate(out_.size() - 1);  // the closing quote
     for (const char c : more) {
@@ -335,7 +347,7 @@ void OperatorPass::Run() {
       continue;
     }
     const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.Valid() &&
-                         p == out_.size() + 1 && grow_.End() == out_.size() && lc.cut == grow_.Begin();
+                         p == out_.size() + 1 && lc.cut == grow_.Begin() && BlanksBehindLiteral();
     if (chained && Grow(right, rc.cut)) {
       start = out_.size();
       continue;
