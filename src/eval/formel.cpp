@@ -106,13 +106,11 @@ class Stages {
 
 }  // namespace
 
-std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
-  DepthScope depth(lib);
-  const StringWorkspace::Mark start = lib.workspace.Position();
-  Stages s(lib);
-  ExpandGroups(lib, formula, s.Next());
-  s.Next().push_back(' ');  // the operand scans end the last operand on it
-  s.Advance("groups", formula);
+namespace {
+
+// The stages after groups and calls. Kept out of EvaluateFormula's frame,
+// which every level of nesting keeps on the stack.
+[[gnu::noinline]] std::string_view FinishFormula(Library& lib, Stages& s, StringWorkspace::Mark start) {
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(lib, s.Current(), s.Next());
     s.Advance("variables");
@@ -138,6 +136,18 @@ std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
   const std::string_view result = PutResult(lib.workspace, text);
   if (lib.trace != nullptr) lib.trace(lib.traceContext, lib.evalDepth, "result", text, result);
   return result;
+}
+
+}  // namespace
+
+std::string_view EvaluateFormula(Library& lib, std::string_view formula) {
+  DepthScope depth(lib);
+  const StringWorkspace::Mark start = lib.workspace.Position();
+  Stages s(lib);
+  ExpandGroups(lib, formula, s.Next());
+  s.Next().push_back(' ');  // the operand scans end the last operand on it
+  s.Advance("groups", formula);
+  return FinishFormula(lib, s, start);
 }
 
 }  // namespace formel
