@@ -195,7 +195,7 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
       continue;
     }
     const std::string_view group = text.substr(next, close - next + 1);
-    if (lib.evalDepth >= kMaxNesting) {  // too deep: left as written
+    if (lib.evalDepth > kMaxNesting) {  // too deep: left as written
       AppendTracked(group, out, insideQuotes);
       copied = next = close + 1;
       continue;
@@ -203,6 +203,8 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
     const std::size_t rawLength = RawNameLength(out);
     const std::string_view name = TrimBlanks(std::string_view(out).substr(out.size() - rawLength));
     const std::string_view inside = group.substr(1, group.size() - 2);
+    Text called(&lib.heap);  // the call as written, for the trace only
+    if (lib.trace != nullptr && !name.empty()) called.append(name).append(group);
     const StringWorkspace::Mark mark = lib.workspace.Position();
     const std::string_view value =
         name.empty() ? EvaluateFormula(lib, inside) : ExpandCall(lib, name, inside);
@@ -213,7 +215,8 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
     if (lib.trace != nullptr) {
-      lib.trace(lib.traceContext, lib.evalDepth, name.empty() ? "group" : "call", group,
+      lib.trace(lib.traceContext, lib.evalDepth, name.empty() ? "group" : "call",
+                name.empty() ? group : std::string_view(called),
                 std::string_view(out).substr(literalStart));
     }
     lib.workspace.Rewind(mark);

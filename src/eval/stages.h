@@ -9,8 +9,8 @@
 
 namespace formel {
 
-// Groups and calls nest at most this deep. A group deeper than this is left
-// in the text as written. Each level costs a few hundred bytes of stack, so
+// Groups and calls nest at most this deep: a group inside kMaxNesting
+// others is left in the text as written. Each level costs a few hundred bytes of stack, so
 // the limit keeps the deepest formula well under 1 MB of stack in any build.
 inline constexpr int kMaxNesting = 200;
 

@@ -10,8 +10,9 @@ namespace formel {
 // stage: "groups", "variables", an operator as written, "signs" and
 // "result" for the stages of one formula (before: its input, after: its
 // output); "group" and "call" for one replaced group (before: the group as
-// written, after: the literal that replaced it). depth: 1 for the outermost
-// formula, one more for each group or argument around it.
+// written, a call with its trimmed name; after: the literal that replaced
+// it). depth: 1 for the outermost formula, one more for each group or
+// argument around it.
 using TraceHook = void (*)(void* context, int depth, std::string_view stage,
                            std::string_view before, std::string_view after);
 

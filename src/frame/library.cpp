@@ -1,5 +1,7 @@
 #include "frame/library.h"
 
+#include "eval/literals.h"
+
 namespace formel {
 
 namespace {
@@ -8,8 +10,8 @@ Library* gLibrary = nullptr;
 
 Library::Library()
     : workspace(&heap),
-      quoteChar("\"", &heap),
-      quotePair("\"\"", &heap),
+      quoteChar(1, kQuote, &heap),
+      quotePair(2, kQuote, &heap),
       funcs(&heap),
       vars(&heap),
       quoteParity(&heap) {}

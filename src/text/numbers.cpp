@@ -116,7 +116,7 @@ float ParseRealView(std::string_view text) {
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   const std::string_view rest = text.substr(i);
   const DecimalSpan span = ScanDecimal(rest);
-  if (span.length == 0) return negative ? -0.0f : 0.0f;
+  if (span.length == 0) return 0.0f;  // nothing read: atof gives a plain 0
   double value = 0.0;
   const auto r = std::from_chars(rest.data(), rest.data() + span.length, value,
                                  std::chars_format::general);

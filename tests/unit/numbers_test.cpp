@@ -1,1 +1,132 @@
+// The float and integer conversions: six decimals, the fixed non-finite
+// forms, atof's grammar, rounding toward minus infinity, and no dependence
+// on the process locale.
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "text/numbers.h"
 #include "unit/library_fixture.h"
+
+namespace {
+
+using namespace formel;
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+std::string Format(float v) {
+  char buf[kRealTextMax];
+  return std::string(buf, FormatRealTo(v, buf));
+}
+
+TEST(FormatReal, SixDecimalsTrailingZerosAndPointRemoved) {
+  const struct {
+    float value;
+    const char* expect;
+  } cases[] = {
+      {2.5f, "2.5"},           {100.0f, "100"},         {0.0f, "0"},
+      {0.1f, "0.1"},           {1.0f / 3.0f, "0.333333"}, {1000000.0f, "1000000"},
+      {0.0000001f, "0"},       {-0.0000001f, "-0"},     {1.5f, "1.5"},
+      {-0.0f, "-0"},           {0.0000005f, "0"},       {0.0000006f, "0.000001"},
+      {16777217.0f, "16777216"}, {-2.25f, "-2.25"},
+      {std::numeric_limits<float>::max(), "340282346638528859811704183484516925440"},
+      {kInf, "1.#INF"},        {-kInf, "-1.#INF"},
+      {-std::numeric_limits<float>::quiet_NaN(), "-1.#IND"},
+      {std::numeric_limits<float>::quiet_NaN(), "1.#QNAN"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Format(c.value), c.expect) << c.value;
+}
+
+TEST(FormatReal, DefaultNaNOfAnInvalidOperationHasItsSignSet) {
+  volatile float zero = 0.0f;
+  EXPECT_EQ(Format(zero / zero), "-1.#IND");
+}
+
+TEST(ParseReal, ReadsTheDecimalPrefixOnly) {
+  const struct {
+    const char* text;
+    float expect;
+  } cases[] = {
+      {" 12abc", 12.0f},   {"abc", 0.0f},      {".5", 0.5f},      {"1e3", 1000.0f},
+      {"1.#INF", 1.0f},    {"-1.#INF", -1.0f}, {"-1.#IND", -1.0f}, {"0x1A", 0.0f},
+      {"inf", 0.0f},       {"nan", 0.0f},      {"1e", 1.0f},      {"1e+", 1.0f},
+      {"\t\n\v\f\r 7", 7.0f}, {"+5", 5.0f},    {"5.", 5.0f},      {"1e-5", 0.00001f},
+      {"1d5", 1.0f},       {"..5", 0.0f},      {"1.2.3", 1.2f},   {"", 0.0f},
+      {"1e-50", 0.0f},     {"1e-99999999999", 0.0f},
+      {"3.40282350e38", std::numeric_limits<float>::max()},
+      {"1e39", kInf},      {"-1e39", -kInf},   {"3.40282357e38", kInf},
+      {"1e99999999999", kInf}, {"0e99999", 0.0f},
+      {"0.000000000000000000000000000000000000000000000000001e400", kInf},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParseRealView(c.text), c.expect) << c.text;
+}
+
+TEST(ParseReal, SignWithoutDigitsIsPositiveZeroButMinusZeroIsNegative) {
+  EXPECT_FALSE(std::signbit(ParseRealView("-")));
+  EXPECT_TRUE(std::signbit(ParseRealView("-0")));
+}
+
+TEST(ParseReal, RoundsOnceToSinglePrecision) {
+  EXPECT_EQ(ParseRealView("0.1"), 0.1f);
+  EXPECT_EQ(ParseRealView("16777217"), 16777216.0f);
+}
+
+TEST(IntPart, RoundsTowardMinusInfinityWithinThirtyTwoBits) {
+  const struct {
+    float value;
+    std::int32_t expect;
+  } cases[] = {
+      {3.5f, 3},         {-3.5f, -4},          {-3.0f, -3},         {-0.5f, -1},
+      {3e9f, INT32_MIN}, {-3e9f, INT32_MIN},   {kInf, INT32_MIN},   {-kInf, INT32_MIN},
+      {std::numeric_limits<float>::quiet_NaN(), INT32_MIN},
+      {-2147483648.0f, INT32_MIN}, {2147483520.0f, 2147483520},
+      {2147483648.0f, INT32_MIN},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IntPart(c.value), c.expect) << c.value;
+}
+
+TEST(PowerReal, IsPowInDoubleRoundedToFloat) {
+  EXPECT_EQ(PowerReal(2.0f, 0.5f), static_cast<float>(std::sqrt(2.0)));
+  EXPECT_EQ(PowerReal(10.0f, 39.0f), kInf);
+  EXPECT_EQ(PowerReal(-10.0f, 39.0f), -kInf);
+  EXPECT_EQ(PowerReal(2.0f, 10.0f), 1024.0f);
+}
+
+TEST(FormatInt, IsTheLongDecimalForm) {
+  char buf[kIntTextMax];
+  EXPECT_EQ(std::string(buf, FormatIntTo(0, buf)), "0");
+  EXPECT_EQ(std::string(buf, FormatIntTo(-2147483647 - 1, buf)), "-2147483648");
+  EXPECT_EQ(std::string(buf, FormatIntTo(2147483647, buf)), "2147483647");
+}
+
+TEST(RoundToFloat, OverflowBoundaryIsHalfAnUlpAboveTheMaximum) {
+  constexpr float kMax = std::numeric_limits<float>::max();
+  EXPECT_EQ(RoundToFloat(0x1.fffffefffffffp127), kMax);
+  EXPECT_EQ(RoundToFloat(0x1.ffffffp127), kInf);
+  EXPECT_EQ(RoundToFloat(-0x1.ffffffp127), -kInf);
+  EXPECT_EQ(RoundToFloat(1e300), kInf);
+}
+
+// A host that runs in a German locale gets the same texts and numbers.
+class GermanLocale : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "no de_DE.UTF-8 locale";
+  }
+  void TearDown() override {
+    std::setlocale(LC_ALL, "C");
+    LibraryTest::TearDown();
+  }
+};
+
+TEST_F(GermanLocale, NumbersKeepThePoint) {
+  EXPECT_EQ(Format(2.5f), "2.5");
+  EXPECT_EQ(ParseRealView("2.5"), 2.5f);
+  EXPECT_EQ(ParseRealView("2,5"), 2.0f);
+  EXPECT_STREQ(Formel("5/2"), "2.5");
+  EXPECT_STREQ(Formel("1.5+1"), "2.5");
+}
+
+}  // namespace

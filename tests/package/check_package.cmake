@@ -1,0 +1,60 @@
+# Installs the built project into a fresh prefix, then builds and runs the
+# consumer project against it both ways: as a CMake package and through
+# pkg-config. Takes BUILD_DIR, WORK_DIR, SOURCE_DIR, LIBDIR and GENERATOR.
+cmake_minimum_required(VERSION 3.20)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}")
+  endif()
+  set(run_output "${out}" PARENT_SCOPE)
+endfunction()
+
+function(expect_output expected)
+  if(NOT run_output STREQUAL "${expected}")
+    message(FATAL_ERROR "expected [${expected}], got [${run_output}]")
+  endif()
+endfunction()
+
+set(prefix ${WORK_DIR}/prefix)
+file(REMOVE_RECURSE ${WORK_DIR})
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+
+# The shared library carries its version, and its SONAME names the major one.
+foreach(file include/formel.h ${LIBDIR}/libformel.so.1.0.0 ${LIBDIR}/libformel.so.1
+             ${LIBDIR}/libformel.so ${LIBDIR}/cmake/formel/formelConfigVersion.cmake
+             ${LIBDIR}/pkgconfig/formel.pc bin/formel)
+  if(NOT EXISTS ${prefix}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+find_program(READELF readelf)
+if(READELF)
+  run(${READELF} -d ${prefix}/${LIBDIR}/libformel.so.1.0.0)
+  if(NOT run_output MATCHES "SONAME[^\n]*libformel\\.so\\.1\\]")
+    message(FATAL_ERROR "no SONAME libformel.so.1:\n${run_output}")
+  endif()
+endif()
+
+run(${prefix}/bin/formel 2*3 "upper(\"ok\")")
+expect_output("6\nOK\n")
+
+set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+foreach(way package pkg-config)
+  set(build ${WORK_DIR}/consumer-${way})
+  run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/consumer -B ${build} -G ${GENERATOR}
+      -DCMAKE_PREFIX_PATH=${prefix} -DFORMEL_CONSUME=${way})
+  run(${CMAKE_COMMAND} --build ${build})
+  run(${build}/consumer)
+  expect_output("56\n")
+endforeach()
+
+# The version file refuses another major version.
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR}/consumer -B ${WORK_DIR}/consumer-v2
+                -G ${GENERATOR} -DCMAKE_PREFIX_PATH=${prefix} -DFORMEL_REQUIRE_VERSION=2.0
+                RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+if(status EQUAL 0)
+  message(FATAL_ERROR "find_package(formel 2.0) accepted version 1")
+endif()
+file(REMOVE_RECURSE ${WORK_DIR})

@@ -1,0 +1,41 @@
+// The --trace view: how a formula is rewritten, stage by stage. Collects the
+// library's trace events while one formula is evaluated, then lays them out
+// as a tree: each formula level shows the stages that changed its text, each
+// group or call shows its nesting level, its value and, below it, the
+// evaluation of its inside or arguments.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formel_cli {
+
+class Tracer {
+ public:
+  // Installs the library's trace hook for this tracer; removed again when it
+  // is destroyed.
+  Tracer();
+  ~Tracer();
+  Tracer(const Tracer&) = delete;
+  Tracer& operator=(const Tracer&) = delete;
+
+  // Forgets the events of an earlier formula.
+  void Begin();
+  // The layout of the events since Begin, one line each, ending in "\n".
+  std::string Render() const;
+
+  struct Event {
+    int depth;
+    std::string stage;
+    std::string before;
+    std::string after;
+  };
+
+  void Record(int depth, std::string_view stage, std::string_view before, std::string_view after);
+
+ private:
+  std::vector<Event> events_;
+};
+
+}  // namespace formel_cli

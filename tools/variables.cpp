@@ -1,0 +1,61 @@
+#include "variables.h"
+
+#include "errors.h"
+#include "formel.h"
+#include "input_lines.h"
+
+namespace formel_cli {
+
+namespace {
+
+bool IsBlankName(const std::string& name) {
+  return name.find_first_not_of(' ') == std::string::npos;
+}
+
+bool IsSkipped(const std::string& line) {
+  const std::size_t first = line.find_first_not_of(" \t");
+  return first == std::string::npos || line[first] == '#';
+}
+
+void ReadVariablesFile(const std::string& path,
+                       std::vector<std::pair<std::string, std::string>>& out) {
+  Input input(path);
+  std::string line;
+  for (int number = 1; input.NextLine(line); ++number) {
+    if (IsSkipped(line)) continue;
+    try {
+      out.push_back(ParseAssignment(line));
+    } catch (const UsageError&) {
+      throw UsageError(input.Name() + ":" + std::to_string(number) + ": expected NAME=VALUE");
+    }
+  }
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> ParseAssignment(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos || IsBlankName(text.substr(0, equals))) {
+    throw UsageError("malformed variable '" + text + "', expected NAME=VALUE");
+  }
+  return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
+std::vector<std::pair<std::string, std::string>> CollectVariables(
+    const std::vector<VariableSetting>& settings) {
+  std::vector<std::pair<std::string, std::string>> variables;
+  for (const VariableSetting& setting : settings) {
+    if (setting.kind == VariableSetting::Kind::kFile) {
+      ReadVariablesFile(setting.text, variables);
+    } else {
+      variables.push_back(ParseAssignment(setting.text));
+    }
+  }
+  return variables;
+}
+
+void SetVariables(const std::vector<std::pair<std::string, std::string>>& variables) {
+  for (const auto& [name, value] : variables) SetVarS(name.c_str(), value.c_str());
+}
+
+}  // namespace formel_cli
