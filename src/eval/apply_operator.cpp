@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "eval/base_suffix.h"
+#include "eval/growing_literal.h"
 #include "eval/literals.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
@@ -90,6 +91,9 @@ class OperatorPass {
   void Compute(std::string_view left, std::string_view right);
   float Number(std::string_view operand);
   void Splice(std::size_t leftCut, std::size_t rightCut);
+  bool BlanksBehindLiteral() const;
+  bool Grow(std::string_view right, std::size_t rightCut);
+  void TrackLiteral(std::size_t leftCut);
 
   std::string_view input_;
   std::size_t inPos_ = 0;  // input_[inPos_] is the byte at position out_.size() + 1
@@ -98,6 +102,7 @@ class OperatorPass {
   Text& out_;
   std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
   Text scratch_, right_, result_, literal_, tail_;
+  GrowingLiteral grow_;
 };
 
 std::size_t OperatorPass::Find(std::size_t start) const {
@@ -116,9 +121,13 @@ std::size_t OperatorPass::Find(std::size_t start) const {
 }
 
 void OperatorPass::Append(std::string_view text) {
-  for (const char c : text) {
-    out_.push_back(c);
-    parity_.push_back(parity_.back() ^ (c == kQuote ? 1 : 0));
+  const std::size_t from = out_.size();
+  out_.append(text);
+  parity_.resize(from + text.size() + 1);
+  std::uint8_t odd = parity_[from];
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    odd ^= text[i] == kQuote ? 1 : 0;
+    parity_[from + i + 1] = odd;
   }
 }
 
@@ -143,6 +152,7 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   bool seen = false;
   char c = 0;
   for (;; --i) {
+    if (grow_.Valid() && i == grow_.End() && i > grow_.Begin() + 1) i = grow_.Begin() + 1;
     c = out_[i - 1];
     if (c != ' ') seen = true;
     if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
@@ -181,10 +191,12 @@ std::string_view OperatorPass::Convert(std::string_view operand, char* buffer) c
   return {buffer, FormatIntTo(*value, buffer)};
 }
 
+// The number an operand reads as: that of its value. A quoted literal's
+// inside is read without halving its doubled quotes first: the reading
+// stops before the first quote anyway.
 float OperatorPass::Number(std::string_view operand) {
-  scratch_.clear();
-  AppendUnquoted(operand, scratch_);
-  return ParseRealView(scratch_);
+  const std::string_view t = TrimBlanks(operand);
+  return ParseRealView(IsQuotedView(t) ? t.substr(1, t.size() - 2) : t);
 }
 
 void AppendReal(float value, Text& out) {
@@ -240,6 +252,7 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
 }
 
 void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
+  grow_.Drop();
   const std::size_t outLength = out_.size();
   if (rightCut > outLength) {
     inPos_ += rightCut - outLength - 1;
@@ -253,9 +266,56 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
   }
 }
 
+// After a replacement: notes the literal just written at the end of the
+// processed part when a longer value could grow it in place.
+void OperatorPass::TrackLiteral(std::size_t leftCut) {
+  const bool keptAsIs = !result_.empty() && result_.front() == kQuote && result_.back() == kQuote;
+  if (keptAsIs || literal_.empty() || leftCut + literal_.size() != out_.size()) return;
+  const bool quoted = literal_.front() == kQuote;
+  if (!quoted && op_ != Op::kConcat) return;  // a sum's number never grows
+  grow_.Track(leftCut, out_.size(), TrimBlanks(result_), quoted);
+}
+
+// The next step of a chain whose left operand is the growing literal: the
+// value gains the right operand's value and keeps its form, so the new
+// bytes go behind it (in a quoted literal, before its closing quote, with
+// their quotes doubled). Declines (false) whenever the longer value would
+// take another form, which the general way then writes.
+// Only blanks (or nothing) between the growing literal and the end of the
+// processed part.
+bool OperatorPass::BlanksBehindLiteral() const {
+  if (grow_.End() > out_.size()) return false;
+  for (std::size_t i = grow_.End(); i < out_.size(); ++i) {
+    if (out_[i] != ' ') return false;
+  }
+  return true;
+}
+
+bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
+  if (op_ == Op::kAdd && (!grow_.Quoted() || !IsQuotedView(right))) return false;
+  scratch_.clear();
+  AppendUnquoted(right, scratch_);
+  const std::string_view more = scratch_;
+  if (!grow_.CanGrowBy(more, IsArithmetic(op_))) return false;
+  inPos_ += rightCut - out_.size() - 1;
+  Truncate(grow_.End());  // blanks before the operator belonged to the left operand
+  if (grow_.Quoted()) {
+    Truncate(out_.size() - 1);  // the closing quote
+    for (const char c : more) {
+      Append(std::string_view(&c, 1));
+      if (c == kQuote) Append(std::string_view(&c, 1));
+    }
+    Append(std::string_view(&kQuote, 1));
+  } else {
+    Append(more);
+  }
+  grow_.GrowBy(more, out_.size());
+  return true;
+}
+
 void OperatorPass::Run() {
   out_.clear();
-  out_.reserve(input_.size() + 16);
+  out_.reserve(input_.size());
   parity_.assign(1, 0);
   // Progress: every iteration either consumes the occurrence it found (the
   // cut spans the operator) or moves the search behind it. A replacement
@@ -286,6 +346,12 @@ void OperatorPass::Run() {
       start = p + 1;
       continue;
     }
+    const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.Valid() &&
+                         p == out_.size() + 1 && lc.cut == grow_.Begin() && BlanksBehindLiteral();
+    if (chained && Grow(right, rc.cut)) {
+      start = out_.size();
+      continue;
+    }
     Compute(left, right);
     bool compensated = false;
     if (IsArithmetic(op_)) {
@@ -300,6 +366,7 @@ void OperatorPass::Run() {
     literal_.clear();
     AppendLiteral(result_, literal_);
     Splice(lc.cut, rc.cut);
+    if (op_ == Op::kConcat || op_ == Op::kAdd) TrackLiteral(lc.cut);
     // The "+" pass completes the sum it just wrote by resuming at its "+".
     start = compensated && op_ == Op::kAdd ? lc.cut + 1 : lc.cut + literal_.size();
   }
@@ -309,6 +376,10 @@ void OperatorPass::Run() {
 }  // namespace
 
 void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out) {
+  if (!HasSignPair(text)) {
+    OperatorPass(lib, text, written, out).Run();
+    return;
+  }
   Text folded(&lib.heap);
   FoldSigns(text, folded);
   OperatorPass(lib, folded, written, out).Run();

@@ -21,10 +21,12 @@ namespace formel {
 struct ParenIndex {
   static constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
   std::string_view base;
-  std::pmr::vector<std::uint32_t> closeOf;
+  std::pmr::vector<std::uint32_t>& closeOf;
 
-  ParenIndex(std::string_view text, std::pmr::memory_resource* heap) : base(text), closeOf(heap) {
-    std::pmr::vector<std::uint32_t> open(heap);
+  ParenIndex(std::string_view text, std::pmr::vector<std::uint32_t>& storage,
+             std::pmr::vector<std::uint32_t>& open)
+      : base(text), closeOf(storage) {
+    open.clear();
     closeOf.assign(text.size(), kUnmatched);
     for (std::uint32_t i = 0; i < text.size(); ++i) {
       if (text[i] == '(') {
@@ -120,7 +122,10 @@ HostText CallHost(FuncInfo f, const std::array<HostText, kMaxParams>& a) {
 // value is built at the write position the call started from. Arguments
 // past the tenth are evaluated and dropped; an unregistered name (or call
 // ID 0) gives the argument list itself, final comma included.
-std::string_view ExpandCall(Library& lib, std::string_view name, std::string_view inside) {
+// Not inlined: its frame would otherwise sit in ExpandFrom's, which every
+// level of nesting keeps on the stack, groups included.
+[[gnu::noinline]] std::string_view ExpandCall(Library& lib, std::string_view name,
+                                              std::string_view inside) {
   StringWorkspace& ws = lib.workspace;
   const StringWorkspace::Mark start = ws.Position();
   std::array<HostText, kMaxParams> slots;
@@ -182,6 +187,18 @@ class CurrentIndex {
   ParenIndex* previous_;
 };
 
+// Shows one replaced group or call (a call with its trimmed name) and the
+// literal that replaces it. Its texts live in its own frame, not in the
+// frame of the nesting levels.
+[[gnu::noinline]] void TraceReplacement(Library& lib, std::string_view name, std::string_view group,
+                                        std::string_view value) {
+  Text called(&lib.heap);
+  called.append(name).append(group);
+  Text literal(&lib.heap);
+  AppendLiteral(value, literal);
+  lib.trace(lib.traceContext, lib.evalDepth, name.empty() ? "group" : "call", called, literal);
+}
+
 void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, std::size_t next,
                 Text& out) {
   bool insideQuotes = false;  // parity of the quotes in out
@@ -203,11 +220,10 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
     const std::size_t rawLength = RawNameLength(out);
     const std::string_view name = TrimBlanks(std::string_view(out).substr(out.size() - rawLength));
     const std::string_view inside = group.substr(1, group.size() - 2);
-    Text called(&lib.heap);  // the call as written, for the trace only
-    if (lib.trace != nullptr && !name.empty()) called.append(name).append(group);
     const StringWorkspace::Mark mark = lib.workspace.Position();
     const std::string_view value =
         name.empty() ? EvaluateFormula(lib, inside) : ExpandCall(lib, name, inside);
+    if (lib.trace != nullptr) TraceReplacement(lib, name, group, value);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     AppendLiteral(value, out);
@@ -215,15 +231,32 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
     for (std::size_t i = literalStart; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
-    if (lib.trace != nullptr) {
-      lib.trace(lib.traceContext, lib.evalDepth, name.empty() ? "group" : "call",
-                name.empty() ? group : std::string_view(called),
-                std::string_view(out).substr(literalStart));
-    }
     lib.workspace.Rewind(mark);
     copied = next = close + 1;
   }
   out.append(text.substr(copied));
+}
+
+}  // namespace
+
+namespace {
+
+// Builds the paren index of a text that no index covers yet: the
+// outermost formula, or one that a host function evaluates. Kept out of
+// ExpandGroups' frame, which every level of nesting keeps on the stack.
+[[gnu::noinline]] void ExpandWithNewIndex(Library& lib, std::string_view text, std::size_t first,
+                                          Text& out) {
+  if (lib.parenIndex == nullptr) {  // the outermost formula: the scratch is free
+    ParenIndex index(text, lib.parenScratch, lib.openScratch);
+    CurrentIndex current(lib, &index);
+    ExpandFrom(lib, index, text, first, out);
+    return;
+  }
+  std::pmr::vector<std::uint32_t> storage(&lib.heap);
+  std::pmr::vector<std::uint32_t> open(&lib.heap);
+  ParenIndex index(text, storage, open);
+  CurrentIndex current(lib, &index);
+  ExpandFrom(lib, index, text, first, out);
 }
 
 }  // namespace
@@ -240,9 +273,7 @@ void ExpandGroups(Library& lib, std::string_view text, Text& out) {
     ExpandFrom(lib, *lib.parenIndex, text, first, out);
     return;
   }
-  ParenIndex index(text, &lib.heap);
-  CurrentIndex current(lib, &index);
-  ExpandFrom(lib, index, text, first, out);
+  ExpandWithNewIndex(lib, text, first, out);
 }
 
 }  // namespace formel

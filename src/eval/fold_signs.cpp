@@ -29,4 +29,14 @@ void FoldSigns(std::string_view text, Text& out) {
   }
 }
 
+bool HasSignPair(std::string_view text) {
+  bool previousSign = false;
+  for (const char c : text) {
+    const bool sign = IsSign(c);
+    if (sign && previousSign) return true;
+    previousSign = sign;
+  }
+  return false;
+}
+
 }  // namespace formel

@@ -1,5 +1,6 @@
 #include "eval/literals.h"
 
+#include <algorithm>
 #include <new>
 
 #include "frame/library.h"
@@ -71,11 +72,24 @@ void AppendUnquoted(std::string_view literal, Text& out) {
     out.append(t);
     return;
   }
+  const std::size_t from = out.size();
+  out.resize(from + t.size());
+  out.resize(from + WriteUnquoted(t, out.data() + from));
+}
+
+std::size_t WriteUnquoted(std::string_view literal, char* out) {
+  const std::string_view t = TrimBlanks(literal);
+  if (!IsQuotedView(t)) {
+    std::copy(t.begin(), t.end(), out);
+    return t.size();
+  }
   const std::string_view inside = t.substr(1, t.size() - 2);
+  std::size_t n = 0;
   for (std::size_t i = 0; i < inside.size(); ++i) {
-    out.push_back(inside[i]);
+    out[n++] = inside[i];
     if (inside[i] == kQuote && i + 1 < inside.size() && inside[i + 1] == kQuote) ++i;
   }
+  return n;
 }
 
 std::int32_t InsideQuotes(const char* text, std::int32_t position) {

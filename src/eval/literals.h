@@ -28,6 +28,9 @@ void AppendLiteral(std::string_view value, Text& out);
 // Appends the value of a literal: the trimmed text, and when that is quoted
 // (longer than one byte), its inside with doubled quotes halved.
 void AppendUnquoted(std::string_view literal, Text& out);
+// The same value written at out, which has room for literal.size() bytes;
+// returns its length.
+std::size_t WriteUnquoted(std::string_view literal, char* out);
 
 // The same operations on workspace texts.
 std::int32_t InsideQuotes(const char* text, std::int32_t position);

@@ -36,6 +36,9 @@ inline std::size_t QuotingBudget(std::size_t formulaLength) {
 // Every run of "+" and "-" outside quoted literals becomes the one sign it
 // amounts to: "-" for an odd number of minus signs, else "+".
 void FoldSigns(std::string_view text, Text& out);
+// Two signs side by side, quotes not considered. Without such a pair,
+// FoldSigns gives the text back unchanged.
+bool HasSignPair(std::string_view text);
 
 // Replaces every [name] outside quoted literals by the literal of the
 // variable's value.

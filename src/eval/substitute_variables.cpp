@@ -3,6 +3,7 @@
 // all, by the literal of the value of the name between them. The name is
 // passed as written; the search goes on behind the inserted literal, so a
 // value is never searched for references itself.
+#include <cstdint>
 #include <vector>
 
 #include "eval/literals.h"
@@ -12,13 +13,14 @@ namespace formel {
 
 namespace {
 
-constexpr std::size_t kUnmatched = static_cast<std::size_t>(-1);
+constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
 
 // For every "[", the index of its matching "]", or kUnmatched.
-void MatchBrackets(std::string_view text, std::pmr::vector<std::size_t>& closeOf) {
-  std::pmr::vector<std::size_t> open(closeOf.get_allocator());
+void MatchBrackets(std::string_view text, std::pmr::vector<std::uint32_t>& closeOf,
+                   std::pmr::vector<std::uint32_t>& open) {
+  open.clear();
   closeOf.assign(text.size(), kUnmatched);
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  for (std::uint32_t i = 0; i < text.size(); ++i) {
     if (text[i] == '[') {
       open.push_back(i);
     } else if (text[i] == ']' && !open.empty()) {
@@ -37,8 +39,8 @@ void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
     out.assign(text);
     return;
   }
-  std::pmr::vector<std::size_t> closeOf(&lib.heap);
-  MatchBrackets(text, closeOf);
+  std::pmr::vector<std::uint32_t>& closeOf = lib.closeScratch;
+  MatchBrackets(text, closeOf, lib.openScratch);
   out.reserve(text.size());
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
@@ -47,7 +49,7 @@ void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
       if (text[copied] == kQuote) insideQuotes = !insideQuotes;
       out.push_back(text[copied]);
     }
-    const std::size_t close = closeOf[next];
+    const std::uint32_t close = closeOf[next];
     if (insideQuotes || close == kUnmatched) {
       ++next;
       continue;

@@ -14,7 +14,25 @@ Library::Library()
       quotePair(2, kQuote, &heap),
       funcs(&heap),
       vars(&heap),
-      quoteParity(&heap) {}
+      quoteParity(&heap),
+      closeScratch(&heap),
+      openScratch(&heap),
+      parenScratch(&heap) {}
+
+namespace {
+template <class Vector>
+void Release(Vector& v, std::size_t keep) {
+  if (v.capacity() > keep) Vector(v.get_allocator()).swap(v);
+}
+}  // namespace
+
+void Library::TrimScratch() {
+  constexpr std::size_t kKeep = 4096;
+  Release(quoteParity, kKeep);
+  Release(closeScratch, kKeep);
+  Release(openScratch, kKeep);
+  Release(parenScratch, kKeep);
+}
 
 bool LibraryLoaded() { return gLibrary != nullptr; }
 

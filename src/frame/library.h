@@ -35,7 +35,18 @@ struct Library {
   TraceHook trace = nullptr;    // null: tracing off
   void* traceContext = nullptr;
   ParenIndex* parenIndex = nullptr;           // of the outermost formula text
-  std::pmr::vector<std::uint8_t> quoteParity;  // scratch of the operator passes
+  // Scratch kept from call to call, so that a short formula allocates
+  // nothing for them: the operator passes' quote parity, the bracket
+  // matching of variable substitution, and the paren index of the
+  // outermost formula (a formula that a host function evaluates while
+  // that index lives gets its own).
+  std::pmr::vector<std::uint8_t> quoteParity;
+  std::pmr::vector<std::uint32_t> closeScratch;
+  std::pmr::vector<std::uint32_t> openScratch;
+  std::pmr::vector<std::uint32_t> parenScratch;
+
+  // Gives back scratch grown by a long formula.
+  void TrimScratch();
 };
 
 // True while the library is started (between attach and detach).

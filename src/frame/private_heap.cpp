@@ -32,6 +32,7 @@ void* PrivateHeap::do_allocate(std::size_t bytes, std::size_t alignment) {
   void* p = PlatformHeapAlloc(platform_, bytes, alignment);
   if (p == nullptr) throw std::bad_alloc();
   bytesInUse_ += bytes;
+  if (bytesInUse_ > peakBytesInUse_) peakBytesInUse_ = bytesInUse_;
   return p;
 }
 

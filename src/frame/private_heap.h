@@ -25,6 +25,9 @@ class PrivateHeap final : public std::pmr::memory_resource {
   static std::uint64_t AllocationCount();
   // Bytes currently handed out by this heap.
   std::size_t BytesInUse() const { return bytesInUse_; }
+  // The most bytes handed out at once since the last ResetPeak().
+  std::size_t PeakBytesInUse() const { return peakBytesInUse_; }
+  void ResetPeak() { peakBytesInUse_ = bytesInUse_; }
 
   struct Platform;  // the platform's heap behind this one
 
@@ -35,6 +38,7 @@ class PrivateHeap final : public std::pmr::memory_resource {
 
   Platform* platform_;
   std::size_t bytesInUse_ = 0;
+  std::size_t peakBytesInUse_ = 0;
 };
 
 }  // namespace formel

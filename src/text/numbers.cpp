@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "frame/library.h"
 #include "text/text.h"
@@ -75,6 +76,18 @@ DecimalSpan ScanDecimal(std::string_view t) {
   return s;
 }
 
+// Digits alone (no point, no exponent), at most 15 of them: the value is
+// exact as an integer and as a double, so it needs no general reading.
+std::optional<std::int64_t> ShortWholeNumber(std::string_view t) {
+  std::size_t i = 0;
+  std::int64_t value = 0;
+  while (i < t.size() && IsDigit(t[i]) && i < 15) value = value * 10 + (t[i++] - '0');
+  if (i == 0 || (i < t.size() && (IsDigit(t[i]) || t[i] == '.' || t[i] == 'e' || t[i] == 'E'))) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
 
 float RoundToFloat(double value) {
@@ -96,6 +109,12 @@ float RoundToFloat(double value) {
 std::size_t FormatRealTo(float value, char* out) {
   if (std::isnan(value)) return CopyForm(std::signbit(value) ? "-1.#IND" : "1.#QNAN", out);
   if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
+  // A whole number has no decimals to write: its digits are exact.
+  if (value == std::trunc(value) && std::fabs(value) < 1e15f) {
+    if (value == 0) return CopyForm(std::signbit(value) ? "-0" : "0", out);
+    const auto r = std::to_chars(out, out + kRealTextMax, static_cast<long long>(value));
+    return static_cast<std::size_t>(r.ptr - out);
+  }
   const auto r = std::to_chars(out, out + kRealTextMax, static_cast<double>(value),
                                std::chars_format::fixed, 6);
   std::size_t n = static_cast<std::size_t>(r.ptr - out);
@@ -115,6 +134,9 @@ float ParseRealView(std::string_view text) {
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
   const std::string_view rest = text.substr(i);
+  if (const auto whole = ShortWholeNumber(rest)) {
+    return RoundToFloat(negative ? -static_cast<double>(*whole) : static_cast<double>(*whole));
+  }
   const DecimalSpan span = ScanDecimal(rest);
   if (span.length == 0) return 0.0f;  // nothing read: atof gives a plain 0
   double value = 0.0;

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -51,9 +52,30 @@ class Terminal {
     return true;
   }
 
+  // libedit prints the prompt before it switches the terminal out of line
+  // mode, and an end of input typed in between is lost; so type only once
+  // the terminal is raw. The plain prompt reads in line mode.
+  bool WaitForPrompt() {
+    if (!WaitFor("formel> ")) return false;
+#if FORMEL_PROMPT_EDITS_LINES
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    struct termios mode;
+    while (tcgetattr(master_, &mode) == 0 && (mode.c_lflag & ICANON) != 0) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      usleep(1000);
+    }
+#endif
+    return true;
+  }
+
+  // -1 when it does not exit within ten seconds.
   int ExitStatus() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     int status = 0;
-    waitpid(pid_, &status, 0);
+    while (waitpid(pid_, &status, WNOHANG) == 0) {
+      if (std::chrono::steady_clock::now() > deadline) return -1;
+      usleep(1000);
+    }
     exited_ = true;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -70,19 +92,19 @@ class Terminal {
 TEST(PromptTest, AssignsVariablesAndEvaluatesUntilEndOfInput) {
   Terminal terminal;
   ASSERT_TRUE(terminal.Started());
-  ASSERT_TRUE(terminal.WaitFor("formel> ")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
   terminal.Type("[x] := 5+6\r");
   ASSERT_TRUE(terminal.WaitFor("11\r\n")) << terminal.Seen();
-  ASSERT_TRUE(terminal.WaitFor("formel> ")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
   terminal.Type("[x]*[y]\r");
   ASSERT_TRUE(terminal.WaitFor("22\r\n")) << terminal.Seen();
-  ASSERT_TRUE(terminal.WaitFor("formel> ")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
   terminal.Type("[ s ]:=upper(\"ab\")&[x]\r");
   ASSERT_TRUE(terminal.WaitFor("AB11\r\n")) << terminal.Seen();
-  ASSERT_TRUE(terminal.WaitFor("formel> ")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
   terminal.Type("len([s])\r");
   ASSERT_TRUE(terminal.WaitFor("4\r\n")) << terminal.Seen();
-  ASSERT_TRUE(terminal.WaitFor("formel> ")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
   terminal.Type("\x04");  // end of input
   EXPECT_EQ(terminal.ExitStatus(), 0) << terminal.Seen();
 }

@@ -1,6 +1,7 @@
 # Installs the built project into a fresh prefix, then builds and runs the
 # consumer project against it both ways: as a CMake package and through
-# pkg-config. Takes BUILD_DIR, WORK_DIR, SOURCE_DIR, LIBDIR and GENERATOR.
+# pkg-config (when PKG_CONFIG names it). Takes BUILD_DIR, WORK_DIR,
+# SOURCE_DIR, LIBDIR, GENERATOR and PKG_CONFIG.
 cmake_minimum_required(VERSION 3.20)
 
 function(run)
@@ -40,11 +41,15 @@ endif()
 run(${prefix}/bin/formel 2*3 "upper(\"ok\")")
 expect_output("6\nOK\n")
 
-set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
-foreach(way package pkg-config)
+set(ways package)
+if(PKG_CONFIG)
+  list(APPEND ways pkg-config)
+  set(ENV{PKG_CONFIG_PATH} ${prefix}/${LIBDIR}/pkgconfig)
+endif()
+foreach(way ${ways})
   set(build ${WORK_DIR}/consumer-${way})
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/consumer -B ${build} -G ${GENERATOR}
-      -DCMAKE_PREFIX_PATH=${prefix} -DFORMEL_CONSUME=${way})
+      -DCMAKE_PREFIX_PATH=${prefix} -DFORMEL_CONSUME=${way} -DPKG_CONFIG_EXECUTABLE=${PKG_CONFIG})
   run(${CMAKE_COMMAND} --build ${build})
   run(${build}/consumer)
   expect_output("56\n")

@@ -1,7 +1,7 @@
 # The pkg-config file with absolute install directories (as a distribution
-# may configure them) and with relative ones. Takes SOURCE_DIR and WORK_DIR.
+# may configure them) and with relative ones. Takes SOURCE_DIR, WORK_DIR and
+# PKG_CONFIG.
 cmake_minimum_required(VERSION 3.20)
-find_program(PKG_CONFIG pkg-config REQUIRED)
 file(REMOVE_RECURSE ${WORK_DIR})
 
 function(write_pc prefix libdir includedir)

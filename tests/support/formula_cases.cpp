@@ -58,6 +58,30 @@ std::string Unescape(const std::string& field) {
   return out;
 }
 
+std::string Escape(const std::string& text) {
+  static const char kHex[] = "0123456789ABCDEF";
+  const auto firstKept = text.find_first_not_of(' ');
+  const auto lastKept = text.find_last_not_of(' ');
+  std::string out;
+  for (std::string::size_type i = 0; i < text.size(); ++i) {
+    const auto b = static_cast<unsigned char>(text[i]);
+    if (b == ' ' && (firstKept == std::string::npos || i < firstKept || i > lastKept)) {
+      out += "\\s";
+    } else if (b == '\\') {
+      out += "\\\\";
+    } else if (b == '\t') {
+      out += "\\t";
+    } else if (b < 32 || b > 126) {
+      out += "\\x";
+      out.push_back(kHex[b >> 4]);
+      out.push_back(kHex[b & 15]);
+    } else {
+      out.push_back(static_cast<char>(b));
+    }
+  }
+  return out;
+}
+
 std::vector<FormulaCase> ReadFormulaCases(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);

@@ -33,5 +33,8 @@ inline void PrintTo(const FormulaCase& c, std::ostream* os) { *os << c.name << "
 std::vector<FormulaCase> ReadFormulaCases(const std::string& path);
 
 std::string Unescape(const std::string& field);
+// The inverse of Unescape: every backslash, control byte, byte above 126
+// and blank at either end is written as an escape.
+std::string Escape(const std::string& text);
 
 }  // namespace formel_test

@@ -1,0 +1,95 @@
+#include "ratio_table.h"
+
+#include <cstdio>
+
+#include "runners.h"
+
+namespace formel_bench {
+
+namespace {
+
+constexpr double kNsPerUnit[] = {1.0, 1e3, 1e6, 1e9};  // ns, us, ms, s
+
+const Workload* Find(const std::vector<Workload>& suite, const std::string& name) {
+  for (const Workload& w : suite) {
+    if (w.name == name) return &w;
+  }
+  return nullptr;
+}
+
+std::string Fixed(double value, int decimals) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+  return buf;
+}
+
+}  // namespace
+
+void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
+  ConsoleReporter::ReportRuns(runs);
+  for (const Run& run : runs) {
+    if (run.error_occurred) continue;
+    // With repetitions only the median aggregate counts; a single run
+    // stands for itself.
+    const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+    if (!single && run.aggregate_name != "median") continue;
+    // CPU time: the machine is shared, and waiting for a core is not ours.
+    medians_[run.run_name.function_name] =
+        run.GetAdjustedCPUTime() * kNsPerUnit[static_cast<int>(run.time_unit)];
+  }
+}
+
+double MedianReporter::Median(const std::string& engine, const std::string& workload) const {
+  const auto found = medians_.find(engine + "/" + workload);
+  return found == medians_.end() ? 0.0 : found->second;
+}
+
+void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
+  out << "\n| workload | bytes | formel ns | formel ns/byte | muparser ns | muparser/formel |\n"
+      << "|---|---:|---:|---:|---:|---:|\n";
+  for (const Workload& w : suite) {
+    const double mine = r.Median(kFormelEngine, w.name);
+    if (mine == 0) continue;
+    const double peer = r.Median(kPeerEngine, w.name);
+    out << "| " << w.name << " | " << w.formula.size() << " | " << Fixed(mine, 0) << " | "
+        << Fixed(mine / static_cast<double>(w.formula.size()), 2) << " | "
+        << (peer == 0 ? "-" : Fixed(peer, 0)) << " | " << (peer == 0 ? "-" : Fixed(peer / mine, 1))
+        << " |\n";
+  }
+}
+
+void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
+  auto perByte = [&](const std::string& name) {
+    const Workload* w = Find(suite, name);
+    const double ns = r.Median(kFormelEngine, name);
+    return w == nullptr || ns == 0 ? 0.0 : ns / static_cast<double>(w->formula.size());
+  };
+  auto check = [&](const std::string& what, double value, bool met) {
+    out << (value == 0 ? "[ -- ] " : met ? "[ ok ] " : "[FAIL] ") << what << ": "
+        << (value == 0 ? "not measured" : Fixed(value, 2)) << "\n";
+  };
+  auto faster = [&](const std::string& name, double atLeast) {
+    const double mine = r.Median(kFormelEngine, name);
+    const double peer = r.Median(kPeerEngine, name);
+    const double ratio = mine == 0 || peer == 0 ? 0.0 : peer / mine;
+    check(name + " muparser/formel (at least " + Fixed(atLeast, 0) + ")", ratio, ratio >= atLeast);
+  };
+  auto flat = [&](const std::string& big, const std::string& small, bool byByte) {
+    const double a = byByte ? perByte(big) : r.Median(kFormelEngine, big);
+    const double b = byByte ? perByte(small) : r.Median(kFormelEngine, small);
+    const double ratio = a == 0 || b == 0 ? 0.0 : a / b;
+    check(big + " / " + small + (byByte ? " per byte" : "") + " (at most 1.5)", ratio, ratio <= 1.5);
+  };
+  out << "\nTargets (medians of this run):\n";
+  faster("arith_short", 10);
+  faster("var_and_call", 10);
+  faster("sum_10000", 20);
+  flat("sum_100000", "sum_100", true);
+  flat("concat_10000", "concat_100", true);
+  flat("concat_100000", "concat_100", true);
+  flat("table_100000", "table_10", false);
+  const double megabyte = r.Median(kFormelEngine, "mixed_1MB") / 1e9;
+  check("mixed_1MB seconds (well under 1)", megabyte, megabyte < 0.25);
+}
+
+}  // namespace formel_bench

@@ -1,0 +1,31 @@
+// Collects the median CPU time of every benchmark of the run and prints, per
+// workload, Formel's time, its time per input byte, muparser's time and
+// the ratio, then the targets of the suite checked on these figures.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "workloads.h"
+
+namespace formel_bench {
+
+class MedianReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override;
+
+  // ns per formula; 0 when the benchmark did not run.
+  double Median(const std::string& engine, const std::string& workload) const;
+
+ private:
+  std::map<std::string, double> medians_;  // "<engine>/<workload>" -> ns
+};
+
+void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out);
+void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out);
+
+}  // namespace formel_bench

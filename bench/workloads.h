@@ -1,0 +1,25 @@
+// The fixed suite of the benchmark: each workload is one formula for Formel
+// and, where muparser can express the same computation, its peer form.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace formel_bench {
+
+struct Workload {
+  std::string name;
+  std::string formula;      // for Formel
+  int tableSize = 0;        // variables v0 .. v<n-1> in the tables
+  std::string peerFormula;  // for muparser; empty when it cannot express it
+};
+
+std::vector<Workload> FixedSuite();
+
+// The name of the i-th variable of a table workload.
+inline std::string VariableName(int i) { return std::string("v").append(std::to_string(i)); }
+
+// The host function that both engines call as max / hmax.
+inline double LargerOf(double a, double b) { return a >= b ? a : b; }
+
+}  // namespace formel_bench
