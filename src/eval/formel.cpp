@@ -158,8 +158,6 @@ extern "C" FORMEL_API const char* FORMEL_CALL Formel(const char* formula) {
   return formel::RunTextExport([&](formel::Library& lib, formel::CallScope& scope) {
     const formel::Text text = formel::CopyArgument(lib, formula);
     scope.StartBuilding();
-    const char* result = formel::EvaluateFormula(lib, text).data();
-    if (lib.callDepth == 1) lib.TrimScratch();
-    return result;
+    return formel::EvaluateFormula(lib, text).data();
   });
 }

@@ -12,13 +12,17 @@
 
 namespace formel {
 
-// Counts a call in progress; the outermost one ends a detach that was asked
-// for while calls ran (a host function may unload the library under us).
+// Counts a call in progress. The outermost one gives back scratch grown by
+// a long formula, on every way out (a call that ran out of memory too), and
+// ends a detach that was asked for while calls ran (a host function may
+// unload the library under us).
 class CallScope {
  public:
   explicit CallScope(Library& lib) : lib_(lib) { ++lib_.callDepth; }
   ~CallScope() {
-    if (--lib_.callDepth == 0 && lib_.detachPending) EndLibrary();
+    if (--lib_.callDepth != 0) return;
+    lib_.TrimScratch();
+    if (lib_.detachPending) EndLibrary();
   }
   CallScope(const CallScope&) = delete;
   CallScope& operator=(const CallScope&) = delete;
