@@ -28,6 +28,10 @@ std::vector<HugeCase> HugeCases() {
       {"one megabyte of text", as, as},
       {"one megabyte quoted literal", "\"" + as + "\"", as},
       {"concatenation of two halves", "\"" + as + "\"&\"" + as + "\"", as + as},
+      // Each join once rebuilt everything joined so far: minutes for this.
+      {"chain of half a million joins", Repeat("a&", kMegabyte / 2) + "a", Repeat("a", kMegabyte / 2 + 1)},
+      {"chain of quoted joins", Repeat("\"q\"\"\"&", kMegabyte / 8) + "1",
+       Repeat("q\"", kMegabyte / 8) + "1"},
       {"nesting within the limit", Repeat("(", 150) + "1" + Repeat(")", 150), "1"},
       {"100000 nested groups", Repeat("(", 100000) + "1" + Repeat(")", 100000),
        NestedLeftOver("(", 100000)},
