@@ -88,9 +88,9 @@ void RunFunctionOp(char op, const std::string& name, formel_fuzz::FieldReader& f
   const auto found = m.funcs.find(key);
   switch (op) {
     case 'f': {
-      const std::string spec = fields.Next();
-      const FormelInt count = spec.empty() ? 0 : static_cast<signed char>(spec[0]);
-      const auto id = Bytes<FormelCallID>(spec.empty() ? spec : spec.substr(1));
+      const std::string field = fields.Next();
+      const FormelInt count = field.empty() ? 0 : static_cast<signed char>(field[0]);
+      const auto id = Bytes<FormelCallID>(field.empty() ? field : field.substr(1));
       const bool valid = count >= 0 && count <= 10;
       Expect(SetFunc(name.c_str(), count, id) == (valid ? 1 : 0), "SetFunc", name);
       if (valid) m.funcs[key] = {count, id};
