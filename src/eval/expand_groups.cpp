@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "eval/literals.h"
+#include "eval/pair_matching.h"
 #include "eval/stages.h"
 #include "formel.h"
 #include "text/text.h"
@@ -19,23 +20,13 @@ namespace formel {
 // every group inside and every argument is a piece of that text, and a "("
 // matched at or beyond the end of a piece is unmatched within it.
 struct ParenIndex {
-  static constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
   std::string_view base;
   std::pmr::vector<std::uint32_t>& closeOf;
 
   ParenIndex(std::string_view text, std::pmr::vector<std::uint32_t>& storage,
              std::pmr::vector<std::uint32_t>& open)
       : base(text), closeOf(storage) {
-    open.clear();
-    closeOf.assign(text.size(), kUnmatched);
-    for (std::uint32_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '(') {
-        open.push_back(i);
-      } else if (text[i] == ')' && !open.empty()) {
-        closeOf[open.back()] = i;
-        open.pop_back();
-      }
-    }
+    MatchPairs(text, '(', ')', closeOf, open);
   }
 
   bool Covers(std::string_view piece) const {

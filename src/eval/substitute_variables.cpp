@@ -7,30 +7,10 @@
 #include <vector>
 
 #include "eval/literals.h"
+#include "eval/pair_matching.h"
 #include "eval/stages.h"
 
 namespace formel {
-
-namespace {
-
-constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
-
-// For every "[", the index of its matching "]", or kUnmatched.
-void MatchBrackets(std::string_view text, std::pmr::vector<std::uint32_t>& closeOf,
-                   std::pmr::vector<std::uint32_t>& open) {
-  open.clear();
-  closeOf.assign(text.size(), kUnmatched);
-  for (std::uint32_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '[') {
-      open.push_back(i);
-    } else if (text[i] == ']' && !open.empty()) {
-      closeOf[open.back()] = i;
-      open.pop_back();
-    }
-  }
-}
-
-}  // namespace
 
 void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
   out.clear();
@@ -40,7 +20,7 @@ void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
     return;
   }
   std::pmr::vector<std::uint32_t>& closeOf = lib.closeScratch;
-  MatchBrackets(text, closeOf, lib.openScratch);
+  MatchPairs(text, '[', ']', closeOf, lib.openScratch);
   out.reserve(text.size());
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out

@@ -10,7 +10,8 @@ namespace formel {
 
 FuncInfo LookUpFunction(Library& lib, std::string_view name) {
   WorkspaceScope temporaries(lib.workspace);
-  return lib.funcs.Get(BuildNameKey(lib.workspace, name));
+  const FuncInfo* found = lib.funcs.Find(BuildNameKey(lib.workspace, name));
+  return found == nullptr ? FuncInfo{} : *found;
 }
 
 }  // namespace formel
@@ -35,7 +36,7 @@ extern "C" FORMEL_API FormelInt FORMEL_CALL SetFunc(const char* name, FormelInt 
     const Text n = formel::CopyArgument(lib, name);
     scope.StartBuilding();
     formel::WorkspaceScope temporaries(lib.workspace);
-    lib.funcs.Set(formel::BuildNameKey(lib.workspace, n), n, {callId, count});
+    lib.funcs.Set(formel::BuildNameKey(lib.workspace, n), n, formel::FuncInfo{callId, count});
     return 1;
   });
 }

@@ -1,13 +1,10 @@
 // The FuncTable: functions the host registered for use in formulas, each
-// with the address it is called at and its number of parameters (0 to 10).
+// with the address it is called at and its number of parameters.
 #pragma once
 
 #include <cstdint>
-#include <memory_resource>
-#include <string_view>
-#include <unordered_map>
 
-#include "registry/name_key.h"
+#include "registry/named_table.h"
 
 namespace formel {
 
@@ -19,24 +16,6 @@ struct FuncInfo {
   std::int32_t paramCount = 0;
 };
 
-class FuncTable {
- public:
-  explicit FuncTable(std::pmr::memory_resource* heap) : entries_(heap) {}
-
-  // Replaces any entry with a matching name; strong guarantee on failure.
-  void Set(std::string_view key, std::string_view name, FuncInfo info);
-  // {0, 0} when no entry matches.
-  FuncInfo Get(std::string_view key) const;
-  std::int32_t Remove(std::string_view key);
-  void Clear() { entries_.clear(); }
-  std::size_t Size() const { return entries_.size(); }
-
- private:
-  struct Entry {
-    Text name;
-    FuncInfo info;
-  };
-  std::pmr::unordered_map<Text, Entry, KeyHash, KeyEqual> entries_;
-};
+using FuncTable = NamedTable<FuncInfo>;
 
 }  // namespace formel

@@ -1,4 +1,6 @@
 // The variable exports.
+#include <utility>
+
 #include "formel.h"
 #include "frame/export_call.h"
 #include "text/numbers.h"
@@ -11,7 +13,8 @@ namespace formel {
 
 std::string_view LookUpVariable(Library& lib, std::string_view name) {
   WorkspaceScope temporaries(lib.workspace);
-  return lib.vars.Get(BuildNameKey(lib.workspace, name));
+  const Text* found = lib.vars.Find(BuildNameKey(lib.workspace, name));
+  return found == nullptr ? std::string_view() : std::string_view(*found);
 }
 
 }  // namespace formel
@@ -21,10 +24,10 @@ namespace {
 FormelInt SetVariable(const char* name, std::string_view value) {
   return formel::RunExport<FormelInt>(0, [&](Library& lib, CallScope& scope) {
     const Text n = formel::CopyArgument(lib, name);
-    const Text v(value, &lib.heap);
+    Text v(value, &lib.heap);
     scope.StartBuilding();
     formel::WorkspaceScope temporaries(lib.workspace);
-    lib.vars.Set(formel::BuildNameKey(lib.workspace, n), n, v);
+    lib.vars.Set(formel::BuildNameKey(lib.workspace, n), formel::TrimBlanks(n), std::move(v));
     return 1;
   });
 }

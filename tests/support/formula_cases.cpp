@@ -5,8 +5,6 @@
 
 namespace formel_test {
 
-namespace {
-
 std::vector<std::string> SplitTabs(const std::string& line) {
   std::vector<std::string> fields;
   std::string::size_type from = 0;
@@ -17,6 +15,8 @@ std::vector<std::string> SplitTabs(const std::string& line) {
     from = tab + 1;
   }
 }
+
+namespace {
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';

@@ -33,6 +33,9 @@ inline void PrintTo(const FormulaCase& c, std::ostream* os) { *os << c.name << "
 std::vector<FormulaCase> ReadFormulaCases(const std::string& path);
 
 std::string Unescape(const std::string& field);
+
+// The fields of a line of a data file: the text between tabs.
+std::vector<std::string> SplitTabs(const std::string& line);
 // The inverse of Unescape: every backslash, control byte, byte above 126
 // and blank at either end is written as an escape.
 std::string Escape(const std::string& text);

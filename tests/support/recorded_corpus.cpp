@@ -7,22 +7,6 @@
 
 namespace formel_test {
 
-namespace {
-
-// Keyword, then the rest of the line split at tabs.
-std::vector<std::string> SplitFields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::string::size_type from = 0;
-  for (;;) {
-    const auto tab = line.find('\t', from);
-    fields.push_back(line.substr(from, tab == std::string::npos ? std::string::npos : tab - from));
-    if (tab == std::string::npos) return fields;
-    from = tab + 1;
-  }
-}
-
-}  // namespace
-
 std::vector<RecordedGroup> ReadRecordedCorpus(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
@@ -36,7 +20,7 @@ std::vector<RecordedGroup> ReadRecordedCorpus(const std::string& path) {
   while (std::getline(in, line)) {
     ++number;
     if (line.empty() || line[0] == '#') continue;
-    const auto f = SplitFields(line);
+    const auto f = SplitTabs(line);
     const std::string& key = f[0];
     const std::string text = f.size() > 1 ? Unescape(f[1]) : std::string();
     if (key == "setup" && f.size() == 2 && !expectPending) {

@@ -1,0 +1,19 @@
+#include "eval/pair_matching.h"
+
+namespace formel {
+
+void MatchPairs(std::string_view text, char open, char close,
+                std::pmr::vector<std::uint32_t>& closeOf, std::pmr::vector<std::uint32_t>& stack) {
+  stack.clear();
+  closeOf.assign(text.size(), kUnmatched);
+  for (std::uint32_t i = 0; i < text.size(); ++i) {
+    if (text[i] == open) {
+      stack.push_back(i);
+    } else if (text[i] == close && !stack.empty()) {
+      closeOf[stack.back()] = i;
+      stack.pop_back();
+    }
+  }
+}
+
+}  // namespace formel

@@ -1,0 +1,58 @@
+// A table of entries found by the normal form of their names (name_key.h).
+// At most one entry per key: setting a matching name replaces the entry.
+// Lookups cost the same however many entries there are.
+#pragma once
+
+#include <cstdint>
+#include <memory_resource>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+#include "registry/name_key.h"
+
+namespace formel {
+
+template <class Value>
+class NamedTable {
+ public:
+  explicit NamedTable(std::pmr::memory_resource* heap) : entries_(heap) {}
+
+  // Either the table holds the new entry afterwards, or (out of memory) it
+  // is unchanged: the entry's texts are made before anything is replaced.
+  void Set(std::string_view key, std::string_view name, Value value) {
+    Entry fresh{Text(name, entries_.get_allocator().resource()), std::move(value)};
+    auto found = entries_.find(key);
+    if (found != entries_.end()) {
+      found->second = std::move(fresh);
+      return;
+    }
+    entries_.emplace(Text(key, entries_.get_allocator().resource()), std::move(fresh));
+  }
+
+  // The value of the entry with that key, or null.
+  const Value* Find(std::string_view key) const {
+    auto found = entries_.find(key);
+    return found == entries_.end() ? nullptr : &found->second.value;
+  }
+
+  // Number of entries removed: 0 or 1.
+  std::int32_t Remove(std::string_view key) {
+    auto found = entries_.find(key);
+    if (found == entries_.end()) return 0;
+    entries_.erase(found);
+    return 1;
+  }
+
+  void Clear() { entries_.clear(); }
+  std::size_t Size() const { return entries_.size(); }
+
+ private:
+  struct Entry {
+    Text name;  // as the host gave it, case kept
+    Value value;
+  };
+  std::pmr::unordered_map<Text, Entry, KeyHash, KeyEqual> entries_;
+};
+
+}  // namespace formel
