@@ -261,8 +261,9 @@ TEST_F(DlopenHost, DeepestNestingStaysWellUnderOneMegabyteOfStack) {
     const std::size_t used = StackUsed(formula->c_str(), result);
     RecordProperty("stack_bytes", std::to_string(used));
     std::printf("stack used at the nesting limit: %zu bytes\n", used);
-    // About 140 KB in an optimised build, 450 KB unoptimised with AddressSanitizer.
-    EXPECT_LT(used, 640u * 1024u);
+    // Measured: about 120 KB optimised, 310 KB optimised with the sanitizers,
+    // 650 KB unoptimised with the sanitizers (the worst build).
+    EXPECT_LT(used, 768u * 1024u);
     EXPECT_FALSE(result.empty());
   }
 }
