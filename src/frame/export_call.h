@@ -53,6 +53,18 @@ Result RunExport(Result nothing, Body&& body) {
   }
 }
 
+// For exports whose text argument is a name: body(lib, key, name) runs with
+// the name copied and its key built as a temporary.
+template <class Result, class Body>
+Result RunNameExport(Result nothing, const char* name, Body&& body) {
+  return RunExport<Result>(nothing, [&](Library& lib, CallScope& scope) {
+    const Text copy = CopyArgument(lib, name);
+    scope.StartBuilding();
+    WorkspaceScope temporaries(lib.workspace);
+    return body(lib, BuildNameKey(lib.workspace, copy), std::string_view(copy));
+  });
+}
+
 // For exports with a text result: the result is valid only while the
 // library is still started when the call ends.
 template <class Body>

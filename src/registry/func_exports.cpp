@@ -4,7 +4,6 @@
 
 using formel::CallScope;
 using formel::Library;
-using formel::Text;
 
 namespace formel {
 
@@ -20,10 +19,10 @@ namespace {
 
 template <class Result, class Read>
 Result ReadFunction(const char* name, Read read) {
-  return formel::RunExport<Result>(0, [&](Library& lib, CallScope& scope) {
-    const Text n = formel::CopyArgument(lib, name);
-    scope.StartBuilding();
-    return read(formel::LookUpFunction(lib, n));
+  return formel::RunNameExport<Result>(0, name, [&](Library& lib, std::string_view key,
+                                                    std::string_view) {
+    const formel::FuncInfo* found = lib.funcs.Find(key);
+    return read(found == nullptr ? formel::FuncInfo{} : *found);
   });
 }
 
@@ -32,21 +31,17 @@ Result ReadFunction(const char* name, Read read) {
 extern "C" FORMEL_API FormelInt FORMEL_CALL SetFunc(const char* name, FormelInt count,
                                                     FormelCallID callId) {
   if (count < 0 || count > formel::kMaxParams) return 0;
-  return formel::RunExport<FormelInt>(0, [&](Library& lib, CallScope& scope) {
-    const Text n = formel::CopyArgument(lib, name);
-    scope.StartBuilding();
-    formel::WorkspaceScope temporaries(lib.workspace);
-    lib.funcs.Set(formel::BuildNameKey(lib.workspace, n), n, formel::FuncInfo{callId, count});
+  return formel::RunNameExport<FormelInt>(0, name, [&](Library& lib, std::string_view key,
+                                                       std::string_view n) {
+    lib.funcs.Set(key, n, formel::FuncInfo{callId, count});
     return 1;
   });
 }
 
 extern "C" FORMEL_API FormelInt FORMEL_CALL RemFunc(const char* name) {
-  return formel::RunExport<FormelInt>(0, [&](Library& lib, CallScope& scope) {
-    const Text n = formel::CopyArgument(lib, name);
-    scope.StartBuilding();
-    formel::WorkspaceScope temporaries(lib.workspace);
-    return lib.funcs.Remove(formel::BuildNameKey(lib.workspace, n));
+  return formel::RunNameExport<FormelInt>(0, name, [](Library& lib, std::string_view key,
+                                                      std::string_view) {
+    return lib.funcs.Remove(key);
   });
 }
 

@@ -53,11 +53,9 @@ extern "C" FORMEL_API const char* FORMEL_CALL GetVarS(const char* name) {
 }
 
 extern "C" FORMEL_API FormelInt FORMEL_CALL RemVar(const char* name) {
-  return formel::RunExport<FormelInt>(0, [&](Library& lib, CallScope& scope) {
-    const Text n = formel::CopyArgument(lib, name);
-    scope.StartBuilding();
-    formel::WorkspaceScope temporaries(lib.workspace);
-    return lib.vars.Remove(formel::BuildNameKey(lib.workspace, n));
+  return formel::RunNameExport<FormelInt>(0, name, [](Library& lib, std::string_view key,
+                                                      std::string_view) {
+    return lib.vars.Remove(key);
   });
 }
 
