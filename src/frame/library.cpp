@@ -1,7 +1,5 @@
 #include "frame/library.h"
 
-#include "eval/literals.h"
-
 namespace formel {
 
 namespace {
@@ -10,8 +8,6 @@ Library* gLibrary = nullptr;
 
 Library::Library()
     : workspace(&heap),
-      quoteChar(1, kQuote, &heap),
-      quotePair(2, kQuote, &heap),
       funcs(&heap),
       vars(&heap),
       quoteParity(&heap),

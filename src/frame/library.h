@@ -1,6 +1,7 @@
 // The library's whole process-wide state, in one place: the private heap,
-// the StringWorkspace, the quote constants, both tables and the bookkeeping
-// of calls in progress. Exports reach it through CurrentLibrary().
+// the StringWorkspace, both tables and the bookkeeping of calls in
+// progress. Exports reach it through CurrentLibrary(). (The quote character
+// is a compile-time constant, kQuote, rather than a text made at start-up.)
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,6 @@ struct Library {
 
   PrivateHeap heap;  // first member: everything below allocates from it
   StringWorkspace workspace;
-  Text quoteChar;  // one double-quote character
-  Text quotePair;  // two of them
   FuncTable funcs;
   VarTable vars;
 
