@@ -7,10 +7,8 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "objdump failed on ${LIBRARY}")
 endif()
 
-file(READ ${EXPECTED} map)
-string(REGEX MATCHALL "[A-Za-z]+;" expected "${map}")
-list(REMOVE_ITEM expected "")
-list(SORT expected)
+include(${CMAKE_CURRENT_LIST_DIR}/../export_map_names.cmake)
+read_export_names(${EXPECTED} expected)
 
 # The names follow the "[Ordinal/Name Pointer] Table" heading, one a line,
 # as in "\t[   4] Formel", up to the next blank line.
