@@ -123,7 +123,10 @@ enum formel_event_kind {
   /* One replaced group (name "group") or call (name "call"): before is the
    * group as written (a call with its trimmed name), after the literal that
    * replaced it. */
-  FORMEL_EVENT_GROUP = 2
+  FORMEL_EVENT_GROUP = 2,
+  /* A finding (see below): name is its code, after a short English
+   * message, before the text concerned. */
+  FORMEL_EVENT_FINDING = 3
 };
 
 typedef struct formel_event {

@@ -39,6 +39,10 @@ void EndDefaultEvaluator();
 // Releases an evaluator now: the default one ends the library's state.
 void ReleaseEvaluator(Evaluator* ev);
 
+// Registers a function on ev: 1, or 0 when its parameter count is outside
+// 0 to 10 or memory runs out.
+int SetFunction(Evaluator* ev, const char* name, FuncInfo info);
+
 }  // namespace formel
 
 // The public handle of an evaluator.

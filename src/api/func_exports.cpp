@@ -5,19 +5,24 @@
 #include "formel.h"
 #include "formel_evaluator.h"
 
+namespace formel {
+
+int SetFunction(Evaluator* target, const char* name, FuncInfo info) {
+  if (info.paramCount < 0 || info.paramCount > kMaxParams) return 0;
+  return RunNameExport<int>(target, 0, name, [&](Evaluator& ev, std::string_view key) {
+    ev.eval.funcs.Set(key, info);
+    return 1;
+  });
+}
+
+}  // namespace formel
+
 namespace {
 
 using formel::CallScope;
 using formel::Evaluator;
 using formel::FuncInfo;
-
-int SetFunction(Evaluator* target, const char* name, FuncInfo info) {
-  if (info.paramCount < 0 || info.paramCount > formel::kMaxParams) return 0;
-  return formel::RunNameExport<int>(target, 0, name, [&](Evaluator& ev, std::string_view key) {
-    ev.eval.funcs.Set(key, info);
-    return 1;
-  });
-}
+using formel::SetFunction;
 
 int RemoveFunction(Evaluator* target, const char* name) {
   return formel::RunNameExport<int>(target, 0, name, [](Evaluator& ev, std::string_view key) {

@@ -148,14 +148,16 @@ const char* If(void* user, int, Args argv) {
 struct Standard {
   const char* name;
   int paramCount;
+  int required;  // fewer arguments are reported to the observer
   formel_function function;
 };
 
 constexpr Standard kStandard[] = {
-    {"min", 10, Min},    {"max", 10, Max},     {"abs", 1, Abs},     {"sqrt", 1, Sqrt},
-    {"round", 2, Round}, {"len", 1, Len},      {"upper", 1, Upper}, {"lower", 1, Lower},
-    {"left", 2, Left},   {"right", 2, Right},  {"mid", 3, Mid},     {"trim", 1, Trim},
-    {"if", 3, If},
+    {"min", 10, 1, Min},    {"max", 10, 1, Max},     {"abs", 1, 1, Abs},
+    {"sqrt", 1, 1, Sqrt},   {"round", 2, 1, Round},  {"len", 1, 1, Len},
+    {"upper", 1, 1, Upper}, {"lower", 1, 1, Lower},  {"left", 2, 2, Left},
+    {"right", 2, 2, Right}, {"mid", 3, 3, Mid},      {"trim", 1, 1, Trim},
+    {"if", 3, 3, If},
 };
 
 }  // namespace
@@ -165,7 +167,8 @@ constexpr Standard kStandard[] = {
 extern "C" FORMEL_API int formel_register_standard_functions(formel_evaluator* ev) {
   if (ev == nullptr) return 0;
   for (const formel::Standard& s : formel::kStandard) {
-    if (formel_set_function(ev, s.name, s.paramCount, s.function, &ev->standardResult) == 0) return 0;
+    const formel::FuncInfo info{0, s.function, &ev->standardResult, s.paramCount, s.required};
+    if (formel::SetFunction(ev, s.name, info) == 0) return 0;
   }
   return 1;
 }

@@ -8,11 +8,14 @@
 // unread rest of the input. Each replacement only touches the end of the
 // processed part, so a pass costs time in proportion to the text's length.
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "eval/base_suffix.h"
+#include "eval/finding_message.h"
 #include "eval/growing_literal.h"
 #include "eval/literals.h"
+#include "eval/operand_findings.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"
@@ -44,10 +47,13 @@ struct RightCut {
 
 class OperatorPass {
  public:
-  OperatorPass(EvalContext& ctx, std::string_view input, const Operator& op, Text& out)
-      : ctx_(ctx), input_(input), written_(op.written), op_(op.op), out_(out),
+  OperatorPass(EvalContext& ctx, std::string_view input, const Operator& op, Text& out,
+               OriginTrack* track)
+      : ctx_(ctx), input_(input), written_(op.written), op_(op.op), operator_(op), out_(out),
         parity_(ctx.quoteParity), scratch_(ctx.heap), right_(ctx.heap), result_(ctx.heap),
-        literal_(ctx.heap), tail_(ctx.heap) {}
+        literal_(ctx.heap), tail_(ctx.heap), track_(track) {
+    if (track_ != nullptr) tailOrigins_.emplace(ctx.heap);
+  }
 
   void Run();
 
@@ -63,22 +69,27 @@ class OperatorPass {
   LeftCut ScanLeft(std::size_t p) const;
   RightCut ScanRight(std::size_t p) const;
   std::string_view Convert(std::string_view operand, char* buffer) const;
-  void Compute(std::string_view left, std::string_view right);
+  Reading Compute(std::string_view left, std::string_view right);
   float Number(std::string_view operand);
   void Splice(std::size_t leftCut, std::size_t rightCut);
   bool BlanksBehindLiteral() const;
   bool Grow(std::string_view right, std::size_t rightCut);
   void TrackLiteral(std::size_t leftCut);
+  Span SpanAt(std::size_t pos, std::size_t n) const;
+  void ReportOperation(std::size_t p, const Operand& left, const Operand& right, Reading reading);
 
   EvalContext& ctx_;
   std::string_view input_;
   std::size_t inPos_ = 0;  // input_[inPos_] is the byte at position out_.size() + 1
   std::string_view written_;
   Op op_;
+  const Operator& operator_;
   Text& out_;
   std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
   Text scratch_, right_, result_, literal_, tail_;
   GrowingLiteral grow_;
+  OriginTrack* track_;  // origins of input_ (in) and of out_ (out), while observed
+  std::optional<Origins> tailOrigins_;
 };
 
 std::size_t OperatorPass::Find(std::size_t start) const {
@@ -110,11 +121,13 @@ void OperatorPass::Append(std::string_view text) {
 void OperatorPass::Flush(std::size_t upto) {
   if (upto <= out_.size()) return;
   const std::size_t n = upto - out_.size();
+  if (track_ != nullptr) track_->out->Append(*track_->in, inPos_, n, out_.size());
   Append(input_.substr(inPos_, n));
   inPos_ += n;
 }
 
 void OperatorPass::Truncate(std::size_t length) {
+  if (track_ != nullptr) track_->out->Truncate(length);
   out_.resize(length);
   parity_.resize(length + 1);
 }
@@ -180,41 +193,54 @@ void AppendReal(float value, Text& out) {
   out.append(buffer, FormatReal(value, buffer));
 }
 
-void OperatorPass::Compute(std::string_view left, std::string_view right) {
+Reading OperatorPass::Compute(std::string_view left, std::string_view right) {
   result_.clear();
   switch (op_) {
-    case Op::kPower: return AppendReal(PowerReal(Number(left), Number(right)), result_);
-    case Op::kDivide: return AppendReal(Number(left) / Number(right), result_);
+    case Op::kPower:
+      AppendReal(PowerReal(Number(left), Number(right)), result_);
+      return Reading::kNumbers;
+    case Op::kDivide:
+      AppendReal(Number(left) / Number(right), result_);
+      return Reading::kNumbers;
     case Op::kIntDivide: {
       const float quotient = Number(left) / Number(right);
-      return AppendReal(static_cast<float>(IntPart(quotient)), result_);
+      AppendReal(static_cast<float>(IntPart(quotient)), result_);
+      return Reading::kNumbers;
     }
-    case Op::kMultiply: return AppendReal(Number(left) * Number(right), result_);
+    case Op::kMultiply:
+      AppendReal(Number(left) * Number(right), result_);
+      return Reading::kNumbers;
     case Op::kAdd:
-      if (left.empty()) return result_.append(right), void();
+      if (left.empty()) return result_.append(right), Reading::kAsWritten;
       if (IsQuotedView(left) && IsQuotedView(right)) {
         AppendUnquoted(left, result_);
-        return AppendUnquoted(right, result_);
+        AppendUnquoted(right, result_);
+        return Reading::kAsWritten;
       }
-      return AppendReal(Number(left) + Number(right), result_);
+      AppendReal(Number(left) + Number(right), result_);
+      return Reading::kNumbers;
     case Op::kSubtract:
-      if (left.empty()) return result_.push_back('-'), result_.append(right), void();
-      return AppendReal(Number(left) - Number(right), result_);
+      if (left.empty()) return result_.push_back('-'), result_.append(right), Reading::kAsWritten;
+      AppendReal(Number(left) - Number(right), result_);
+      return Reading::kNumbers;
     case Op::kConcat:
       AppendUnquoted(left, result_);
-      return AppendUnquoted(right, result_);
+      AppendUnquoted(right, result_);
+      return Reading::kAsWritten;
     case Op::kEqual:  // always as texts: "1.50" and "1.5" differ
       scratch_.clear();
       AppendUnquoted(left, scratch_);
       literal_.clear();  // free until the result is post-processed
       AppendUnquoted(right, literal_);
-      return result_.push_back(scratch_ == literal_ ? '1' : '0');
+      result_.push_back(scratch_ == literal_ ? '1' : '0');
+      return Reading::kAsWritten;
     default: break;
   }
   // The ordered comparisons: as numbers unless an operand is quoted, then
   // as texts, quotes included.
   bool holds = false;
-  if (!IsQuotedView(left) && !IsQuotedView(right)) {
+  const bool asNumbers = !IsQuotedView(left) && !IsQuotedView(right);
+  if (asNumbers) {
     const float x = ParseReal(left);
     const float y = ParseReal(right);
     holds = op_ == Op::kLess ? x < y : op_ == Op::kGreater ? x > y : op_ == Op::kLessEqual ? x <= y
@@ -225,6 +251,7 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
           : op_ == Op::kGreaterEqual ? c >= 0 : c != 0;
   }
   result_.push_back(holds ? '1' : '0');
+  return asNumbers ? Reading::kNumbers : Reading::kBytes;
 }
 
 void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
@@ -236,8 +263,13 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
     Append(literal_);
   } else {  // the kept rest begins inside the processed part
     tail_.assign(out_, rightCut - 1);
+    if (track_ != nullptr) {
+      tailOrigins_->Truncate(0);
+      tailOrigins_->Append(*track_->out, rightCut - 1, tail_.size(), 0);
+    }
     Truncate(leftCut);
     Append(literal_);
+    if (track_ != nullptr) track_->out->Append(*tailOrigins_, 0, tail_.size(), out_.size());
     Append(tail_);
   }
 }
@@ -289,6 +321,46 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   return true;
 }
 
+// Where bytes [pos, pos + n) of the text (1-based, processed part and
+// unread rest together) stand in the outermost formula.
+Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
+  if (track_ == nullptr || n == 0) return {};
+  const std::size_t processed = out_.size();
+  const std::size_t end = pos + n;  // behind the last byte
+  if (end <= processed + 1) return formel::SpanAt(track_->out->Find(pos - 1, n), n);
+  const std::size_t rest = inPos_ + (std::max(pos, processed + 1) - processed - 1);
+  const std::size_t inRest = end - std::max(pos, processed + 1);
+  const std::ptrdiff_t restStart = track_->in->Find(rest, inRest);
+  if (pos > processed) return formel::SpanAt(restStart, n);
+  const std::size_t inProcessed = processed + 1 - pos;
+  const std::ptrdiff_t start = track_->out->Find(pos - 1, inProcessed);
+  const bool inARow = start >= 0 && restStart == start + static_cast<std::ptrdiff_t>(inProcessed);
+  return formel::SpanAt(inARow ? start : -1, n);
+}
+
+// The operation, with its operands, for the findings. Its text is the
+// formula's own when it stands there; else the operands and the operator.
+[[gnu::noinline]] void OperatorPass::ReportOperation(std::size_t p, const Operand& left,
+                                                     const Operand& right, Reading reading) {
+  const Span operatorAt = SpanAt(p, written_.size());
+  Span whole;
+  if (operatorAt.start >= 0 && (left.written.empty() || left.where.start >= 0) &&
+      (right.written.empty() || right.where.start >= 0)) {
+    whole.start = left.written.empty() ? operatorAt.start : left.where.start;
+    whole.end = right.written.empty() ? operatorAt.end : right.where.end;
+  }
+  FindingMessage composed;
+  std::string_view text = composed.View();
+  if (whole.start >= 0) {
+    text = ctx_.outermost.substr(static_cast<std::size_t>(whole.start),
+                                 static_cast<std::size_t>(whole.end - whole.start));
+  } else {
+    composed << left.written << written_ << right.written;
+    text = composed.View();
+  }
+  InspectOperation(ctx_, {operator_, reading, left, right, operatorAt, text, whole, result_});
+}
+
 void OperatorPass::Run() {
   out_.clear();
   out_.reserve(input_.size());
@@ -313,11 +385,13 @@ void OperatorPass::Run() {
     }
     char leftDigits[kIntTextMax];
     char rightDigits[kIntTextMax];
-    const std::string_view left =
-        Convert(TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut)), leftDigits);
+    const std::string_view leftWritten = TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut));
+    const std::string_view left = Convert(leftWritten, leftDigits);
     right_.clear();
-    for (std::size_t i = p + written_.size() + rc.skip; i < rc.cut; ++i) right_.push_back(At(i));
-    const std::string_view right = Convert(TrimBlanks(right_), rightDigits);
+    const std::size_t rightFrom = p + written_.size() + rc.skip;
+    for (std::size_t i = rightFrom; i < rc.cut; ++i) right_.push_back(At(i));
+    const std::string_view rightWritten = TrimBlanks(right_);
+    const std::string_view right = Convert(rightWritten, rightDigits);
     if (op_ == Op::kSubtract && left.empty() && right.empty()) {  // a lone "-" stays
       start = p + 1;
       continue;
@@ -328,7 +402,13 @@ void OperatorPass::Run() {
       start = out_.size();
       continue;
     }
-    Compute(left, right);
+    const Reading reading = Compute(left, right);
+    if (ctx_.observer.callback != nullptr) {
+      const std::size_t leftAt = static_cast<std::size_t>(leftWritten.data() - out_.data()) + 1;
+      const std::size_t rightAt = rightFrom + static_cast<std::size_t>(rightWritten.data() - right_.data());
+      ReportOperation(p, {leftWritten, left, SpanAt(leftAt, leftWritten.size())},
+                      {rightWritten, right, SpanAt(rightAt, rightWritten.size())}, reading);
+    }
     bool compensated = false;
     if (IsArithmetic(op_)) {
       if (result_.find("#INF") != Text::npos) result_.assign("0");  // infinities read as 0
@@ -351,14 +431,23 @@ void OperatorPass::Run() {
 
 }  // namespace
 
-void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out) {
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
+                   OriginTrack* track) {
   if (!HasSignPair(text)) {
-    OperatorPass(ctx, text, op, out).Run();
+    OperatorPass(ctx, text, op, out, track).Run();
     return;
   }
   Text folded(ctx.heap);
-  FoldSigns(text, folded);
-  OperatorPass(ctx, folded, op, out).Run();
+  if (track == nullptr) {
+    FoldSigns(text, folded);
+    OperatorPass(ctx, folded, op, out, nullptr).Run();
+    return;
+  }
+  Origins foldedOrigins(ctx.heap);
+  OriginTrack fold{track->in, &foldedOrigins};
+  FoldSigns(text, folded, &fold);
+  OriginTrack pass{&foldedOrigins, track->out};
+  OperatorPass(ctx, folded, op, out, &pass).Run();
 }
 
 }  // namespace formel

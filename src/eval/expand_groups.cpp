@@ -8,7 +8,11 @@
 #include <array>
 #include <vector>
 
+#include "eval/call_findings.h"
+#include "eval/finding_message.h"
+#include "eval/findings.h"
 #include "eval/literals.h"
+#include "eval/pair_findings.h"
 #include "eval/pair_matching.h"
 #include "eval/stages.h"
 #include "text/text.h"
@@ -75,11 +79,12 @@ using HostText = const char*;
 // appended) into the argument slots, then calls the host function. The
 // value is built at the write position the call started from. Arguments
 // past the tenth are evaluated and dropped; an unregistered name (or call
-// ID 0) gives the argument list itself, final comma included.
+// ID 0) gives the argument list itself, final comma included. call is the
+// call as written, for the observer.
 // Not inlined: its frame would otherwise sit in ExpandFrom's, which every
 // level of nesting keeps on the stack, groups included.
 [[gnu::noinline]] std::string_view ExpandCall(EvalContext& ctx, std::string_view name,
-                                              std::string_view inside) {
+                                              std::string_view inside, std::string_view call) {
   StringWorkspace& ws = ctx.workspace;
   const StringWorkspace::Mark start = ws.Position();
   std::array<HostText, kMaxParams> slots;
@@ -105,6 +110,7 @@ using HostText = const char*;
     }
   }
   const FuncInfo f = LookUpFunction(ctx, name);
+  if (ctx.observer.callback != nullptr) InspectCall(ctx, {name, call, inside, count, f});
   if (!f.Callable()) {
     ws.Rewind(start);
     char* list = ws.Reserve(inside.size() + 1);
@@ -153,20 +159,54 @@ class CurrentIndex {
   ReportGroup(ctx, name.empty() ? "group" : "call", called, literal, group);
 }
 
+// Bytes [from, from + n) of text go to the end of out (at) as they stand.
+[[gnu::noinline]] void KeepAsWritten(EvalContext& ctx, std::string_view text, std::size_t from,
+                                     std::size_t n, std::size_t at, bool insideQuotes,
+                                     OriginTrack& track) {
+  track.out->Append(*track.in, from, n, at);
+  if (ctx.observer.callback != nullptr) {
+    ReportStrayClosers(ctx, ')', text.substr(from, n), from, insideQuotes, &track);
+  }
+}
+
+[[gnu::noinline]] void ReportTooDeep(EvalContext& ctx, std::string_view group) {
+  FindingMessage message;
+  message << "groups nest at most " << static_cast<long long>(kMaxNesting)
+          << " deep: this group stays in the text as written";
+  ReportFinding(ctx, finding::kNestingLimit, message.View(), group, SpanOf(ctx, group));
+}
+
+// The call from its trimmed name to its ")" when the name stands in text
+// right before the group, else the group alone. name lies at the end of
+// out, whose last `copied` bytes are text's bytes before the group.
+std::string_view CallAsWritten(std::string_view text, std::size_t open, std::size_t close,
+                               const Text& out, std::size_t copied, std::string_view name) {
+  const auto behindName = static_cast<std::size_t>(out.data() + out.size() - name.data());
+  const std::size_t start = behindName > copied ? open : open - behindName;
+  return text.substr(start, close - start + 1);
+}
+
 void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text, std::size_t next,
-                Text& out) {
+                Text& out, OriginTrack* track) {
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
   for (; next != std::string_view::npos; next = text.find('(', next)) {
+    if (track != nullptr) {
+      KeepAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
+    }
     AppendTracked(text.substr(copied, next - copied), out, insideQuotes);
+    const std::size_t copiedBefore = next - copied;
     copied = next;
     const std::size_t close = index.CloseWithin(text, next);
     if (insideQuotes || close == std::string_view::npos) {
+      if (ctx.observer.callback != nullptr && !insideQuotes) ReportUnclosed(ctx, '(', next, track);
       ++next;
       continue;
     }
     const std::string_view group = text.substr(next, close - next + 1);
     if (ctx.evalDepth > kMaxNesting) {  // too deep: left as written
+      if (ctx.observer.callback != nullptr) ReportTooDeep(ctx, group);
+      if (track != nullptr) track->out->Append(*track->in, next, group.size(), out.size());
       AppendTracked(group, out, insideQuotes);
       copied = next = close + 1;
       continue;
@@ -176,17 +216,23 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     const std::string_view inside = group.substr(1, group.size() - 2);
     const StringWorkspace::Mark mark = ctx.workspace.Position();
     const std::string_view value =
-        name.empty() ? EvaluateFormula(ctx, inside) : ExpandCall(ctx, name, inside);
+        name.empty() ? EvaluateFormula(ctx, inside)
+                     : ExpandCall(ctx, name, inside,
+                                  CallAsWritten(text, next, close, out, copiedBefore, name));
     if (ctx.observer.callback != nullptr) ReportReplacement(ctx, name, group, value);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
+    if (track != nullptr) track->out->Truncate(literalStart);
     AppendChargedLiteral(ctx, value, out);
-    LimitLength(out);
+    LimitLength(ctx, out);
     for (std::size_t i = literalStart; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
     ctx.workspace.Rewind(mark);
     copied = next = close + 1;
+  }
+  if (track != nullptr) {
+    KeepAsWritten(ctx, text, copied, text.size() - copied, out.size(), insideQuotes, *track);
   }
   out.append(text.substr(copied));
 }
@@ -199,35 +245,36 @@ namespace {
 // outermost formula, or one that a host function evaluates. Kept out of
 // ExpandGroups' frame, which every level of nesting keeps on the stack.
 [[gnu::noinline]] void ExpandWithNewIndex(EvalContext& ctx, std::string_view text, std::size_t first,
-                                          Text& out) {
+                                          Text& out, OriginTrack* track) {
   if (ctx.parenIndex == nullptr) {  // the outermost formula: the scratch is free
     ParenIndex index(text, ctx.parenScratch, ctx.openScratch);
     CurrentIndex current(ctx, &index);
-    ExpandFrom(ctx, index, text, first, out);
+    ExpandFrom(ctx, index, text, first, out, track);
     return;
   }
   std::pmr::vector<std::uint32_t> storage(ctx.heap);
   std::pmr::vector<std::uint32_t> open(ctx.heap);
   ParenIndex index(text, storage, open);
   CurrentIndex current(ctx, &index);
-  ExpandFrom(ctx, index, text, first, out);
+  ExpandFrom(ctx, index, text, first, out, track);
 }
 
 }  // namespace
 
-void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out) {
+void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
   out.clear();
   const std::size_t first = text.find('(');
   if (first == std::string_view::npos) {
     out.assign(text);
+    if (track != nullptr) KeepAsWritten(ctx, text, 0, text.size(), 0, false, *track);
     return;
   }
   out.reserve(text.size() + 1);
   if (ctx.parenIndex != nullptr && ctx.parenIndex->Covers(text)) {
-    ExpandFrom(ctx, *ctx.parenIndex, text, first, out);
+    ExpandFrom(ctx, *ctx.parenIndex, text, first, out, track);
     return;
   }
-  ExpandWithNewIndex(ctx, text, first, out);
+  ExpandWithNewIndex(ctx, text, first, out, track);
 }
 
 }  // namespace formel

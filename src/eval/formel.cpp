@@ -1,9 +1,12 @@
 // The formula driver: groups and calls, then variables, then the sixteen
 // operator passes in their fixed order (the precedence of the language),
 // then a last sign folding and the form of the result.
+#include <memory_resource>
+
 #include "eval/base_suffix.h"
 #include "eval/literals.h"
 #include "eval/operators.h"
+#include "eval/pair_findings.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"
@@ -38,25 +41,58 @@ std::string_view PutResult(StringWorkspace& ws, std::string_view literal) {
   return {ws.Commit(n), n};
 }
 
+// The origins of a level's working texts, while an observer listens.
+struct LevelOrigins {
+  explicit LevelOrigins(std::pmr::memory_resource* heap) : current(heap), next(heap) {}
+  Origins current;
+  Origins next;
+  OriginTrack track{&current, &next};
+};
+
 class Stages {
  public:
-  explicit Stages(EvalContext& ctx) : ctx_(ctx), current_(ctx.heap), next_(ctx.heap) {}
+  explicit Stages(EvalContext& ctx) : ctx_(ctx), current_(ctx.heap), next_(ctx.heap) {
+    if (ctx.observer.callback != nullptr) origins_ = NewOrigins(ctx.heap);
+  }
+  ~Stages() {
+    if (origins_ != nullptr) std::pmr::polymorphic_allocator<>(ctx_.heap).delete_object(origins_);
+  }
+  Stages(const Stages&) = delete;
+  Stages& operator=(const Stages&) = delete;
 
   Text& Current() { return current_; }
   Text& Next() { return next_; }
+  // The origins of the stage about to run, the ones it fills empty; null
+  // when not kept.
+  OriginTrack* Track() {
+    if (origins_ == nullptr) return nullptr;
+    origins_->next.Clear();
+    return &origins_->track;
+  }
+  // The level's formula: all of it stands in the outermost one.
+  void StartFrom(std::string_view formula) {
+    if (origins_ != nullptr) origins_->current.SetView(ctx_.outermost, formula);
+  }
 
   // Makes the text just built in Next() the current one.
   void Advance(std::string_view stage) { Advance(stage, current_); }
   void Advance(std::string_view stage, std::string_view before) {
-    LimitLength(next_);
+    LimitLength(ctx_, next_);
     if (ctx_.observer.callback != nullptr) ReportStage(ctx_, stage, before, next_);
     current_.swap(next_);
+    if (origins_ != nullptr) origins_->current.Swap(origins_->next);
   }
 
  private:
+  // Kept out of the constructor's inlined code: most levels never need it.
+  [[gnu::noinline]] static LevelOrigins* NewOrigins(std::pmr::memory_resource* heap) {
+    return std::pmr::polymorphic_allocator<>(heap).new_object<LevelOrigins>(heap);
+  }
+
   EvalContext& ctx_;
   Text current_;
   Text next_;
+  LevelOrigins* origins_ = nullptr;
 };
 
 // The stages after groups and calls. Kept out of EvaluateFormula's frame,
@@ -64,18 +100,20 @@ class Stages {
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
                                                  StringWorkspace::Mark start) {
   if (s.Current().find('[') != Text::npos) {
-    SubstituteVariables(ctx, s.Current(), s.Next());
+    SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
     s.Advance("variables");
+  } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
+    ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
   }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {
     const Operator& op = kOperatorPasses[static_cast<std::size_t>(pass)];
-    ApplyOperator(ctx, s.Current(), op, s.Next());
+    ApplyOperator(ctx, s.Current(), op, s.Next(), s.Track());
     s.Advance(op.written);
     needed = PassesNeeded(s.Current());
   }
   if (HasSignPair(s.Current())) {
-    FoldSigns(s.Current(), s.Next());
+    FoldSigns(s.Current(), s.Next(), s.Track());
     s.Advance("signs");
   } else if (ctx.observer.callback != nullptr) {  // folding would change nothing
     ReportStage(ctx, "signs", s.Current(), s.Current());
@@ -100,7 +138,8 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   }
   const StringWorkspace::Mark start = ctx.workspace.Position();
   Stages s(ctx);
-  ExpandGroups(ctx, formula, s.Next());
+  s.StartFrom(formula);
+  ExpandGroups(ctx, formula, s.Next(), s.Track());
   s.Next().push_back(' ');  // the operand scans end the last operand on it
   s.Advance("groups", formula);
   return FinishFormula(ctx, s, start);

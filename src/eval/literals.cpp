@@ -1,8 +1,8 @@
 #include "eval/literals.h"
 
 #include <algorithm>
-#include <new>
 
+#include "eval/stages.h"
 #include "text/text.h"
 
 namespace formel {
@@ -55,7 +55,7 @@ std::size_t AppendLiteral(std::string_view value, Text& out) {
 
 void AppendChargedLiteral(EvalContext& ctx, std::string_view value, Text& out) {
   const std::size_t added = AppendLiteral(value, out);
-  if (added > ctx.quotingLeft) throw std::bad_alloc();
+  if (added > ctx.quotingLeft) ExceedQuoting(ctx);
   ctx.quotingLeft -= added;
 }
 

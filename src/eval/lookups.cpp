@@ -9,6 +9,11 @@ std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
   return found == nullptr ? std::string_view() : std::string_view(*found);
 }
 
+bool IsVariableSet(EvalContext& ctx, std::string_view name) {
+  WorkspaceScope temporaries(ctx.workspace);
+  return ctx.vars.Find(BuildNameKey(ctx.workspace, name)) != nullptr;
+}
+
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name) {
   WorkspaceScope temporaries(ctx.workspace);
   const FuncInfo* found = ctx.funcs.Find(BuildNameKey(ctx.workspace, name));

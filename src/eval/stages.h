@@ -8,6 +8,7 @@
 
 #include "eval/context.h"
 #include "eval/operators.h"
+#include "eval/origins.h"
 #include "frame/private_text.h"
 
 namespace formel {
@@ -22,8 +23,10 @@ inline constexpr int kMaxNesting = 200;
 // a hundred bytes could ask for more memory than any machine has. Going
 // past it counts as running out of memory: the call gives its nothing value.
 inline constexpr std::size_t kMaxTextLength = std::size_t{4} << 20;
-inline void LimitLength(const Text& text) {
-  if (text.size() > kMaxTextLength) throw std::bad_alloc();
+// Reports the limit to the observer and throws std::bad_alloc.
+[[noreturn]] void ExceedLength(EvalContext& ctx);
+inline void LimitLength(EvalContext& ctx, const Text& text) {
+  if (text.size() > kMaxTextLength) ExceedLength(ctx);
 }
 
 // The bytes that quoting (the enclosing quotes and the doubled quotes of
@@ -34,26 +37,34 @@ inline void LimitLength(const Text& text) {
 inline std::size_t QuotingBudget(std::size_t formulaLength) {
   return (std::size_t{1} << 20) + 4 * formulaLength;
 }
+// Reports the allowance to the observer and throws std::bad_alloc.
+[[noreturn]] void ExceedQuoting(EvalContext& ctx);
+
+// The stages below take track when an observer listens: the origins of
+// their input, and those of the text they build, which come empty and
+// which they fill.
 
 // Every run of "+" and "-" outside quoted literals becomes the one sign it
 // amounts to: "-" for an odd number of minus signs, else "+".
-void FoldSigns(std::string_view text, Text& out);
+void FoldSigns(std::string_view text, Text& out, OriginTrack* track = nullptr);
 // Two signs side by side, quotes not considered. Without such a pair,
 // FoldSigns gives the text back unchanged.
 bool HasSignPair(std::string_view text);
 
 // Replaces every [name] outside quoted literals by the literal of the
 // variable's value.
-void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out);
+void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out,
+                         OriginTrack* track = nullptr);
 
 // Replaces every balanced parenthesis group outside quoted literals by the
 // literal of its value; a name before the "(" makes it a call of a host
 // function. Appends nothing: the caller adds the formula's final blank.
-void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out);
+void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track = nullptr);
 
 // One operator pass: evaluates every occurrence of the operator (as written)
 // outside quoted literals, left to right. text must end in a blank.
-void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out);
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
+                   OriginTrack* track = nullptr);
 
 // The formula driver. Builds the result at the workspace write position,
 // leaves the write position on its terminator and returns it.
@@ -61,6 +72,7 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula);
 
 // Look up the tables with names as written in a formula.
 std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
+bool IsVariableSet(EvalContext& ctx, std::string_view name);
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name);
 
 // Calls a registered function with the first paramCount texts of args and

@@ -6,17 +6,47 @@
 #include <cstdint>
 #include <vector>
 
+#include "eval/finding_message.h"
+#include "eval/findings.h"
 #include "eval/literals.h"
+#include "eval/pair_findings.h"
 #include "eval/pair_matching.h"
 #include "eval/stages.h"
 
 namespace formel {
 
-void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out) {
+namespace {
+
+// Bytes [from, from + n) of text go to the end of out (at) as they stand.
+[[gnu::noinline]] void CopyAsWritten(EvalContext& ctx, std::string_view text, std::size_t from,
+                                     std::size_t n, std::size_t at, bool insideQuotes,
+                                     OriginTrack& track) {
+  track.out->Append(*track.in, from, n, at);
+  if (ctx.observer.callback != nullptr) {
+    ReportStrayClosers(ctx, ']', text.substr(from, n), from, insideQuotes, &track);
+  }
+}
+
+[[gnu::noinline]] void ReportIfUnset(EvalContext& ctx, std::string_view reference, std::size_t at,
+                                     const OriginTrack* track) {
+  const std::string_view name = reference.substr(1, reference.size() - 2);
+  if (IsVariableSet(ctx, name)) return;
+  FindingMessage message;
+  message << "no variable ";
+  message.Quoted(name) << " is set: the reference reads as the empty text";
+  const std::ptrdiff_t start = track == nullptr ? -1 : track->in->Find(at, reference.size());
+  ReportFinding(ctx, finding::kUnsetVariable, message.View(), reference,
+                SpanAt(start, reference.size()));
+}
+
+}  // namespace
+
+void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
   out.clear();
   std::size_t next = text.find('[');
   if (next == std::string_view::npos) {
     out.assign(text);
+    if (track != nullptr) CopyAsWritten(ctx, text, 0, text.size(), 0, false, *track);
     return;
   }
   std::pmr::vector<std::uint32_t>& closeOf = ctx.closeScratch;
@@ -25,22 +55,31 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out) {
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
   for (; next != std::string_view::npos; next = text.find('[', next)) {
+    if (track != nullptr) CopyAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
     for (; copied < next; ++copied) {
       if (text[copied] == kQuote) insideQuotes = !insideQuotes;
       out.push_back(text[copied]);
     }
     const std::uint32_t close = closeOf[next];
     if (insideQuotes || close == kUnmatched) {
+      if (ctx.observer.callback != nullptr && !insideQuotes) ReportUnclosed(ctx, '[', next, track);
       ++next;
       continue;
     }
     const std::size_t before = out.size();
-    AppendChargedLiteral(ctx, LookUpVariable(ctx, text.substr(next + 1, close - next - 1)), out);
-    LimitLength(out);
+    const std::string_view value = LookUpVariable(ctx, text.substr(next + 1, close - next - 1));
+    if (ctx.observer.callback != nullptr && value.empty()) {
+      ReportIfUnset(ctx, text.substr(next, close - next + 1), next, track);
+    }
+    AppendChargedLiteral(ctx, value, out);
+    LimitLength(ctx, out);
     for (std::size_t i = before; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
     copied = next = close + 1;
+  }
+  if (track != nullptr) {
+    CopyAsWritten(ctx, text, copied, text.size() - copied, out.size(), insideQuotes, *track);
   }
   out.append(text.substr(copied));
 }

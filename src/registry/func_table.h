@@ -23,8 +23,12 @@ struct FuncInfo {
   ClosureFunction closure = nullptr;
   void* user = nullptr;
   std::int32_t paramCount = 0;
+  // The arguments a call must give; -1 for all paramCount. Only the
+  // observer reads it: a call with fewer is reported.
+  std::int32_t required = -1;
 
   bool Callable() const { return callId != 0 || closure != nullptr; }
+  std::int32_t Required() const { return required < 0 ? paramCount : required; }
 };
 
 using FuncTable = NamedTable<FuncInfo>;

@@ -150,6 +150,14 @@ float ParseReal(std::string_view text) {
   return RoundToFloat(negative ? -value : value);
 }
 
+std::size_t ParsedLength(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && IsCSpace(text[i])) ++i;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  const std::size_t length = ScanDecimal(text.substr(i)).length;
+  return length == 0 ? 0 : i + length;
+}
+
 std::int32_t IntPart(float value) {
   constexpr std::int32_t kOutOfRange = std::numeric_limits<std::int32_t>::min();
   if (!std::isfinite(value)) return kOutOfRange;

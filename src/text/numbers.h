@@ -26,6 +26,9 @@ std::size_t FormatInt(std::int32_t value, char* out);
 // with at most one point, optional exponent), rounded to single precision.
 // No hexadecimal and no words; beyond the float range gives an infinity.
 float ParseReal(std::string_view text);
+// How many bytes of text ParseReal reads: white space, sign and number; 0
+// when it finds no number (and reads 0).
+std::size_t ParsedLength(std::string_view text);
 
 // Double to single precision, round to nearest, with no out-of-range cast.
 float RoundToFloat(double value);

@@ -1,0 +1,38 @@
+#include "eval/pair_findings.h"
+
+#include "eval/findings.h"
+#include "eval/literals.h"
+#include "eval/observer.h"
+
+namespace formel {
+
+namespace {
+
+Span ByteAt(const OriginTrack* track, std::size_t at) {
+  return SpanAt(track == nullptr ? -1 : track->in->Find(at, 1), 1);
+}
+
+}  // namespace
+
+void ReportUnclosed(EvalContext& ctx, char opener, std::size_t at, const OriginTrack* track) {
+  const bool paren = opener == '(';
+  ReportFinding(ctx, paren ? finding::kUnclosedParen : finding::kUnclosedBracket,
+                paren ? "\"(\" has no partner \")\": it stays in the text"
+                      : "\"[\" has no partner \"]\": no variable is read, it stays in the text",
+                std::string_view(paren ? "(" : "["), ByteAt(track, at));
+}
+
+void ReportStrayClosers(EvalContext& ctx, char closer, std::string_view piece, std::size_t at,
+                        bool insideQuotes, const OriginTrack* track) {
+  const bool paren = closer == ')';
+  for (std::size_t i = 0; i < piece.size(); ++i) {
+    if (piece[i] == kQuote) insideQuotes = !insideQuotes;
+    if (piece[i] != closer || insideQuotes) continue;
+    ReportFinding(ctx, paren ? finding::kStrayParen : finding::kStrayBracket,
+                  paren ? "\")\" closes no \"(\": it stays in the text"
+                        : "\"]\" closes no \"[\": it stays in the text",
+                  piece.substr(i, 1), ByteAt(track, at + i));
+  }
+}
+
+}  // namespace formel
