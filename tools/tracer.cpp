@@ -13,12 +13,13 @@ std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 
 void Observe(void* user, const formel_event* e) noexcept {
   try {
-    static_cast<Tracer*>(user)->Record(e->depth, ViewOf(e->name), ViewOf(e->before), ViewOf(e->after));
+    static_cast<Tracer*>(user)->Record(*e);
   } catch (...) {
   }
 }
 
-bool IsGroup(std::string_view stage) { return stage == "group" || stage == "call"; }
+bool IsGroup(const Tracer::Event& e) { return e.kind == FORMEL_EVENT_GROUP; }
+bool IsFinding(const Tracer::Event& e) { return e.kind == FORMEL_EVENT_FINDING; }
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(' ');
@@ -37,13 +38,19 @@ struct Level {
 };
 
 // Events arrive innermost first: a level's groups are evaluated (and their
-// levels completed) before the level reports its own stages.
+// levels completed) before the level reports its own stages. A finding
+// comes before the stage or call it happened in. Levels that an evaluation
+// past a limit left unfinished come last, deepest first.
 std::vector<Level> BuildLevels(const std::vector<Tracer::Event>& events) {
   std::map<int, Level> open;
   std::map<int, std::vector<Level>> done;
   for (const Tracer::Event& e : events) {
     Level& level = open[e.depth];
-    if (IsGroup(e.stage)) {
+    if (IsFinding(e)) {
+      level.items.push_back({&e, {}});
+      continue;
+    }
+    if (IsGroup(e)) {
       level.items.push_back({&e, std::move(done[e.depth + 1])});
       done.erase(e.depth + 1);
       continue;
@@ -55,7 +62,9 @@ std::vector<Level> BuildLevels(const std::vector<Tracer::Event>& events) {
       open.erase(e.depth);
     }
   }
-  return std::move(done[1]);
+  std::vector<Level> levels = std::move(done[1]);
+  for (auto it = open.rbegin(); it != open.rend(); ++it) levels.push_back(std::move(it->second));
+  return levels;
 }
 
 std::string Line(int indent, std::string_view label, std::string_view text) {
@@ -66,15 +75,31 @@ std::string Line(int indent, std::string_view label, std::string_view text) {
   return line + "\n";
 }
 
-// The stages that changed the level's text (blanks at the ends aside).
+std::string Findings(int indent, std::vector<const Tracer::Event*>& findings) {
+  std::string out;
+  for (const Tracer::Event* f : findings) {
+    out += std::string(static_cast<std::size_t>(indent), ' ') + "! " + f->stage + ": " + f->after + "\n";
+  }
+  findings.clear();
+  return out;
+}
+
+// The stages that changed the level's text (blanks at the ends aside), and
+// those with findings.
 std::string RenderLevel(const Level& level, int indent) {
   std::string out;
   std::string current(Trimmed(level.formula));
+  std::vector<const Tracer::Event*> findings;
   for (const Level::Item& item : level.items) {
     const Tracer::Event& e = *item.event;
-    if (IsGroup(e.stage)) {
+    if (IsFinding(e)) {
+      findings.push_back(&e);
+      continue;
+    }
+    if (IsGroup(e)) {
       const std::string label = e.stage + " " + std::to_string(e.depth);
       out += Line(indent, label, e.before + " -> " + std::string(Trimmed(e.after)));
+      out += Findings(indent + 2, findings);
       for (const Level& inner : item.inner) {
         const std::string steps = RenderLevel(inner, indent + 4);
         if (steps.empty()) continue;
@@ -84,11 +109,12 @@ std::string RenderLevel(const Level& level, int indent) {
       continue;
     }
     const std::string_view after = Trimmed(e.after);
-    if (after == current) continue;
+    if (after == current && findings.empty()) continue;
     current = after;
     out += Line(indent, e.stage, after);
+    out += Findings(indent + 2, findings);
   }
-  return out;
+  return out + Findings(indent, findings);
 }
 
 std::string RenderTrace(const std::vector<Tracer::Event>& events) {
@@ -105,9 +131,9 @@ Tracer::~Tracer() { formel_set_observer(ev_, nullptr, nullptr); }
 
 void Tracer::Begin() { events_.clear(); }
 
-void Tracer::Record(int depth, std::string_view stage, std::string_view before,
-                    std::string_view after) {
-  events_.push_back({depth, std::string(stage), std::string(before), std::string(after)});
+void Tracer::Record(const formel_event& e) {
+  events_.push_back({e.kind, e.depth, std::string(ViewOf(e.name)), std::string(ViewOf(e.before)),
+                     std::string(ViewOf(e.after))});
 }
 
 std::string Tracer::Render() const { return RenderTrace(events_); }

@@ -2,7 +2,8 @@
 // library's trace events while one formula is evaluated, then lays them out
 // as a tree: each formula level shows the stages that changed its text, each
 // group or call shows its nesting level, its value and, below it, the
-// evaluation of its inside or arguments.
+// evaluation of its inside or arguments. A finding follows the stage or
+// call it happened in, marked "!".
 #pragma once
 
 #include <string>
@@ -27,13 +28,14 @@ class Tracer {
   std::string Render() const;
 
   struct Event {
+    int kind;  // enum formel_event_kind
     int depth;
-    std::string stage;
+    std::string stage;  // for a finding its code
     std::string before;
-    std::string after;
+    std::string after;  // for a finding its message
   };
 
-  void Record(int depth, std::string_view stage, std::string_view before, std::string_view after);
+  void Record(const formel_event& e);
 
  private:
   formel_evaluator* ev_;
