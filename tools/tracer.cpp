@@ -78,7 +78,8 @@ std::string Line(int indent, std::string_view label, std::string_view text) {
 std::string Findings(int indent, std::vector<const Tracer::Event*>& findings) {
   std::string out;
   for (const Tracer::Event* f : findings) {
-    out += std::string(static_cast<std::size_t>(indent), ' ') + "! " + f->stage + ": " + f->after + "\n";
+    out.append(static_cast<std::size_t>(indent), ' ');
+    out += "! " + f->stage + ": " + f->after + "\n";
   }
   findings.clear();
   return out;

@@ -385,7 +385,8 @@ void OperatorPass::Run() {
     }
     char leftDigits[kIntTextMax];
     char rightDigits[kIntTextMax];
-    const std::string_view leftWritten = TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut));
+    const std::string_view leftWritten =
+        TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut));
     const std::string_view left = Convert(leftWritten, leftDigits);
     right_.clear();
     const std::size_t rightFrom = p + written_.size() + rc.skip;
@@ -404,8 +405,8 @@ void OperatorPass::Run() {
     }
     const Reading reading = Compute(left, right);
     if (ctx_.observer.callback != nullptr) {
-      const std::size_t leftAt = static_cast<std::size_t>(leftWritten.data() - out_.data()) + 1;
-      const std::size_t rightAt = rightFrom + static_cast<std::size_t>(rightWritten.data() - right_.data());
+      const auto leftAt = static_cast<std::size_t>(leftWritten.data() - out_.data()) + 1;
+      const auto rightAt = rightFrom + static_cast<std::size_t>(rightWritten.data() - right_.data());
       ReportOperation(p, {leftWritten, left, SpanAt(leftAt, leftWritten.size())},
                       {rightWritten, right, SpanAt(rightAt, rightWritten.size())}, reading);
     }

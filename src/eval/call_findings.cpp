@@ -34,8 +34,8 @@ std::size_t WalkArguments(EvalContext& ctx, const CallFacts& call, std::size_t w
     if (c != ',') continue;
     if (depth > 0) {
       FindingMessage message;
-      message << "the comma inside parentheses ends argument " << static_cast<long long>(argument + 1)
-              << " of ";
+      message << "the comma inside parentheses ends argument "
+              << static_cast<long long>(argument + 1) << " of ";
       message.Quoted(call.name) << ": arguments split at every comma outside quotes";
       ReportFinding(ctx, finding::kCommaInParentheses, message.View(), inside.substr(i, 1),
                     SpanOf(ctx, inside.substr(i, 1)));

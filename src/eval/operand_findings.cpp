@@ -74,7 +74,8 @@ void ReportResult(EvalContext& ctx, const OperationFacts& f, std::string_view co
 void InspectResult(EvalContext& ctx, const OperationFacts& f) {
   const bool divides = f.op.op == Op::kDivide || f.op.op == Op::kIntDivide;
   const bool byZero = divides && NumberOf(f.right) == 0;
-  const std::string_view what = byZero ? "division by zero" : "the result is beyond the number range";
+  const std::string_view what =
+      byZero ? "division by zero" : "the result is beyond the number range";
   const std::string_view code = byZero ? finding::kDivisionByZero : finding::kOverflow;
   if (f.op.op == Op::kIntDivide) {
     if (byZero || WholeNumberOutOfRange(NumberOf(f.left) / NumberOf(f.right))) {

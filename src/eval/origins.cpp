@@ -19,7 +19,8 @@ std::ptrdiff_t OffsetIn(std::string_view outer, std::string_view piece) {
 void Origins::SetView(std::string_view outermost, std::string_view view) {
   runs_.clear();
   const std::ptrdiff_t offset = OffsetIn(outermost, view);
-  if (offset >= 0 && !view.empty()) runs_.push_back({0, static_cast<std::size_t>(offset), view.size()});
+  if (offset < 0 || view.empty()) return;
+  runs_.push_back({0, static_cast<std::size_t>(offset), view.size()});
 }
 
 std::pmr::vector<Origins::Run>::const_iterator Origins::RunAt(std::size_t pos) const {

@@ -55,7 +55,9 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
   for (; next != std::string_view::npos; next = text.find('[', next)) {
-    if (track != nullptr) CopyAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
+    if (track != nullptr) {
+      CopyAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
+    }
     for (; copied < next; ++copied) {
       if (text[copied] == kQuote) insideQuotes = !insideQuotes;
       out.push_back(text[copied]);
