@@ -22,9 +22,10 @@ void Report(const std::string& message) { std::fprintf(stderr, "formel: %s\n", m
 // and skipped; the others still run.
 int RunSources(Evaluator& evaluator, const std::vector<Source>& sources) {
   int status = kExitSuccess;
+  long long argument = 0;
   for (const Source& source : sources) {
     if (source.kind == Source::Kind::kFormula) {
-      evaluator.Print(source.text);
+      evaluator.Print(source.text, ++argument);
       continue;
     }
     try {
@@ -45,7 +46,7 @@ int Run(const std::vector<std::string>& args) {
     return kExitSuccess;
   }
   const auto variables = CollectVariables(options.variables);
-  Evaluator evaluator(options.trace, options.stockFunctions);
+  Evaluator evaluator(options.trace, options.stockFunctions, options.check);
   SetVariables(evaluator, variables);
   int status = kExitSuccess;
   if (!options.sources.empty()) {
@@ -56,7 +57,7 @@ int Run(const std::vector<std::string>& args) {
     status = RunSources(evaluator, {{Source::Kind::kFile, "-"}});
   }
   FlushOut();
-  return status;
+  return evaluator.Found() ? kExitFailure : status;
 }
 
 }  // namespace

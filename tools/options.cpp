@@ -44,6 +44,8 @@ void ReadOption(Options& options, Reader& reader, const std::string& arg) {
     flag(options.trace, true);
   } else if (name == "--no-functions") {
     flag(options.stockFunctions, false);
+  } else if (name == "--check") {
+    options.check = CheckFormatNamed(inlineValue);
   } else if (name == "-f" || name == "--file") {
     options.sources.push_back({Source::Kind::kFile, reader.Value(name, inlineValue)});
   } else if (name == "--var") {
@@ -72,6 +74,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
       options.sources.push_back({Source::Kind::kFormula, arg});
     }
   }
+  if (options.trace && options.check == CheckFormat::kJson) {
+    throw UsageError("--trace does not go with --check=json");
+  }
   return options;
 }
 
@@ -89,6 +94,9 @@ Options:
                       set the variable NAME to the text VALUE
       --vars FILE     set variables from NAME=VALUE lines in FILE
       --trace         show how each formula is rewritten, stage by stage
+      --check[=json]  after each result, its findings on standard error as
+                      LINE:COLUMN: code: message; with =json one JSON object
+                      per formula on standard output instead of its result
       --no-functions  register no stock functions
   -h, --help          show this help and exit
       --version       show the version and exit
@@ -96,8 +104,8 @@ Options:
 
 Stock functions: min max abs sqrt round len upper lower left right mid trim if
 
-Exit status: 0 success, 1 a file could not be read or output not written,
-2 usage error.
+Exit status: 0 success, 1 a file could not be read or output not written
+(or, with --check, a formula had a finding), 2 usage error.
 )";
 }
 

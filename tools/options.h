@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "errors.h"
 
 namespace formel_cli {
@@ -26,12 +27,13 @@ struct Options {
   bool version = false;
   bool trace = false;
   bool stockFunctions = true;
+  CheckFormat check = CheckFormat::kNone;
   std::vector<VariableSetting> variables;
   std::vector<Source> sources;
 };
 
-// Throws UsageError on an unknown option, a missing option value or a
-// malformed --var.
+// Throws UsageError on an unknown option, a missing option value, a
+// malformed --var or --check value, or --trace with --check=json.
 Options ParseOptions(const std::vector<std::string>& args);
 
 const char* UsageText();

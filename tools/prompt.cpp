@@ -54,13 +54,13 @@ std::optional<PromptAssignment> ReadPromptAssignment(const std::string& line) {
 
 void RunPrompt(Evaluator& evaluator) {
   std::string line;
-  while (ReadPromptLine(line)) {
+  for (long long number = 1; ReadPromptLine(line); ++number) {
     if (const auto assignment = ReadPromptAssignment(line)) {
       const std::string value = evaluator.Evaluate(assignment->formula);
       evaluator.SetVariable(assignment->name, value);
-      evaluator.PrintResult(assignment->formula, value);
+      evaluator.PrintResult(assignment->formula, value, number);
     } else {
-      evaluator.Print(line);
+      evaluator.Print(line, number);
     }
     FlushOut();
   }

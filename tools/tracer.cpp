@@ -7,16 +7,7 @@ namespace formel_cli {
 
 namespace {
 
-// Called inside the library: must not throw. A trace that runs out of memory
-// just misses steps.
 std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
-
-void Observe(void* user, const formel_event* e) noexcept {
-  try {
-    static_cast<Tracer*>(user)->Record(*e);
-  } catch (...) {
-  }
-}
 
 bool IsGroup(const Tracer::Event& e) { return e.kind == FORMEL_EVENT_GROUP; }
 bool IsFinding(const Tracer::Event& e) { return e.kind == FORMEL_EVENT_FINDING; }
@@ -125,10 +116,6 @@ std::string RenderTrace(const std::vector<Tracer::Event>& events) {
 }
 
 }  // namespace
-
-Tracer::Tracer(formel_evaluator* ev) : ev_(ev) { formel_set_observer(ev_, &Observe, this); }
-
-Tracer::~Tracer() { formel_set_observer(ev_, nullptr, nullptr); }
 
 void Tracer::Begin() { events_.clear(); }
 

@@ -1,5 +1,5 @@
 // The --trace view: how a formula is rewritten, stage by stage. Collects the
-// library's trace events while one formula is evaluated, then lays them out
+// library's observer events while one formula is evaluated, then lays them out
 // as a tree: each formula level shows the stages that changed its text, each
 // group or call shows its nesting level, its value and, below it, the
 // evaluation of its inside or arguments. A finding follows the stage or
@@ -16,12 +16,6 @@ namespace formel_cli {
 
 class Tracer {
  public:
-  // Observes ev for this tracer; removed again when it is destroyed.
-  explicit Tracer(formel_evaluator* ev);
-  ~Tracer();
-  Tracer(const Tracer&) = delete;
-  Tracer& operator=(const Tracer&) = delete;
-
   // Forgets the events of an earlier formula.
   void Begin();
   // The layout of the events since Begin, one line each, ending in "\n".
@@ -38,7 +32,6 @@ class Tracer {
   void Record(const formel_event& e);
 
  private:
-  formel_evaluator* ev_;
   std::vector<Event> events_;
 };
 

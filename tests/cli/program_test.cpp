@@ -104,6 +104,8 @@ const Failure kUsageErrors[] = {
     {{"--var", "novalue", "1"}, 2, "malformed variable 'novalue', expected NAME=VALUE; see formel --help"},
     {{"--var", " =5", "1"}, 2, "malformed variable ' =5', expected NAME=VALUE; see formel --help"},
     {{"--trace=yes", "1"}, 2, "option --trace takes no value; see formel --help"},
+    {{"--check=xml", "1"}, 2, "option --check takes no value or =json, not xml; see formel --help"},
+    {{"--check=json", "--trace", "1"}, 2, "--trace does not go with --check=json; see formel --help"},
     {{"--vars", "bad_vars.txt", "1"}, 2, "bad_vars.txt:2: expected NAME=VALUE; see formel --help"},
     {{"--vars", "missing.txt", "1"}, 1, "cannot read missing.txt: No such file or directory"},
 };
