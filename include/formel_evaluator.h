@@ -106,8 +106,8 @@ FORMEL_API int formel_register_standard_functions(formel_evaluator *ev);
 FORMEL_API const char *formel_evaluate(formel_evaluator *ev, const char *formula);
 
 /* ---- observer ------------------------------------------------------------------
- * An observer sees how a formula is rewritten, stage by stage. It is off by
- * default and costs nothing then. Its texts are not zero-terminated: each is
+ * An observer sees how a formula is rewritten, stage by stage, and its
+ * findings. It is off by default and costs nothing then. Its texts are not zero-terminated: each is
  * a pointer and a length, valid only during the callback. The observer must
  * not call back into the evaluator that reports to it. */
 typedef struct formel_text {
@@ -125,9 +125,49 @@ enum formel_event_kind {
    * replaced it. */
   FORMEL_EVENT_GROUP = 2,
   /* A finding (see below): name is its code, after a short English
-   * message, before the text concerned. */
+   * message, before the text concerned (the formula's bytes at start..end
+   * when a range is given). */
   FORMEL_EVENT_FINDING = 3
 };
+
+/* Findings: where the language did something that a formula's author may
+ * not expect. They never change a result; each comes from what the
+ * evaluation actually did, at the moment it did it (inner groups and
+ * arguments first). Codes, and the range they give:
+ *   unknown-function      a call of a name with no registered function: the
+ *                         call becomes its argument list as text. The call.
+ *   comma-in-parentheses  a comma inside parentheses split a call's
+ *                         arguments all the same. The comma.
+ *   extra-arguments       more arguments than the function takes: the extra
+ *                         ones are evaluated and dropped. The extra ones.
+ *   missing-arguments     fewer arguments than the function needs: the
+ *                         missing ones are "". The call. (The standard min,
+ *                         max and round need only their first.)
+ *   unclosed-paren, unclosed-bracket   a "(" or "[" without partner. It.
+ *   stray-paren, stray-bracket         a ")" or "]" that nothing opened. It.
+ *   unset-variable        a reference to a variable that is not set: it
+ *                         reads as "". The reference.
+ *   number-prefix         an operand read as a number from its leading
+ *                         digits only ("12abc", "1,5"). The operand.
+ *   text-as-zero          an operand with no number read as 0. The operand.
+ *   missing-operand       an operator without one of its operands, read as
+ *                         0. The operator.
+ *   text-number-compare   "<", ">", "<=", ">=" or "<>" between a quoted text
+ *                         and a number: compared as texts, byte by byte,
+ *                         quote included. The comparison.
+ *   division-by-zero, overflow, invalid-operation
+ *                         an arithmetic result that is infinite ("1.#INF"
+ *                         becomes 0; "\" gives -2147483648) or not a
+ *                         number ("-1.#IND"). The operation.
+ *   nesting-limit         a group 200 levels deep is left as written. It.
+ *   length-limit, quoting-limit
+ *                         a text of the evaluation grew past 4 MiB, or the
+ *                         quotes of text literals past their allowance: the
+ *                         result is "". No range.
+ * A range is given where the stretch stands in the formula as written:
+ * groups, calls, arguments, brackets, references, and operands that no
+ * earlier stage replaced; otherwise start and end are -1. Inside a text
+ * that a host function evaluates again, there is none either. */
 
 typedef struct formel_event {
   int kind;         /* enum formel_event_kind */
@@ -136,7 +176,8 @@ typedef struct formel_event {
   formel_text before;
   formel_text after;
   /* The stretch of the outermost formula the event concerns, as byte
-   * offsets [start, end); -1 and -1 when it has none (a stage). */
+   * offsets [start, end); -1 and -1 when it has none (a stage, or a
+   * finding about text that stages made). */
   ptrdiff_t start;
   ptrdiff_t end;
 } formel_event;

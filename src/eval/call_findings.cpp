@@ -11,9 +11,10 @@ namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
 
-void CountOf(FindingMessage& message, std::size_t n, std::string_view verb) {
-  message << static_cast<long long>(n) << (n == 1 ? " argument" : " arguments");
-  if (!verb.empty()) message << (n == 1 ? " is " : " are ") << verb;
+void ArgumentsTaken(FindingMessage& message, std::size_t taken, std::size_t given) {
+  message << " takes " << static_cast<long long>(taken)
+          << (taken == 1 ? " argument, " : " arguments, ") << static_cast<long long>(given)
+          << (given == 1 ? " is given" : " are given");
 }
 
 // Walks the inside as the split did (commas outside quotes) and reports each
@@ -57,10 +58,8 @@ void ReportCount(EvalContext& ctx, const CallFacts& call, std::size_t given,
                  std::size_t extraStart) {
   const auto takes = static_cast<std::size_t>(call.function.paramCount);
   FindingMessage message;
-  message.Quoted(call.name) << " takes ";
-  CountOf(message, takes, "");
-  message << ", ";
-  CountOf(message, given, "given");
+  message.Quoted(call.name);
+  ArgumentsTaken(message, takes, given);
   if (given > takes) {
     message << ": the extra ones are evaluated and dropped";
     const std::string_view extra = call.inside.substr(extraStart);

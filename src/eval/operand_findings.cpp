@@ -90,7 +90,7 @@ void InspectResult(EvalContext& ctx, const OperationFacts& f) {
     ReportResult(ctx, f, code, what, outcome.View());
   } else if (HasText(f.result, "#IND") || HasText(f.result, "#QNAN")) {
     FindingMessage outcome;
-    outcome << "the value is not a number and is written " << f.result;
+    outcome << "it gives " << f.result;
     ReportResult(ctx, f, byZero ? code : finding::kInvalidOperation,
                  byZero ? what : "the operation has no value", outcome.View());
   }
