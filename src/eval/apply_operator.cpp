@@ -8,7 +8,6 @@
 // unread rest of the input. Each replacement only touches the end of the
 // processed part, so a pass costs time in proportion to the text's length.
 #include <cmath>
-#include <optional>
 #include <vector>
 
 #include "eval/base_suffix.h"
@@ -51,9 +50,7 @@ class OperatorPass {
                OriginTrack* track)
       : ctx_(ctx), input_(input), written_(op.written), op_(op.op), operator_(op), out_(out),
         parity_(ctx.quoteParity), scratch_(ctx.heap), right_(ctx.heap), result_(ctx.heap),
-        literal_(ctx.heap), tail_(ctx.heap), track_(track) {
-    if (track_ != nullptr) tailOrigins_.emplace(ctx.heap);
-  }
+        literal_(ctx.heap), tail_(ctx.heap), track_(track) {}
 
   void Run();
 
@@ -66,17 +63,20 @@ class OperatorPass {
   void Flush(std::size_t upto);
   void Append(std::string_view text);
   void Truncate(std::size_t length);
+  void KeepOrigins(std::size_t n);
+  void CutOrigins(std::size_t length);
+  void SpliceOrigins(std::size_t leftCut, std::size_t rightCut);
   LeftCut ScanLeft(std::size_t p) const;
   RightCut ScanRight(std::size_t p) const;
   std::string_view Convert(std::string_view operand, char* buffer) const;
-  Reading Compute(std::string_view left, std::string_view right);
+  void Compute(std::string_view left, std::string_view right);
   float Number(std::string_view operand);
   void Splice(std::size_t leftCut, std::size_t rightCut);
   bool BlanksBehindLiteral() const;
   bool Grow(std::string_view right, std::size_t rightCut);
   void TrackLiteral(std::size_t leftCut);
   Span SpanAt(std::size_t pos, std::size_t n) const;
-  void ReportOperation(std::size_t p, const Operand& left, const Operand& right, Reading reading);
+  void ReportOperation(std::size_t p, std::size_t leftCut, std::size_t rightFrom);
 
   EvalContext& ctx_;
   std::string_view input_;
@@ -89,7 +89,7 @@ class OperatorPass {
   Text scratch_, right_, result_, literal_, tail_;
   GrowingLiteral grow_;
   OriginTrack* track_;  // origins of input_ (in) and of out_ (out), while observed
-  std::optional<Origins> tailOrigins_;
+  Reading reading_ = Reading::kAsWritten;  // how Compute took its operands
 };
 
 std::size_t OperatorPass::Find(std::size_t start) const {
@@ -121,13 +121,19 @@ void OperatorPass::Append(std::string_view text) {
 void OperatorPass::Flush(std::size_t upto) {
   if (upto <= out_.size()) return;
   const std::size_t n = upto - out_.size();
-  if (track_ != nullptr) track_->out->Append(*track_->in, inPos_, n, out_.size());
+  if (track_ != nullptr) [[unlikely]] KeepOrigins(n);
   Append(input_.substr(inPos_, n));
   inPos_ += n;
 }
 
+// The next n bytes of the input go to the processed part as they are.
+[[gnu::noinline]] void OperatorPass::KeepOrigins(std::size_t n) {
+  track_->out->Append(*track_->in, inPos_, n, out_.size());
+}
+
+[[gnu::noinline]] void OperatorPass::CutOrigins(std::size_t length) { track_->out->Truncate(length); }
+
 void OperatorPass::Truncate(std::size_t length) {
-  if (track_ != nullptr) track_->out->Truncate(length);
   out_.resize(length);
   parity_.resize(length + 1);
 }
@@ -193,69 +199,65 @@ void AppendReal(float value, Text& out) {
   out.append(buffer, FormatReal(value, buffer));
 }
 
-Reading OperatorPass::Compute(std::string_view left, std::string_view right) {
+// Notes in reading_ how it took the operands, for the findings.
+void OperatorPass::Compute(std::string_view left, std::string_view right) {
   result_.clear();
+  reading_ = Reading::kNumbers;
   switch (op_) {
-    case Op::kPower:
-      AppendReal(PowerReal(Number(left), Number(right)), result_);
-      return Reading::kNumbers;
-    case Op::kDivide:
-      AppendReal(Number(left) / Number(right), result_);
-      return Reading::kNumbers;
+    case Op::kPower: return AppendReal(PowerReal(Number(left), Number(right)), result_);
+    case Op::kDivide: return AppendReal(Number(left) / Number(right), result_);
     case Op::kIntDivide: {
       const float quotient = Number(left) / Number(right);
-      AppendReal(static_cast<float>(IntPart(quotient)), result_);
-      return Reading::kNumbers;
+      return AppendReal(static_cast<float>(IntPart(quotient)), result_);
     }
-    case Op::kMultiply:
-      AppendReal(Number(left) * Number(right), result_);
-      return Reading::kNumbers;
+    case Op::kMultiply: return AppendReal(Number(left) * Number(right), result_);
     case Op::kAdd:
-      if (left.empty()) return result_.append(right), Reading::kAsWritten;
+      if (left.empty()) return reading_ = Reading::kAsWritten, result_.append(right), void();
       if (IsQuotedView(left) && IsQuotedView(right)) {
+        reading_ = Reading::kAsWritten;
         AppendUnquoted(left, result_);
-        AppendUnquoted(right, result_);
-        return Reading::kAsWritten;
+        return AppendUnquoted(right, result_);
       }
-      AppendReal(Number(left) + Number(right), result_);
-      return Reading::kNumbers;
+      return AppendReal(Number(left) + Number(right), result_);
     case Op::kSubtract:
-      if (left.empty()) return result_.push_back('-'), result_.append(right), Reading::kAsWritten;
-      AppendReal(Number(left) - Number(right), result_);
-      return Reading::kNumbers;
+      if (left.empty()) {
+        reading_ = Reading::kAsWritten;
+        return result_.push_back('-'), result_.append(right), void();
+      }
+      return AppendReal(Number(left) - Number(right), result_);
     case Op::kConcat:
+      reading_ = Reading::kAsWritten;
       AppendUnquoted(left, result_);
-      AppendUnquoted(right, result_);
-      return Reading::kAsWritten;
+      return AppendUnquoted(right, result_);
     case Op::kEqual:  // always as texts: "1.50" and "1.5" differ
+      reading_ = Reading::kAsWritten;
       scratch_.clear();
       AppendUnquoted(left, scratch_);
       literal_.clear();  // free until the result is post-processed
       AppendUnquoted(right, literal_);
-      result_.push_back(scratch_ == literal_ ? '1' : '0');
-      return Reading::kAsWritten;
+      return result_.push_back(scratch_ == literal_ ? '1' : '0');
     default: break;
   }
   // The ordered comparisons: as numbers unless an operand is quoted, then
   // as texts, quotes included.
   bool holds = false;
-  const bool asNumbers = !IsQuotedView(left) && !IsQuotedView(right);
-  if (asNumbers) {
+  if (!IsQuotedView(left) && !IsQuotedView(right)) {
     const float x = ParseReal(left);
     const float y = ParseReal(right);
     holds = op_ == Op::kLess ? x < y : op_ == Op::kGreater ? x > y : op_ == Op::kLessEqual ? x <= y
           : op_ == Op::kGreaterEqual ? x >= y : x != y;
   } else {
+    reading_ = Reading::kBytes;
     const int c = CompareBytes(left, right);
     holds = op_ == Op::kLess ? c < 0 : op_ == Op::kGreater ? c > 0 : op_ == Op::kLessEqual ? c <= 0
           : op_ == Op::kGreaterEqual ? c >= 0 : c != 0;
   }
   result_.push_back(holds ? '1' : '0');
-  return asNumbers ? Reading::kNumbers : Reading::kBytes;
 }
 
 void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
   grow_.Drop();
+  if (track_ != nullptr) [[unlikely]] SpliceOrigins(leftCut, rightCut);
   const std::size_t outLength = out_.size();
   if (rightCut > outLength) {
     inPos_ += rightCut - outLength - 1;
@@ -263,15 +265,21 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
     Append(literal_);
   } else {  // the kept rest begins inside the processed part
     tail_.assign(out_, rightCut - 1);
-    if (track_ != nullptr) {
-      tailOrigins_->Truncate(0);
-      tailOrigins_->Append(*track_->out, rightCut - 1, tail_.size(), 0);
-    }
     Truncate(leftCut);
     Append(literal_);
-    if (track_ != nullptr) track_->out->Append(*tailOrigins_, 0, tail_.size(), out_.size());
     Append(tail_);
   }
+}
+
+// The origins of the processed part as Splice leaves it: the literal has
+// none, a rest kept from the processed part keeps its own.
+[[gnu::noinline]] void OperatorPass::SpliceOrigins(std::size_t leftCut, std::size_t rightCut) {
+  const std::size_t outLength = out_.size();
+  const std::size_t tail = rightCut > outLength ? 0 : outLength - (rightCut - 1);
+  track_->scratch->Clear();
+  track_->scratch->Append(*track_->out, rightCut - 1, tail, 0);
+  track_->out->Truncate(leftCut);
+  track_->out->Append(*track_->scratch, 0, tail, leftCut + literal_.size());
 }
 
 // After a replacement: notes the literal just written at the end of the
@@ -306,6 +314,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   const std::string_view more = scratch_;
   if (!grow_.CanGrowBy(more, IsArithmetic(op_))) return false;
   inPos_ += rightCut - out_.size() - 1;
+  if (track_ != nullptr) [[unlikely]] CutOrigins(grow_.End());
   Truncate(grow_.End());  // blanks before the operator belonged to the left operand
   if (grow_.Quoted()) {
     Truncate(out_.size() - 1);  // the closing quote
@@ -338,10 +347,27 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
   return formel::SpanAt(inARow ? start : -1, n);
 }
 
-// The operation, with its operands, for the findings. Its text is the
-// formula's own when it stands there; else the operands and the operator.
-[[gnu::noinline]] void OperatorPass::ReportOperation(std::size_t p, const Operand& left,
-                                                     const Operand& right, Reading reading) {
+// The operation at p just computed, for the findings: its operands as Run
+// cut them (the left one behind leftCut, the right one from rightFrom on,
+// in right_) and converted them, which nothing has changed since. Its text
+// is the formula's own when it stands there; else the operands and the
+// operator. Only when observed: the observer may be gone since the level
+// began.
+[[gnu::noinline]] void OperatorPass::ReportOperation(std::size_t p, std::size_t leftCut,
+                                                     std::size_t rightFrom) {
+  if (ctx_.observer.callback == nullptr) return;
+  char leftDigits[kIntTextMax];
+  char rightDigits[kIntTextMax];
+  Operand left;
+  left.written = TrimBlanks(std::string_view(out_).substr(leftCut, p - 1 - leftCut));
+  left.value = Convert(left.written, leftDigits);
+  const auto leftAt = static_cast<std::size_t>(left.written.data() - out_.data()) + 1;
+  left.where = SpanAt(leftAt, left.written.size());
+  Operand right;
+  right.written = TrimBlanks(right_);
+  right.value = Convert(right.written, rightDigits);
+  const auto rightAt = rightFrom + static_cast<std::size_t>(right.written.data() - right_.data());
+  right.where = SpanAt(rightAt, right.written.size());
   const Span operatorAt = SpanAt(p, written_.size());
   Span whole;
   if (operatorAt.start >= 0 && (left.written.empty() || left.where.start >= 0) &&
@@ -358,7 +384,7 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
     composed << left.written << written_ << right.written;
     text = composed.View();
   }
-  InspectOperation(ctx_, {operator_, reading, left, right, operatorAt, text, whole, result_});
+  InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, text, whole, result_});
 }
 
 void OperatorPass::Run() {
@@ -403,13 +429,8 @@ void OperatorPass::Run() {
       start = out_.size();
       continue;
     }
-    const Reading reading = Compute(left, right);
-    if (ctx_.observer.callback != nullptr) {
-      const auto leftAt = static_cast<std::size_t>(leftWritten.data() - out_.data()) + 1;
-      const auto rightAt = rightFrom + static_cast<std::size_t>(rightWritten.data() - right_.data());
-      ReportOperation(p, {leftWritten, left, SpanAt(leftAt, leftWritten.size())},
-                      {rightWritten, right, SpanAt(rightAt, rightWritten.size())}, reading);
-    }
+    Compute(left, right);
+    if (track_ != nullptr) [[unlikely]] ReportOperation(p, lc.cut, rightFrom);
     bool compensated = false;
     if (IsArithmetic(op_)) {
       if (result_.find("#INF") != Text::npos) result_.assign("0");  // infinities read as 0
@@ -445,9 +466,9 @@ void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, 
     return;
   }
   Origins foldedOrigins(ctx.heap);
-  OriginTrack fold{track->in, &foldedOrigins};
+  OriginTrack fold{track->in, &foldedOrigins, track->scratch};
   FoldSigns(text, folded, &fold);
-  OriginTrack pass{&foldedOrigins, track->out};
+  OriginTrack pass{&foldedOrigins, track->out, track->scratch};
   OperatorPass(ctx, folded, op, out, &pass).Run();
 }
 

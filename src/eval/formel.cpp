@@ -43,10 +43,11 @@ std::string_view PutResult(StringWorkspace& ws, std::string_view literal) {
 
 // The origins of a level's working texts, while an observer listens.
 struct LevelOrigins {
-  explicit LevelOrigins(std::pmr::memory_resource* heap) : current(heap), next(heap) {}
+  explicit LevelOrigins(std::pmr::memory_resource* heap) : current(heap), next(heap), scratch(heap) {}
   Origins current;
   Origins next;
-  OriginTrack track{&current, &next};
+  Origins scratch;
+  OriginTrack track{&current, &next, &scratch};
 };
 
 class Stages {

@@ -45,10 +45,12 @@ class Origins {
   std::pmr::vector<Run> runs_;  // ordered by at, never overlapping
 };
 
-// The origins of a stage's input and of the text it builds.
+// The origins of a stage's input and of the text it builds, and scratch
+// for a stage to use.
 struct OriginTrack {
   const Origins* in;
   Origins* out;
+  Origins* scratch;
 };
 
 }  // namespace formel
