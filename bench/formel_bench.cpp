@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   const std::vector<Workload> suite = FixedSuite();
   for (const Workload& w : suite) {
     RegisterFormel(w);
+    RegisterObserved(w);
     for (const std::string name : kThreadedWorkloads) {
       if (name == w.name) RegisterEvaluatorThreads(w);
     }
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
   MedianReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   PrintRatioTable(reporter, suite, std::cout);
+  PrintObserverTable(reporter, suite, std::cout);
   PrintTargets(reporter, suite, std::cout);
   benchmark::Shutdown();
   return 0;

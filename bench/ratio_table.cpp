@@ -66,6 +66,17 @@ void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite
   }
 }
 
+void PrintObserverTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
+  out << "\n| workload | no observer ns | observer ns | observer/none |\n|---|---:|---:|---:|\n";
+  for (const Workload& w : suite) {
+    const double off = r.Median(kUnobservedEngine, w.name);
+    const double on = r.Median(kObservedEngine, w.name);
+    if (off == 0 || on == 0) continue;
+    out << "| " << w.name << " | " << Fixed(off, 0) << " | " << Fixed(on, 0) << " | "
+        << Fixed(on / off, 2) << " |\n";
+  }
+}
+
 void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
   auto perByte = [&](const std::string& name) {
     const Workload* w = Find(suite, name);

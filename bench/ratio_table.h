@@ -30,5 +30,7 @@ class MedianReporter : public benchmark::ConsoleReporter {
 
 void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out);
 void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out);
+// One evaluator without and with an observer, and the ratio.
+void PrintObserverTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out);
 
 }  // namespace formel_bench

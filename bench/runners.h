@@ -11,6 +11,8 @@ namespace formel_bench {
 inline constexpr const char* kFormelEngine = "formel";
 inline constexpr const char* kPeerEngine = "muparser";
 inline constexpr const char* kEvaluatorsEngine = "evaluators";
+inline constexpr const char* kUnobservedEngine = "unobserved";
+inline constexpr const char* kObservedEngine = "observed";
 
 void RegisterFormel(const Workload& w);
 // Registers nothing when muparser cannot express the workload.
@@ -18,5 +20,7 @@ void RegisterPeer(const Workload& w);
 // One evaluator per thread, at one and at two threads; the names end in
 // "/threads:1" and "/threads:2".
 void RegisterEvaluatorThreads(const Workload& w);
+// One evaluator without and with an observer ("unobserved/", "observed/").
+void RegisterObserved(const Workload& w);
 
 }  // namespace formel_bench
