@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "eval/base_suffix.h"
-#include "eval/finding_message.h"
 #include "eval/growing_literal.h"
 #include "eval/literals.h"
 #include "eval/operand_findings.h"
@@ -349,10 +348,8 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
 
 // The operation at p just computed, for the findings: its operands as Run
 // cut them (the left one behind leftCut, the right one from rightFrom on,
-// in right_) and converted them, which nothing has changed since. Its text
-// is the formula's own when it stands there; else the operands and the
-// operator. Only when observed: the observer may be gone since the level
-// began.
+// in right_) and converted them, which nothing has changed since. Only
+// when observed: the observer may be gone since the level began.
 [[gnu::noinline]] void OperatorPass::ReportOperation(std::size_t p, std::size_t leftCut,
                                                      std::size_t rightFrom) {
   if (ctx_.observer.callback == nullptr) return;
@@ -375,14 +372,10 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
     whole.start = left.written.empty() ? operatorAt.start : left.where.start;
     whole.end = right.written.empty() ? operatorAt.end : right.where.end;
   }
-  FindingMessage composed;
-  std::string_view text = composed.View();
+  std::string_view text;
   if (whole.start >= 0) {
     text = ctx_.outermost.substr(static_cast<std::size_t>(whole.start),
                                  static_cast<std::size_t>(whole.end - whole.start));
-  } else {
-    composed << left.written << written_ << right.written;
-    text = composed.View();
   }
   InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, text, whole, result_});
 }

@@ -42,16 +42,24 @@ void InspectNumber(EvalContext& ctx, const OperationFacts& f, const Operand& ope
   ReportFinding(ctx, finding::kNumberPrefix, message.View(), operand.written, operand.where);
 }
 
+// A finding about the whole operation. Its text is the formula's own where
+// it stands there; else the operands around the operator.
+void ReportOperation(EvalContext& ctx, const OperationFacts& f, std::string_view code,
+                     std::string_view message) {
+  FindingMessage composed;
+  if (f.wholeAt.start < 0) composed << f.left.written << f.op.written << f.right.written;
+  ReportFinding(ctx, code, message, f.wholeAt.start < 0 ? composed.View() : f.whole, f.wholeAt);
+}
+
 void InspectTextComparison(EvalContext& ctx, const OperationFacts& f) {
   const bool leftQuoted = IsQuotedView(f.left.value);
   const bool rightQuoted = IsQuotedView(f.right.value);
   if (leftQuoted == rightQuoted) return;
   const std::string_view other = leftQuoted ? f.right.value : f.left.value;
   if (other.empty() || !IsNumberForm(other)) return;
-  ReportFinding(ctx, finding::kTextNumberCompare,
-                "a quoted text and a number are compared as texts, byte by byte, the quote "
-                "included",
-                f.whole, f.wholeAt);
+  ReportOperation(ctx, f, finding::kTextNumberCompare,
+                  "a quoted text and a number are compared as texts, byte by byte, the quote "
+                  "included");
 }
 
 bool HasText(std::string_view text, std::string_view part) {
@@ -68,7 +76,7 @@ void ReportResult(EvalContext& ctx, const OperationFacts& f, std::string_view co
                   std::string_view what, std::string_view outcome) {
   FindingMessage message;
   message << what << ": " << outcome;
-  ReportFinding(ctx, code, message.View(), f.whole, f.wholeAt);
+  ReportOperation(ctx, f, code, message.View());
 }
 
 void InspectResult(EvalContext& ctx, const OperationFacts& f) {

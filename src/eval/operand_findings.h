@@ -28,7 +28,7 @@ struct OperationFacts {
   Operand left;
   Operand right;
   Span operatorAt;
-  std::string_view whole;  // from the left operand to the right one
+  std::string_view whole;  // from the left operand to the right one, when at wholeAt
   Span wholeAt;
   std::string_view result;  // as computed, before an infinity becomes 0
 };
