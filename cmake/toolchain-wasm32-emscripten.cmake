@@ -15,8 +15,8 @@ include(${FORMEL_EMSCRIPTEN_ROOT}/cmake/Modules/Platform/Emscripten.cmake)
 # (Emscripten's JavaScript-based ones, the kind its prebuilt runtime has).
 set(CMAKE_C_FLAGS_INIT "-fexceptions")
 set(CMAKE_CXX_FLAGS_INIT "-fexceptions")
-# The C++ is compiled -O2 by the build type. The link itself stays -O0 and
-# without debug sections: Debian's Emscripten cannot run its JavaScript
-# optimiser with Debian's Node, which every link above -O0 needs.
+# The C++ is optimised by the build type (web/ builds Release). The link
+# stays -O0, without debug sections: above -O0 it runs Emscripten's
+# JavaScript optimiser, which fails with the machine's Node.js.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fexceptions")
 set(FORMEL_WASM_LINK_OPTIONS -O0 -g0)

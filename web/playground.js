@@ -86,26 +86,31 @@
   }
 
   // ---- the address ----------------------------------------------------------
-  // #f=FORMULA&v.NAME=VALUE...&std=off, in the order of the table.
+  // #f=FORMULA&v.NAME=VALUE...&std=off, in the order of the table, each part
+  // percent-encoded ("+" is a plus, as anyone writing a link by hand means).
 
   function stateToFragment() {
-    const params = new URLSearchParams();
-    params.append('f', state.formula);
-    for (const v of state.vars) params.append('v.' + v.name, v.value);
-    if (!state.standard) params.append('std', 'off');
-    return '#' + params.toString();
+    const pairs = [['f', state.formula], ...state.vars.map((v) => ['v.' + v.name, v.value])];
+    if (!state.standard) pairs.push(['std', 'off']);
+    return '#' + pairs.map(([key, value]) => encodeURIComponent(key) + '=' + encodeURIComponent(value)).join('&');
   }
 
   function stateFromFragment(fragment) {
-    if (!fragment || fragment === '#') return false;
-    const params = new URLSearchParams(fragment.slice(1));
-    if (!params.has('f')) return false;
-    state.formula = params.get('f');
-    state.vars = [];
-    state.standard = params.get('std') !== 'off';
-    for (const [key, value] of params) {
-      if (key.startsWith('v.')) state.vars.push({ name: key.slice(2), value });
+    let pairs;
+    try {
+      pairs = fragment.slice(1).split('&').map((part) => {
+        const eq = part.indexOf('=');
+        const [key, value] = eq < 0 ? [part, ''] : [part.slice(0, eq), part.slice(eq + 1)];
+        return [decodeURIComponent(key), decodeURIComponent(value)];
+      });
+    } catch (error) {  // a malformed escape: not one of our links
+      return false;
     }
+    const formula = pairs.find(([key]) => key === 'f');
+    if (formula === undefined) return false;
+    state.formula = formula[1];
+    state.vars = pairs.filter(([key]) => key.startsWith('v.')).map(([key, value]) => ({ name: key.slice(2), value }));
+    state.standard = !pairs.some(([key, value]) => key === 'std' && value === 'off');
     return true;
   }
 
@@ -457,6 +462,10 @@
     }
     showState();
     wire();
+    if (typeof createFormelModule !== 'function') {
+      $('result-kind').textContent = 'formel-module.js is missing: open the page that the build puts together (see the README)';
+      return;
+    }
     createFormelModule().then((instance) => {
       module = instance;
       module.reportsFindings = module._playground_reports_findings() === 1;

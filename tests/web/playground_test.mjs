@@ -164,8 +164,9 @@ test('every case without host functions shows the program\'s result and trace', 
 
 test('a link with a fragment restores formula, variables and option', async () => {
   const vars = [['a', ' x y '], ['B c', '2']];
-  const formula = '[a]&"|"&[b c]*3&max(4,5)';
-  const fragment = new URLSearchParams([['f', formula], ...vars.map(([n, v]) => ['v.' + n, v]), ['std', 'off']]);
+  const formula = '[a]&"|"&[b c]*3+1&max(4,5)';
+  const fragment = [['f', formula], ...vars.map(([n, v]) => ['v.' + n, v]), ['std', 'off']]
+    .map(([key, value]) => encodeURIComponent(key) + '=' + encodeURIComponent(value)).join('&');
   const linked = await openPage(pageUrl + '#' + fragment);
   assert.equal(await linked.inputValue('#formula'), formula);
   assert.equal(await linked.isChecked('#standard-functions'), false);
