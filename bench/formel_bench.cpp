@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     RegisterPeer(w);
 #endif
   }
+  RegisterIdleMemory();
   // Medians of five repetitions unless the command line says otherwise.
   std::vector<char*> args(argv, argv + argc);
   bool repetitionsGiven = false;

@@ -18,5 +18,8 @@ void RegisterPeer(const Workload& w);
 // One evaluator per thread, at one and at two threads; the names end in
 // "/threads:1" and "/threads:2".
 void RegisterEvaluatorThreads(const Workload& w);
+// The heap bytes per idle evaluator, new and after use (counters
+// "new_bytes" and "used_bytes").
+void RegisterIdleMemory();
 
 }  // namespace formel_bench
