@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runners.h"
+#include "support/hostile_shapes.h"
 
 namespace formel_bench {
 
@@ -113,6 +114,12 @@ void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, s
     const double scaling = one == 0 || two == 0 ? 0.0 : two / one;
     check(std::string(name) + " two evaluators on two threads / one (at least 1.8)", scaling,
           scaling >= 1.8);
+  }
+  const double sum = r.Median(kHostileFamily, "sum_1MB");
+  for (const auto& shape : formel_test::HostileShapes(1000)) {
+    const double mine = r.Median(kHostileFamily, std::string(shape.name) + "_1MB");
+    const double ratio = mine == 0 || sum == 0 ? 0.0 : mine / sum;
+    check(std::string(shape.name) + "_1MB / sum_1MB (at most 10)", ratio, ratio <= 10);
   }
   for (const char* counter : {"new_bytes", "used_bytes"}) {
     const double bytes = r.Counter(kEvaluatorsEngine, "idle_memory", counter);
