@@ -1,12 +1,13 @@
 # From the Linux build: cross-builds formel.dll for 32-bit (x86) and 64-bit
 # (x64) Windows, each as a build tree of this project of its own (the
-# toolchain files in this folder, through ExternalProject).
+# toolchain files in this folder, through ExternalProject), and packs both
+# into the release kit formel-<version>-windows.zip (target windows_kit).
 # An architecture whose MinGW-w64 tools are missing is left out; its tests
 # (tests/windows) report why they are skipped.
 
 # Other build trees of the same checkout (sanitizers, fuzzing) may turn
 # this off so that the Windows trees are not built and run once per tree.
-option(FORMEL_WINDOWS_SUITE "Cross-build the Windows DLLs and test them under Wine" ON)
+option(FORMEL_WINDOWS_SUITE "Cross-build the Windows DLLs and their kit, and test them under Wine" ON)
 
 include(ExternalProject)
 
@@ -65,4 +66,25 @@ endfunction()
 if(FORMEL_WINDOWS_SUITE)
   formel_windows_tree(x86 i686-w64-mingw32 g++-mingw-w64-i686)
   formel_windows_tree(x64 x86_64-w64-mingw32 g++-mingw-w64-x86-64)
+endif()
+
+# The release kit, from both trees: x86/ and x64/ (DLL, import libraries,
+# .def), include/formel.h, the README's Windows section and the licence.
+set(FORMEL_WINDOWS_KIT ${PROJECT_BINARY_DIR}/formel-${PROJECT_VERSION}-windows.zip)
+if(FORMEL_WINDOWS_x86_TREE AND FORMEL_WINDOWS_x64_TREE)
+  set(kit_inputs ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+      ${PROJECT_SOURCE_DIR}/include/formel.h ${CMAKE_CURRENT_LIST_DIR}/WindowsKit.cmake)
+  foreach(tree ${FORMEL_WINDOWS_x86_TREE} ${FORMEL_WINDOWS_x64_TREE})
+    list(APPEND kit_inputs ${tree}/formel.dll ${tree}/formel.lib ${tree}/libformel.dll.a ${tree}/formel.def)
+  endforeach()
+  add_custom_command(OUTPUT ${FORMEL_WINDOWS_KIT}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+            -DX86_TREE=${FORMEL_WINDOWS_x86_TREE} -DX64_TREE=${FORMEL_WINDOWS_x64_TREE}
+            -DSTAGE_DIR=${PROJECT_BINARY_DIR}/windows-kit -DZIP=${FORMEL_WINDOWS_KIT}
+            -P ${CMAKE_CURRENT_LIST_DIR}/WindowsKit.cmake
+    DEPENDS ${kit_inputs}
+    COMMENT "Windows release kit ${FORMEL_WINDOWS_KIT}"
+    VERBATIM)
+  add_custom_target(windows_kit ALL DEPENDS ${FORMEL_WINDOWS_KIT})
+  add_dependencies(windows_kit ${FORMEL_WINDOWS_x86_TARGET} ${FORMEL_WINDOWS_x64_TARGET})
 endif()

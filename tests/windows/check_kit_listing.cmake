@@ -1,0 +1,17 @@
+# Lists the Windows release kit (ZIP) and compares it with EXPECTED: one
+# entry a line, "#" lines are comments, order does not matter.
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "cannot list ${ZIP}")
+endif()
+string(REGEX MATCHALL "[^\n]+" found "${listing}")
+list(SORT found)
+file(STRINGS ${EXPECTED} expected REGEX "^[^#]")
+list(SORT expected)
+if(NOT found STREQUAL expected)
+  list(JOIN found "\n  " found_text)
+  list(JOIN expected "\n  " expected_text)
+  message(FATAL_ERROR "${ZIP} differs\n expected:\n  ${expected_text}\n found:\n  ${found_text}")
+endif()
+list(JOIN found "\n  " found_text)
+message(STATUS "${ZIP}:\n  ${found_text}")
