@@ -15,12 +15,13 @@ include(ExternalProject)
 # caller's scope:
 #   FORMEL_WINDOWS_<ARCH>_TREE     the tree's build directory, empty when not built
 #   FORMEL_WINDOWS_<ARCH>_MISSING  what is missing, when not built
-#   FORMEL_WINDOWS_<ARCH>_OBJDUMP  the architecture's objdump
+#   FORMEL_WINDOWS_<ARCH>_OBJDUMP  the architecture's objdump,
+#   FORMEL_WINDOWS_<ARCH>_STRIP    and its strip
 #   FORMEL_WINDOWS_<ARCH>_TARGET   the ExternalProject target
 function(formel_windows_tree arch triple package)
   set(prefix FORMEL_WINDOWS_${arch})
   set(${prefix}_TREE "" PARENT_SCOPE)
-  foreach(tool g++ objdump dlltool)
+  foreach(tool g++ objdump dlltool strip)
     string(MAKE_C_IDENTIFIER "${triple}_${tool}" var)
     string(TOUPPER "FORMEL_${var}" var)
     find_program(${var} ${triple}-${tool})
@@ -60,6 +61,7 @@ function(formel_windows_tree arch triple package)
       ${tree}/formel.dll ${tree}/formel.lib ${tree}/libformel.dll.a ${tree}/formel.def)
   set(${prefix}_TREE ${tree} PARENT_SCOPE)
   set(${prefix}_OBJDUMP ${objdump_path} PARENT_SCOPE)
+  set(${prefix}_STRIP ${strip_path} PARENT_SCOPE)
   set(${prefix}_TARGET ${target} PARENT_SCOPE)
 endfunction()
 
@@ -68,8 +70,9 @@ if(FORMEL_WINDOWS_SUITE)
   formel_windows_tree(x64 x86_64-w64-mingw32 g++-mingw-w64-x86-64)
 endif()
 
-# The release kit, from both trees: x86/ and x64/ (DLL, import libraries,
-# .def), include/formel.h, the README's Windows section and the licence.
+# The release kit, from both trees: x86/ and x64/ (DLL without its debug
+# information, import libraries, .def), include/formel.h, the README's
+# Windows section and the licence.
 set(FORMEL_WINDOWS_KIT ${PROJECT_BINARY_DIR}/formel-${PROJECT_VERSION}-windows.zip)
 if(FORMEL_WINDOWS_x86_TREE AND FORMEL_WINDOWS_x64_TREE)
   set(kit_inputs ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
@@ -80,6 +83,7 @@ if(FORMEL_WINDOWS_x86_TREE AND FORMEL_WINDOWS_x64_TREE)
   add_custom_command(OUTPUT ${FORMEL_WINDOWS_KIT}
     COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
             -DX86_TREE=${FORMEL_WINDOWS_x86_TREE} -DX64_TREE=${FORMEL_WINDOWS_x64_TREE}
+            -DX86_STRIP=${FORMEL_WINDOWS_x86_STRIP} -DX64_STRIP=${FORMEL_WINDOWS_x64_STRIP}
             -DSTAGE_DIR=${PROJECT_BINARY_DIR}/windows-kit -DZIP=${FORMEL_WINDOWS_KIT}
             -P ${CMAKE_CURRENT_LIST_DIR}/WindowsKit.cmake
     DEPENDS ${kit_inputs}

@@ -1,12 +1,20 @@
 # Packs the Windows release kit (cmake -P; see WindowsCrossBuild.cmake).
 # Takes SOURCE_DIR, X86_TREE and X64_TREE (the Windows build trees),
-# STAGE_DIR (emptied and filled here) and ZIP (the kit to write).
+# X86_STRIP and X64_STRIP (their strip tools), STAGE_DIR (emptied and filled
+# here) and ZIP (the kit to write).
 file(REMOVE_RECURSE ${STAGE_DIR})
 foreach(arch x86 x64)
-  string(TOUPPER ${arch}_TREE tree)
-  foreach(file formel.dll formel.lib libformel.dll.a formel.def)
-    file(COPY ${${tree}}/${file} DESTINATION ${STAGE_DIR}/${arch})
+  string(TOUPPER ${arch} ARCH)
+  set(tree ${${ARCH}_TREE})
+  foreach(file formel.lib libformel.dll.a formel.def)
+    file(COPY ${tree}/${file} DESTINATION ${STAGE_DIR}/${arch})
   endforeach()
+  # The trees build with debug information; the kit's DLLs go without.
+  execute_process(COMMAND ${${ARCH}_STRIP} --strip-unneeded -o ${STAGE_DIR}/${arch}/formel.dll ${tree}/formel.dll
+                  RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "could not strip ${tree}/formel.dll")
+  endif()
 endforeach()
 file(COPY ${SOURCE_DIR}/include/formel.h DESTINATION ${STAGE_DIR}/include)
 
