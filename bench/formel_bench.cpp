@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
   const std::vector<Workload> suite = FixedSuite();
   for (const Workload& w : suite) {
     RegisterFormel(w);
+    for (const std::string name : kThreadedWorkloads) {
+      if (name == w.name) RegisterEvaluatorThreads(w);
+    }
 #ifdef FORMEL_BENCH_MUPARSER
     RegisterPeer(w);
 #endif

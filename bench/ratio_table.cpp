@@ -33,15 +33,23 @@ void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
     // stands for itself.
     const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
     if (!single && run.aggregate_name != "median") continue;
+    std::string name = run.run_name.function_name;
+    if (!run.run_name.threads.empty()) name += "/" + run.run_name.threads;
     // CPU time: the machine is shared, and waiting for a core is not ours.
-    medians_[run.run_name.function_name] =
-        run.GetAdjustedCPUTime() * kNsPerUnit[static_cast<int>(run.time_unit)];
+    medians_[name] = run.GetAdjustedCPUTime() * kNsPerUnit[static_cast<int>(run.time_unit)];
+    const auto items = run.counters.find("items_per_second");
+    if (items != run.counters.end()) throughputs_[name] = items->second;
   }
 }
 
 double MedianReporter::Median(const std::string& engine, const std::string& workload) const {
   const auto found = medians_.find(engine + "/" + workload);
   return found == medians_.end() ? 0.0 : found->second;
+}
+
+double MedianReporter::Throughput(const std::string& engine, const std::string& workload) const {
+  const auto found = throughputs_.find(engine + "/" + workload);
+  return found == throughputs_.end() ? 0.0 : found->second;
 }
 
 void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
@@ -90,6 +98,13 @@ void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, s
   flat("table_100000", "table_10", false);
   const double megabyte = r.Median(kFormelEngine, "mixed_1MB") / 1e9;
   check("mixed_1MB seconds (well under 1)", megabyte, megabyte < 0.25);
+  for (const char* name : kThreadedWorkloads) {
+    const double one = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:1");
+    const double two = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:2");
+    const double scaling = one == 0 || two == 0 ? 0.0 : two / one;
+    check(std::string(name) + " two evaluators on two threads / one (at least 1.8)", scaling,
+          scaling >= 1.8);
+  }
 }
 
 }  // namespace formel_bench

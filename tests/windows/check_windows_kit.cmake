@@ -2,7 +2,7 @@
 # entry a line, "#" lines are comments, order does not matter); then
 # unpacks it into WORK_DIR and checks the exports and imports of the DLLs it
 # ships (stripped copies of the tested ones) with X86_OBJDUMP, X64_OBJDUMP
-# and the export map EXPORTS.
+# and the module-definition file EXPORTS.
 execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "cannot list ${ZIP}")

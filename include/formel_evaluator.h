@@ -1,0 +1,150 @@
+/*
+ * formel_evaluator.h - independent evaluators.
+ *
+ * The classic exports of formel.h work on one default evaluator that the
+ * library creates when it is loaded. This header gives a host as many
+ * evaluators as it wants: each has its own variables, functions, buffers
+ * and observer, and evaluates exactly as the classic exports do (same
+ * results, same order of host calls).
+ *
+ * Threads: evaluators share no mutable state. Different evaluators may be
+ * used on different threads at the same time. One evaluator is used by one
+ * thread at a time; a host that shares one between threads must lock around
+ * every call on it.
+ *
+ * Texts: every text is a zero-terminated single-byte string; a null text
+ * reads as "". Text arguments are copied when the call begins, so a text
+ * that an evaluator returned may be passed back in. A returned text lives
+ * in the evaluator's own buffer and stays valid until the next call on the
+ * same evaluator (a host function calling back into it counts) or until the
+ * evaluator is freed. Copy it to keep it.
+ *
+ * Failures: nothing is thrown. A null evaluator, or an evaluator that ran
+ * out of memory during the call, gives the function's "nothing" value:
+ * 0, or "" for a text.
+ */
+#ifndef FORMEL_EVALUATOR_H
+#define FORMEL_EVALUATOR_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#include "formel.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct formel_evaluator formel_evaluator;
+
+/* ---- life ------------------------------------------------------------------
+ * formel_new: a new evaluator with empty tables, or null without memory.
+ * formel_free: releases it with every text it returned. Null does nothing.
+ * Called from inside one of the evaluator's own host functions (or its
+ * observer), the release happens when that evaluator's outermost call
+ * returns; that call then returns "" (or 0). */
+FORMEL_API formel_evaluator *formel_new(void);
+FORMEL_API void formel_free(formel_evaluator *ev);
+
+/* ---- variables -------------------------------------------------------------
+ * Names match as in formel.h: blanks (code 32) at both ends and the case of
+ * A-Z and of the bytes 0xC0-0xDF against 0xE0-0xFF do not count.
+ * formel_set_var, formel_set_var_int: 1 (0 for a null evaluator).
+ * formel_get_var: the value, "" when not set.
+ * formel_remove_var: entries removed, 0 or 1. formel_clear_vars: 1. */
+FORMEL_API int formel_set_var(formel_evaluator *ev, const char *name, const char *value);
+FORMEL_API int formel_set_var_int(formel_evaluator *ev, const char *name, int32_t value);
+FORMEL_API const char *formel_get_var(formel_evaluator *ev, const char *name);
+FORMEL_API int formel_remove_var(formel_evaluator *ev, const char *name);
+FORMEL_API int formel_clear_vars(formel_evaluator *ev);
+
+/* ---- host functions ----------------------------------------------------------
+ * A function registered with param_count n (0 to 10) is called with argc = n
+ * and argv[0..n-1], whatever the number of arguments written in the formula:
+ * missing arguments are "", extra ones are evaluated (their own calls
+ * happen) and dropped. Each argument is the value as formel_evaluate returns
+ * it (a text without its quotes). argv and its texts belong to the library
+ * and live until the function returns. user is the pointer given at
+ * registration.
+ * The function returns a zero-terminated text, or null for "". The text
+ * stays the host's; the library copies it at once, so a buffer that the
+ * next call overwrites will do. A result that is not a number is written
+ * into the formula as a text literal.
+ * It runs on the thread that called formel_evaluate, in the middle of that
+ * call, and may call back into any evaluator, its own included. It must not
+ * throw or longjmp out. */
+typedef const char *(*formel_function)(void *user, int argc, const char *const *argv);
+
+/* 1, or 0 (table unchanged) when param_count is outside 0..10 or function
+ * is null. A name registered again replaces the earlier entry. */
+FORMEL_API int formel_set_function(formel_evaluator *ev, const char *name, int param_count,
+                                   formel_function function, void *user);
+FORMEL_API int formel_remove_function(formel_evaluator *ev, const char *name); /* removed */
+FORMEL_API int formel_clear_functions(formel_evaluator *ev);                  /* 1 */
+
+/* Registers the standard functions (1; 0 for a null evaluator or without
+ * memory). Numbers are read from their decimal beginning, whatever the
+ * locale, and written as 32-bit floats with six decimals at most; a result
+ * that is not a finite number is written 0. Texts come back as text
+ * literals, so that a returned B stays a text.
+ *   min(a, ...), max(a, ...)  up to 10 arguments; empty ones take no part;
+ *                             the first of equal values wins, as written;
+ *                             "" when all are empty
+ *   abs(x), sqrt(x)
+ *   round(x, places)          places 0 to 6 (clamped), halves away from 0
+ *   len(t)                    bytes in t
+ *   upper(t), lower(t)        ASCII letters a-z / A-Z only; every other
+ *                             byte, UTF-8 sequences included, stays
+ *   left(t, n), right(t, n)   the first / last n bytes
+ *   mid(t, start, n)          n bytes from position start (1-based)
+ *   trim(t)                   blanks removed at both ends
+ *   if(c, then, else)         then when c reads as a number other than 0 */
+FORMEL_API int formel_register_standard_functions(formel_evaluator *ev);
+
+/* ---- evaluation --------------------------------------------------------------
+ * Evaluates one formula and returns its result text, as Formel does. */
+FORMEL_API const char *formel_evaluate(formel_evaluator *ev, const char *formula);
+
+/* ---- observer ------------------------------------------------------------------
+ * An observer sees how a formula is rewritten, stage by stage. It is off by
+ * default and costs nothing then. Its texts are not zero-terminated: each is
+ * a pointer and a length, valid only during the callback. The observer must
+ * not call back into the evaluator that reports to it. */
+typedef struct formel_text {
+  const char *data;
+  size_t size;
+} formel_text;
+
+enum formel_event_kind {
+  /* One stage of one formula level: name is "groups", "variables", an
+   * operator as written ("^" ... "="), "signs" or "result"; before is the
+   * stage's input, after its output. */
+  FORMEL_EVENT_STAGE = 1,
+  /* One replaced group (name "group") or call (name "call"): before is the
+   * group as written (a call with its trimmed name), after the literal that
+   * replaced it. */
+  FORMEL_EVENT_GROUP = 2
+};
+
+typedef struct formel_event {
+  int kind;         /* enum formel_event_kind */
+  int depth;        /* 1 for the outermost formula, one more per group level */
+  formel_text name;
+  formel_text before;
+  formel_text after;
+  /* The stretch of the outermost formula the event concerns, as byte
+   * offsets [start, end); -1 and -1 when it has none (a stage). */
+  ptrdiff_t start;
+  ptrdiff_t end;
+} formel_event;
+
+typedef void (*formel_observer)(void *user, const formel_event *event);
+
+/* Installs observer (null removes it). Returns 1; 0 for a null evaluator. */
+FORMEL_API int formel_set_observer(formel_evaluator *ev, formel_observer observer, void *user);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* FORMEL_EVALUATOR_H */
