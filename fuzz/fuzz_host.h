@@ -8,6 +8,7 @@
 #include <string>
 
 #include "formel.h"
+#include "formel_evaluator.h"
 
 namespace formel_fuzz {
 
@@ -15,6 +16,14 @@ inline constexpr int kHostSlots = 8;
 
 // The address of slot's function with count parameters (0 to 10).
 FormelCallID HostId(int slot, int count);
+
+// Slot's function for an evaluator of the evaluator API, registered with
+// SlotUser(slot) as its user pointer.
+const char* SlotClosure(void* user, int argc, const char* const* argv);
+void* SlotUser(int slot);
+// The evaluator that scripts read and re-enter instead of the classic
+// exports; null goes back to those.
+void SetTarget(formel_evaluator* ev);
 
 // Gives slot the name it is registered under and its script: the first
 // byte picks the action, the rest is its text.
