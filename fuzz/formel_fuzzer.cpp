@@ -12,7 +12,8 @@
 // a variable value, a host result or the library's own result forms; when
 // no host function changes the tables, the evaluation leaves them intact,
 // and an independent evaluator with the same tables (host functions as
-// closures) gives the same result.
+// closures) gives the same result; the peak of the library's heap stays
+// in proportion to what the input brings in (formula, values, host texts).
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -98,6 +99,15 @@ void SetUpTables(const Input& in) {
   for (const HostItem& h : in.hosts) Register(h);
 }
 
+// What one evaluation may hold at its peak: a generous multiple of every
+// byte the input can bring in, and a constant for the workspace and scratch.
+std::size_t PeakAllowed(const Input& in) {
+  std::size_t bytes = in.formula.size() + kLongTextBudget;
+  for (const auto& var : in.vars) bytes += var.first.size() + var.second.size();
+  for (const HostItem& h : in.hosts) bytes += h.script.size();
+  return 32 * bytes + (std::size_t{4} << 20);
+}
+
 std::string Evaluate(const std::string& formula) {
   StartRun();
   const std::string result = Formel(formula.c_str());
@@ -170,7 +180,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = Parse(data, size);
   SetUpTables(in);
+  formel::Evaluator* ev = formel::DefaultEvaluator();
+  const std::size_t level = ev->heap.BytesInUse();
+  ev->heap.ResetPeak();
   const std::string first = Evaluate(in.formula);
+  if (formel::DefaultEvaluator() == ev) {  // not unloaded by a script
+    const std::size_t peak = ev->heap.PeakBytesInUse() - level;
+    Require(peak <= PeakAllowed(in), "heap peak out of proportion to the input",
+            "formula [" + in.formula.substr(0, 200) + "] peak " + std::to_string(peak));
+  }
   CheckResultBytes(in, first);
   if (!in.changesTables) {
     CheckVariablesIntact(in);

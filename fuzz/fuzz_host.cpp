@@ -9,11 +9,9 @@ namespace formel_fuzz {
 
 namespace {
 
-// Per evaluation: the bytes of long texts (kept to what a sanitized build
-// evaluates well inside the one-second limit), and the number of re-entries
+// Per evaluation, beside the bytes of long texts: the number of re-entries
 // (a script that re-enters itself would otherwise recurse for as long as the
 // library's depth limit lets it, in time that grows without bound).
-constexpr std::size_t kLongBudget = 1 << 16;
 constexpr int kReentryBudget = 8;
 
 struct Slot {
@@ -23,7 +21,7 @@ struct Slot {
 };
 
 std::array<Slot, kHostSlots> gSlots;
-std::size_t gLongLeft = kLongBudget;
+std::size_t gLongLeft = kLongTextBudget;
 int gReentriesLeft = kReentryBudget;
 std::bitset<256> gBytes;
 formel_evaluator* gTarget = nullptr;
@@ -147,7 +145,7 @@ bool ScriptChangesTables(const std::string& script) {
 }
 
 void StartRun() {
-  gLongLeft = kLongBudget;
+  gLongLeft = kLongTextBudget;
   gReentriesLeft = kReentryBudget;
   gBytes.reset();
 }

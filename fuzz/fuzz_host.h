@@ -5,6 +5,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <string>
 
 #include "formel.h"
@@ -13,6 +14,9 @@
 namespace formel_fuzz {
 
 inline constexpr int kHostSlots = 8;
+// Bytes of long texts that host functions may return in one evaluation
+// (kept to what a sanitized build evaluates well inside the one-second limit).
+inline constexpr std::size_t kLongTextBudget = 1 << 16;
 
 // The address of slot's function with count parameters (0 to 10).
 FormelCallID HostId(int slot, int count);

@@ -78,9 +78,11 @@ void AppendUnquoted(std::string_view literal, Text& out) {
     out.append(t);
     return;
   }
+  // Appended as it stands, then unquoted in place: the value is never
+  // longer than its literal, so the writing never overtakes the reading.
   const std::size_t from = out.size();
-  out.resize(from + t.size());
-  out.resize(from + WriteUnquoted(t, out.data() + from));
+  out.append(t);
+  out.resize(from + WriteUnquoted(std::string_view(out).substr(from), out.data() + from));
 }
 
 std::size_t WriteUnquoted(std::string_view literal, char* out) {

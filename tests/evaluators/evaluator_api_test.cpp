@@ -6,32 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "evaluators/evaluator_helpers.h"
 #include "formel_evaluator.h"
 
 namespace {
 
-struct Free {
-  void operator()(formel_evaluator* ev) const { formel_free(ev); }
-};
-using Evaluator = std::unique_ptr<formel_evaluator, Free>;
-
-Evaluator Make() {
-  Evaluator ev(formel_new());
-  EXPECT_NE(ev, nullptr);
-  return ev;
-}
-
-// "{argc:a|b}" in the user's buffer: shows what arrived.
-const char* Show(void* user, int argc, const char* const* argv) {
-  auto& out = *static_cast<std::string*>(user);
-  out = "{" + std::to_string(argc) + ":";
-  for (int i = 0; i < argc; ++i) out += (i > 0 ? "|" : "") + std::string(argv[i]);
-  out += "}";
-  return out.c_str();
-}
+using Evaluator = formel_test::OwnedEvaluator;
+using formel_test::MakeEvaluator;
+using formel_test::ShowArguments;
 
 TEST(EvaluatorApi, EvaluatorsKeepTheirOwnTablesAndResults) {
-  Evaluator a = Make(), b = Make();
+  Evaluator a = MakeEvaluator(), b = MakeEvaluator();
   formel_set_var(a.get(), "x", "2");
   formel_set_var_int(b.get(), " X ", -7);
   const char* fromA = formel_evaluate(a.get(), "[x]*10");
@@ -46,10 +31,10 @@ TEST(EvaluatorApi, EvaluatorsKeepTheirOwnTablesAndResults) {
 }
 
 TEST(EvaluatorApi, HostFunctionsGetTheirCountUserPointerAndArguments) {
-  Evaluator ev = Make();
+  Evaluator ev = MakeEvaluator();
   std::string buffer;
-  ASSERT_EQ(formel_set_function(ev.get(), "f", 2, &Show, &buffer), 1);
-  ASSERT_EQ(formel_set_function(ev.get(), "none", 0, &Show, &buffer), 1);
+  ASSERT_EQ(formel_set_function(ev.get(), "f", 2, &ShowArguments, &buffer), 1);
+  ASSERT_EQ(formel_set_function(ev.get(), "none", 0, &ShowArguments, &buffer), 1);
   const struct {
     const char* formula;
     const char* result;
@@ -73,7 +58,7 @@ const char* EvaluateOn(void* user, int, const char* const* argv) {
 }
 
 TEST(EvaluatorApi, HostFunctionsReenterTheirOwnOrUseAnotherEvaluator) {
-  Evaluator ev = Make(), other = Make();
+  Evaluator ev = MakeEvaluator(), other = MakeEvaluator();
   formel_set_var(ev.get(), "x", "own");
   formel_set_var(other.get(), "x", "other");
   formel_set_function(ev.get(), "self", 1, &EvaluateOn, ev.get());
@@ -82,7 +67,7 @@ TEST(EvaluatorApi, HostFunctionsReenterTheirOwnOrUseAnotherEvaluator) {
 }
 
 TEST(EvaluatorApi, StandardFunctionsAreOptIn) {
-  Evaluator ev = Make();
+  Evaluator ev = MakeEvaluator();
   EXPECT_STREQ(formel_evaluate(ev.get(), "max(1,5,3)"), "1,5,3,");
   ASSERT_EQ(formel_register_standard_functions(ev.get()), 1);
   const struct {
@@ -112,7 +97,7 @@ void Observe(void* user, const formel_event* e) {
 }
 
 TEST(EvaluatorApi, TheObserverSeesStagesAndGroupsAndCannotReenter) {
-  Evaluator ev = Make();
+  Evaluator ev = MakeEvaluator();
   Seen seen{ev.get(), {}};
   ASSERT_EQ(formel_set_observer(ev.get(), &Observe, &seen), 1);
   EXPECT_STREQ(formel_evaluate(ev.get(), "2*(3+4)"), "14");

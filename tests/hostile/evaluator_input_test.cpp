@@ -6,35 +6,20 @@
 #include <memory>
 #include <string>
 
+#include "evaluators/evaluator_helpers.h"
 #include "formel_evaluator.h"
 #include "frame/private_heap.h"
 
 namespace {
 
-// "{argc:a|b}" in the user's buffer.
-const char* Show(void* user, int argc, const char* const* argv) {
-  auto& out = *static_cast<std::string*>(user);
-  out = "{" + std::to_string(argc) + ":";
-  for (int i = 0; i < argc; ++i) out += (i > 0 ? "|" : "") + std::string(argv[i]);
-  out += "}";
-  return out.c_str();
-}
-
-struct Free {
-  void operator()(formel_evaluator* ev) const { formel_free(ev); }
-};
-using Evaluator = std::unique_ptr<formel_evaluator, Free>;
-
-Evaluator Make() {
-  Evaluator ev(formel_new());
-  EXPECT_NE(ev, nullptr);
-  return ev;
-}
+using Evaluator = formel_test::OwnedEvaluator;
+using formel_test::MakeEvaluator;
+using formel_test::ShowArguments;
 
 TEST(HostileEvaluatorInput, BadInputGetsTheNothingValue) {
-  Evaluator ev = Make();
+  Evaluator ev = MakeEvaluator();
   std::string buffer;
-  for (const int count : {-1, 11}) EXPECT_EQ(formel_set_function(ev.get(), "f", count, &Show, &buffer), 0);
+  for (const int count : {-1, 11}) EXPECT_EQ(formel_set_function(ev.get(), "f", count, &ShowArguments, &buffer), 0);
   EXPECT_EQ(formel_set_function(ev.get(), "f", 1, nullptr, &buffer), 0);
   EXPECT_STREQ(formel_evaluate(ev.get(), "f(1)"), "1,") << "nothing was registered";
   EXPECT_STREQ(formel_evaluate(ev.get(), nullptr), "");
@@ -46,7 +31,7 @@ TEST(HostileEvaluatorInput, BadInputGetsTheNothingValue) {
   EXPECT_STREQ(formel_get_var(nullptr, "x"), "");
   EXPECT_EQ(formel_remove_var(nullptr, "x"), 0);
   EXPECT_EQ(formel_clear_vars(nullptr), 0);
-  EXPECT_EQ(formel_set_function(nullptr, "f", 1, &Show, &buffer), 0);
+  EXPECT_EQ(formel_set_function(nullptr, "f", 1, &ShowArguments, &buffer), 0);
   EXPECT_EQ(formel_remove_function(nullptr, "f"), 0);
   EXPECT_EQ(formel_clear_functions(nullptr), 0);
   EXPECT_EQ(formel_register_standard_functions(nullptr), 0);
@@ -88,7 +73,7 @@ const char* EvaluateOn(void* user, int, const char* const* argv) {
 
 TEST(HostileEvaluatorInput, FreeingAnEvaluatorInTheMiddleOfItsCallWaitsForIt) {
   formel_evaluator* outer = formel_new();
-  Evaluator inner = Make();
+  Evaluator inner = MakeEvaluator();
   formel_set_function(outer, "there", 1, &EvaluateOn, inner.get());
   formel_set_function(inner.get(), "drop", 0, &FreeOther, outer);
   EXPECT_STREQ(formel_evaluate(outer, "there(\"drop()&1\")&2"), "");
