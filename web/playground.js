@@ -58,8 +58,7 @@
     const word = () => { const w = view.getInt32(at, true); at += 4; return w; };
     const bytes = () => { const n = word(); const b = heap.subarray(at, at + n); at += n; return b; };
     const text = () => decoder.decode(bytes());
-    const resultBytes = bytes();
-    const record = { result: decoder.decode(resultBytes), resultBytes: resultBytes.length };
+    const record = { result: text() };
     record.complete = word() === 1;
     const count = word();
     record.events = [];
@@ -416,7 +415,7 @@
       run();
     });
     box.addEventListener('keydown', (event) => {
-      if (event.key === 'Enter') event.preventDefault();
+      if (event.key === 'Enter' && !event.isComposing) event.preventDefault();
     });
     box.addEventListener('scroll', () => {
       document.querySelector('.formula-backdrop').scrollTop = box.scrollTop;
