@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     RegisterPeer(w);
 #endif
   }
+  RegisterIdleMemory();
+  RegisterHostileShapes();
   // Medians of five repetitions unless the command line says otherwise.
   std::vector<char*> args(argv, argv + argc);
   bool repetitionsGiven = false;

@@ -2,6 +2,7 @@
 // "<engine>/<workload>"; the ratio table pairs them up by workload.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "workloads.h"
@@ -13,6 +14,8 @@ inline constexpr const char* kPeerEngine = "muparser";
 inline constexpr const char* kEvaluatorsEngine = "evaluators";
 inline constexpr const char* kUnobservedEngine = "unobserved";
 inline constexpr const char* kObservedEngine = "observed";
+inline constexpr const char* kHostileFamily = "hostile";
+inline constexpr std::size_t kMegabyte = 1000000;
 
 void RegisterFormel(const Workload& w);
 // Registers nothing when muparser cannot express the workload.
@@ -22,5 +25,11 @@ void RegisterPeer(const Workload& w);
 void RegisterEvaluatorThreads(const Workload& w);
 // One evaluator without and with an observer ("unobserved/", "observed/").
 void RegisterObserved(const Workload& w);
+// The heap bytes per idle evaluator, new and after use (counters
+// "new_bytes" and "used_bytes").
+void RegisterIdleMemory();
+// The hostile shapes at 100 KB and 1 MB and the 1 MB sum they are
+// compared with.
+void RegisterHostileShapes();
 
 }  // namespace formel_bench

@@ -66,32 +66,20 @@ std::string Line(int indent, std::string_view label, std::string_view text) {
   return line + "\n";
 }
 
-std::string Findings(int indent, std::vector<const Tracer::Event*>& findings) {
-  std::string out;
-  for (const Tracer::Event* f : findings) {
-    out.append(static_cast<std::size_t>(indent), ' ');
-    out += "! " + f->stage + ": " + f->after + "\n";
-  }
-  findings.clear();
-  return out;
-}
-
-// The stages that changed the level's text (blanks at the ends aside), and
-// those with findings.
+// The stages that changed the level's text (blanks at the ends aside), its
+// groups and its findings, in the order they happened.
 std::string RenderLevel(const Level& level, int indent) {
   std::string out;
   std::string current(Trimmed(level.formula));
-  std::vector<const Tracer::Event*> findings;
   for (const Level::Item& item : level.items) {
     const Tracer::Event& e = *item.event;
     if (IsFinding(e)) {
-      findings.push_back(&e);
+      out += Line(indent, e.stage, e.after);
       continue;
     }
     if (IsGroup(e)) {
       const std::string label = e.stage + " " + std::to_string(e.depth);
       out += Line(indent, label, e.before + " -> " + std::string(Trimmed(e.after)));
-      out += Findings(indent + 2, findings);
       for (const Level& inner : item.inner) {
         const std::string steps = RenderLevel(inner, indent + 4);
         if (steps.empty()) continue;
@@ -101,12 +89,11 @@ std::string RenderLevel(const Level& level, int indent) {
       continue;
     }
     const std::string_view after = Trimmed(e.after);
-    if (after == current && findings.empty()) continue;
+    if (after == current) continue;
     current = after;
     out += Line(indent, e.stage, after);
-    out += Findings(indent + 2, findings);
   }
-  return out + Findings(indent, findings);
+  return out;
 }
 
 std::string RenderTrace(const std::vector<Tracer::Event>& events) {

@@ -2,8 +2,8 @@
 // library's observer events while one formula is evaluated, then lays them out
 // as a tree: each formula level shows the stages that changed its text, each
 // group or call shows its nesting level, its value and, below it, the
-// evaluation of its inside or arguments. A finding follows the stage or
-// call it happened in, marked "!".
+// evaluation of its inside or arguments. A finding shows its code and
+// message just before the stage or call it happened in.
 #pragma once
 
 #include <string>

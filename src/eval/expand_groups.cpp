@@ -269,7 +269,6 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrac
     if (track != nullptr) KeepAsWritten(ctx, text, 0, text.size(), 0, false, *track);
     return;
   }
-  out.reserve(text.size() + 1);
   if (ctx.parenIndex != nullptr && ctx.parenIndex->Covers(text)) {
     ExpandFrom(ctx, *ctx.parenIndex, text, first, out, track);
     return;

@@ -2,6 +2,7 @@
 // operator passes in their fixed order (the precedence of the language),
 // then a last sign folding and the form of the result.
 #include <memory_resource>
+#include <new>
 
 #include "eval/base_suffix.h"
 #include "eval/literals.h"
@@ -56,7 +57,9 @@ class Stages {
     if (ctx.observer.callback != nullptr) origins_ = NewOrigins(ctx.heap);
   }
   ~Stages() {
-    if (origins_ != nullptr) std::pmr::polymorphic_allocator<>(ctx_.heap).delete_object(origins_);
+    if (origins_ == nullptr) return;
+    origins_->~LevelOrigins();
+    ctx_.heap->deallocate(origins_, sizeof(LevelOrigins), alignof(LevelOrigins));
   }
   Stages(const Stages&) = delete;
   Stages& operator=(const Stages&) = delete;
@@ -87,7 +90,7 @@ class Stages {
  private:
   // Kept out of the constructor's inlined code: most levels never need it.
   [[gnu::noinline]] static LevelOrigins* NewOrigins(std::pmr::memory_resource* heap) {
-    return std::pmr::polymorphic_allocator<>(heap).new_object<LevelOrigins>(heap);
+    return new (heap->allocate(sizeof(LevelOrigins), alignof(LevelOrigins))) LevelOrigins(heap);
   }
 
   EvalContext& ctx_;
@@ -96,10 +99,23 @@ class Stages {
   LevelOrigins* origins_ = nullptr;
 };
 
+// A text that is one quoted literal (and the final blank) has nothing
+// outside quotes for a later stage to change: its value is the result. So
+// a nested group around a long text costs a copy, not every stage's pass.
+// The observer still sees every stage.
+bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
+  return ctx.observer.callback == nullptr && !text.empty() && text.back() == ' ' &&
+         IsSingleLiteral(text.substr(0, text.size() - 1));
+}
+
 // The stages after groups and calls. Kept out of EvaluateFormula's frame,
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
                                                  StringWorkspace::Mark start) {
+  if (OnlyALiteralLeft(ctx, s.Current())) {
+    ctx.workspace.Rewind(start);
+    return PutResult(ctx.workspace, s.Current());
+  }
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
     s.Advance("variables");

@@ -144,8 +144,8 @@ TEST_F(ProgramTest, FailedWriteToStandardOutputIsAnError) {
 // and under each group or call the evaluation of its inside.
 const Expected kTraces[] = {
     {"a signed exponent is a subtraction, with its finding", {"--trace", "1e-5"}, "", 0,
-     "1e-5\n  -          -4\n"
-     "    ! number-prefix: \"1e\" reads as the number 1: the rest is ignored\n-4\n"},
+     "1e-5\n  number-prefix \"1e\" reads as the number 1: the rest is ignored\n"
+     "  -          -4\n-4\n"},
     {"call with its level, argument, passes",
      {"--trace", "--var", "x=5", "2*max(1,[x])+1"}, "", 0,
      "2*max(1,[x])+1\n"

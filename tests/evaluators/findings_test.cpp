@@ -3,12 +3,13 @@
 // language working as intended, which give none.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "eval/stages.h"
 #include "evaluators/closure_hosts.h"
+#include "evaluators/evaluator_helpers.h"
 #include "formel_evaluator.h"
 #include "support/formula_cases.h"
 
@@ -30,11 +31,6 @@ void Collect(void* user, const formel_event* e) {
   static_cast<std::vector<Finding>*>(user)->push_back(
       {{e->name.data, e->name.size}, e->start, e->end});
 }
-
-struct Free {
-  void operator()(formel_evaluator* ev) const { formel_free(ev); }
-};
-using Evaluator = std::unique_ptr<formel_evaluator, Free>;
 
 // The findings of one evaluation, in the order reported.
 std::vector<Finding> FindingsOf(formel_evaluator* ev, const std::string& formula) {
@@ -112,7 +108,7 @@ const std::vector<Case>& Cases() {
 }
 
 TEST(Findings, EachCodeWithItsRange) {
-  Evaluator ev(formel_new());
+  const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
   ASSERT_EQ(formel_register_standard_functions(ev.get()), 1);
   formel_set_var(ev.get(), "x", "5");
   formel_set_var(ev.get(), "s", "abc");
@@ -176,7 +172,7 @@ TEST(Findings, NoneWhereTheLanguageWorksAsIntended) {
     const auto c =
         std::find_if(cases.begin(), cases.end(), [&](const auto& x) { return x.name == name; });
     ASSERT_NE(c, cases.end()) << "no case named " << name;
-    Evaluator ev(formel_new());
+    const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
     for (const auto& [var, value] : c->vars) formel_set_var(ev.get(), var.c_str(), value.c_str());
     for (const auto& [func, impl] : c->funcs) {
       ASSERT_TRUE(formel_test::RegisterClosure(ev.get(), func, impl));
