@@ -12,15 +12,19 @@
 // a variable value, a host result or the library's own result forms; when
 // no host function changes the tables, the evaluation leaves them intact,
 // and an independent evaluator with the same tables (host functions as
-// closures) gives the same result; the peak of the library's heap stays
+// closures) gives the same result under an observer, which is told every
+// range inside the formula and every finding's text as the formula's bytes
+// there; the peak of the library's heap stays
 // in proportion to what the input brings in (formula, values, host texts).
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formel.h"
+#include "formel_evaluator.h"
 #include "api/evaluator.h"
 #include "fuzz_fields.h"
 #include "fuzz_host.h"
@@ -146,9 +150,33 @@ int ClosureCount(const HostItem& h) {
   return h.count == 'A' ? 10 : static_cast<signed char>(h.count);
 }
 
+// Counts the events whose range is not in the formula, or (a finding) whose
+// text is not the formula's bytes there.
+struct RangeWatch {
+  std::string_view formula;
+  int misplaced = 0;
+};
+
+void WatchRanges(void* user, const formel_event* e) {
+  auto& watch = *static_cast<RangeWatch*>(user);
+  if (e->start == -1 && e->end == -1) return;
+  const auto size = static_cast<std::ptrdiff_t>(watch.formula.size());
+  if (e->start < 0 || e->start > e->end || e->end > size) {
+    ++watch.misplaced;
+    return;
+  }
+  const std::string_view at = watch.formula.substr(static_cast<std::size_t>(e->start),
+                                                   static_cast<std::size_t>(e->end - e->start));
+  if (e->kind == FORMEL_EVENT_FINDING && std::string_view(e->before.data, e->before.size) != at) {
+    ++watch.misplaced;
+  }
+}
+
 void CheckIndependentEvaluator(const Input& in, const std::string& classic) {
   formel_evaluator* ev = formel_new();
   Require(ev != nullptr, "formel_new");
+  RangeWatch watch{in.formula};
+  formel_set_observer(ev, &WatchRanges, &watch);
   for (const auto& [name, value] : in.vars) formel_set_var(ev, name.c_str(), value.c_str());
   for (const HostItem& h : in.hosts) {
     const int count = ClosureCount(h);
@@ -164,8 +192,10 @@ void CheckIndependentEvaluator(const Input& in, const std::string& classic) {
   const std::string result = formel_evaluate(ev, in.formula.c_str());
   SetTarget(nullptr);
   formel_free(ev);
+  Require(watch.misplaced == 0, "an observer was told a range outside the formula",
+          "formula [" + in.formula + "]");
   if (result != classic) {
-    Fail("an independent evaluator differs from the classic exports",
+    Fail("an independent evaluator under an observer differs from the classic exports",
          "formula [" + in.formula + "]\nclassic [" + classic + "]\nevaluator [" + result + "]");
   }
 }
