@@ -63,6 +63,8 @@ const Expected kOutputs[] = {
     {"CRLF line ends", {}, "1+1\r\n2+2\r\n", 0, "2\n4\n"},
     {"empty input lines kept", {}, "1\n\n2\n", 0, "1\n\n2\n"},
     {"-f - reads stdin", {"-f", "-"}, "5-1\n", 0, "4\n"},
+    {"a lone - reads stdin", {"1", "-", "2"}, "5-1\n", 0, "1\n4\n2\n"},
+    {"-fFILE", {"-fformulas.txt"}, "", 0, "3\nab\n\n11\n"},
     {"file and arguments in command-line order",
      {"0", "-f", "formulas.txt", "--file=formulas.txt", "9"}, "", 0,
      "0\n3\nab\n\n11\n3\nab\n\n11\n9\n"},
@@ -96,9 +98,15 @@ struct Failure {
 };
 
 const Failure kUsageErrors[] = {
-    {{"--bogus"}, 2, "unknown option --bogus (put -- before a formula that starts with -); see formel --help"},
-    {{"-x", "1"}, 2, "unknown option -x (put -- before a formula that starts with -); see formel --help"},
+    {{"--bogus"}, 2, "unknown option --bogus; see formel --help"},
+    {{"-x", "1"}, 2, "unknown option -x; see formel --help"},
     {{"-5+1"}, 2, "unknown option -5+1 (put -- before a formula that starts with -); see formel --help"},
+    {{"-(1)"}, 2, "unknown option -(1) (put -- before a formula that starts with -); see formel --help"},
+    {{"--[x]"}, 2, "unknown option --[x] (put -- before a formula that starts with -); see formel --help"},
+    {{"-\"a\""}, 2, "unknown option -\"a\" (put -- before a formula that starts with -); see formel --help"},
+    {{"-j", "0"}, 2, "option -j needs a number from 1 to 256; see formel --help"},
+    {{"--jobs=2x"}, 2, "option --jobs needs a number from 1 to 256; see formel --help"},
+    {{"--csv", "a.csv", "--tsv", "b.tsv"}, 2, "only one --csv or --tsv file per run; see formel --help"},
     {{"1", "--var"}, 2, "option --var needs a value; see formel --help"},
     {{"-f"}, 2, "option -f needs a value; see formel --help"},
     {{"--var", "novalue", "1"}, 2, "malformed variable 'novalue', expected NAME=VALUE; see formel --help"},
