@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "formel.h"
-#include "frame/library.h"
+#include "api/evaluator.h"
 #include "fuzz_fields.h"
 #include "fuzz_host.h"
 #include "support/result_bytes.h"
@@ -88,7 +88,7 @@ void Register(const HostItem& h) {
 }
 
 void SetUpTables(const Input& in) {
-  if (!formel::LibraryLoaded()) DLLEntryPoint(nullptr, 1, nullptr);
+  if (formel::DefaultEvaluator() == nullptr) DLLEntryPoint(nullptr, 1, nullptr);
   ClearVars();
   ClearFuncs();
   ClearScripts();
@@ -99,7 +99,7 @@ void SetUpTables(const Input& in) {
 std::string Evaluate(const std::string& formula) {
   StartRun();
   const std::string result = Formel(formula.c_str());
-  if (!formel::LibraryLoaded()) DLLEntryPoint(nullptr, 1, nullptr);  // a script detached it
+  if (formel::DefaultEvaluator() == nullptr) DLLEntryPoint(nullptr, 1, nullptr);  // a script detached it
   return result;
 }
 

@@ -4,13 +4,18 @@
 #include <memory>
 #include <string>
 
+#include "formel_evaluator.h"
 #include "tracer.h"
 
 namespace formel_cli {
 
+// The program's evaluator, with the standard functions when asked for.
 class Evaluator {
  public:
-  explicit Evaluator(bool trace);
+  // Throws std::bad_alloc when no evaluator can be made.
+  Evaluator(bool trace, bool standardFunctions);
+
+  void SetVariable(const std::string& name, const std::string& value);
 
   // Evaluates one formula and returns its result text.
   std::string Evaluate(const std::string& formula);
@@ -24,6 +29,10 @@ class Evaluator {
   void PrintFile(const std::string& path);
 
  private:
+  struct Free {
+    void operator()(formel_evaluator* ev) const { formel_free(ev); }
+  };
+  std::unique_ptr<formel_evaluator, Free> ev_;
   std::unique_ptr<Tracer> tracer_;
 };
 

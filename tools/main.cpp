@@ -7,26 +7,14 @@
 
 #include "errors.h"
 #include "evaluate.h"
-#include "formel.h"
 #include "options.h"
 #include "output.h"
 #include "prompt.h"
-#include "stock_functions.h"
 #include "variables.h"
 
 namespace formel_cli {
 
 namespace {
-
-// The library is started for the program's run and ended with it (needed
-// when it is linked statically; harmless when it started itself).
-class LibrarySession {
- public:
-  LibrarySession() { DLLEntryPoint(nullptr, 1, nullptr); }
-  ~LibrarySession() { DLLEntryPoint(nullptr, 0, nullptr); }
-  LibrarySession(const LibrarySession&) = delete;
-  LibrarySession& operator=(const LibrarySession&) = delete;
-};
 
 void Report(const std::string& message) { std::fprintf(stderr, "formel: %s\n", message.c_str()); }
 
@@ -57,10 +45,8 @@ int Run(const std::vector<std::string>& args) {
     return kExitSuccess;
   }
   const auto variables = CollectVariables(options.variables);
-  LibrarySession session;
-  if (options.stockFunctions) RegisterStockFunctions();
-  SetVariables(variables);
-  Evaluator evaluator(options.trace);
+  Evaluator evaluator(options.trace, options.stockFunctions);
+  SetVariables(evaluator, variables);
   int status = kExitSuccess;
   if (!options.sources.empty()) {
     status = RunSources(evaluator, options.sources);

@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "formel.h"
 #include "output.h"
 
 #ifdef FORMEL_HAVE_LIBEDIT
@@ -58,7 +57,7 @@ void RunPrompt(Evaluator& evaluator) {
   while (ReadPromptLine(line)) {
     if (const auto assignment = ReadPromptAssignment(line)) {
       const std::string value = evaluator.Evaluate(assignment->formula);
-      SetVarS(assignment->name.c_str(), value.c_str());
+      evaluator.SetVariable(assignment->name, value);
       evaluator.PrintResult(assignment->formula, value);
     } else {
       evaluator.Print(line);

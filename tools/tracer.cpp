@@ -2,7 +2,6 @@
 
 #include <map>
 
-#include "eval/trace.h"
 
 namespace formel_cli {
 
@@ -10,10 +9,11 @@ namespace {
 
 // Called inside the library: must not throw. A trace that runs out of memory
 // just misses steps.
-void Hook(void* context, int depth, std::string_view stage, std::string_view before,
-          std::string_view after) noexcept {
+std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
+
+void Observe(void* user, const formel_event* e) noexcept {
   try {
-    static_cast<Tracer*>(context)->Record(depth, stage, before, after);
+    static_cast<Tracer*>(user)->Record(e->depth, ViewOf(e->name), ViewOf(e->before), ViewOf(e->after));
   } catch (...) {
   }
 }
@@ -99,9 +99,9 @@ std::string RenderTrace(const std::vector<Tracer::Event>& events) {
 
 }  // namespace
 
-Tracer::Tracer() { formel::SetTraceHook(&Hook, this); }
+Tracer::Tracer(formel_evaluator* ev) : ev_(ev) { formel_set_observer(ev_, &Observe, this); }
 
-Tracer::~Tracer() { formel::SetTraceHook(nullptr, nullptr); }
+Tracer::~Tracer() { formel_set_observer(ev_, nullptr, nullptr); }
 
 void Tracer::Begin() { events_.clear(); }
 

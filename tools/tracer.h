@@ -9,13 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "formel_evaluator.h"
+
 namespace formel_cli {
 
 class Tracer {
  public:
-  // Installs the library's trace hook for this tracer; removed again when it
-  // is destroyed.
-  Tracer();
+  // Observes ev for this tracer; removed again when it is destroyed.
+  explicit Tracer(formel_evaluator* ev);
   ~Tracer();
   Tracer(const Tracer&) = delete;
   Tracer& operator=(const Tracer&) = delete;
@@ -35,6 +36,7 @@ class Tracer {
   void Record(int depth, std::string_view stage, std::string_view before, std::string_view after);
 
  private:
+  formel_evaluator* ev_;
   std::vector<Event> events_;
 };
 

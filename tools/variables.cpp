@@ -1,7 +1,6 @@
 #include "variables.h"
 
 #include "errors.h"
-#include "formel.h"
 #include "input_lines.h"
 
 namespace formel_cli {
@@ -54,8 +53,9 @@ std::vector<std::pair<std::string, std::string>> CollectVariables(
   return variables;
 }
 
-void SetVariables(const std::vector<std::pair<std::string, std::string>>& variables) {
-  for (const auto& [name, value] : variables) SetVarS(name.c_str(), value.c_str());
+void SetVariables(Evaluator& evaluator,
+                  const std::vector<std::pair<std::string, std::string>>& variables) {
+  for (const auto& [name, value] : variables) evaluator.SetVariable(name, value);
 }
 
 }  // namespace formel_cli

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "evaluate.h"
 #include "options.h"
 
 namespace formel_cli {
@@ -20,7 +21,8 @@ std::pair<std::string, std::string> ParseAssignment(const std::string& text);
 std::vector<std::pair<std::string, std::string>> CollectVariables(
     const std::vector<VariableSetting>& settings);
 
-// Hands the variables to the library, later ones replacing earlier ones.
-void SetVariables(const std::vector<std::pair<std::string, std::string>>& variables);
+// Hands the variables to the evaluator, later ones replacing earlier ones.
+void SetVariables(Evaluator& evaluator,
+                  const std::vector<std::pair<std::string, std::string>>& variables);
 
 }  // namespace formel_cli

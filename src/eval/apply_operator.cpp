@@ -21,31 +21,6 @@ namespace formel {
 
 namespace {
 
-enum class Op {
-  kPower, kDivide, kIntDivide, kMultiply, kAdd, kSubtract, kConcat,
-  kNotEqual, kLessEqual, kGreaterEqual, kLess, kGreater, kEqual
-};
-
-// The reversed forms "><", "=<", "=>" are searched as written and evaluated
-// as "<>", "<=", ">=".
-Op EvaluationForm(std::string_view written) {
-  if (written == "^") return Op::kPower;
-  if (written == "/") return Op::kDivide;
-  if (written == "\\") return Op::kIntDivide;
-  if (written == "*") return Op::kMultiply;
-  if (written == "+") return Op::kAdd;
-  if (written == "-") return Op::kSubtract;
-  if (written == "&") return Op::kConcat;
-  if (written == "<>" || written == "><") return Op::kNotEqual;
-  if (written == "<=" || written == "=<") return Op::kLessEqual;
-  if (written == ">=" || written == "=>") return Op::kGreaterEqual;
-  if (written == "<") return Op::kLess;
-  if (written == ">") return Op::kGreater;
-  return Op::kEqual;
-}
-
-bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
-
 // The eleven bytes that end an operand outside quoted literals.
 bool IsOperandDelimiter(char c) {
   switch (c) {
@@ -69,10 +44,10 @@ struct RightCut {
 
 class OperatorPass {
  public:
-  OperatorPass(Library& lib, std::string_view input, std::string_view written, Text& out)
-      : input_(input), written_(written), op_(EvaluationForm(written)), out_(out),
-        parity_(lib.quoteParity), scratch_(&lib.heap), right_(&lib.heap), result_(&lib.heap),
-        literal_(&lib.heap), tail_(&lib.heap) {}
+  OperatorPass(EvalContext& ctx, std::string_view input, const Operator& op, Text& out)
+      : ctx_(ctx), input_(input), written_(op.written), op_(op.op), out_(out),
+        parity_(ctx.quoteParity), scratch_(ctx.heap), right_(ctx.heap), result_(ctx.heap),
+        literal_(ctx.heap), tail_(ctx.heap) {}
 
   void Run();
 
@@ -95,6 +70,7 @@ class OperatorPass {
   bool Grow(std::string_view right, std::size_t rightCut);
   void TrackLiteral(std::size_t leftCut);
 
+  EvalContext& ctx_;
   std::string_view input_;
   std::size_t inPos_ = 0;  // input_[inPos_] is the byte at position out_.size() + 1
   std::string_view written_;
@@ -188,7 +164,7 @@ RightCut OperatorPass::ScanRight(std::size_t p) const {
 std::string_view OperatorPass::Convert(std::string_view operand, char* buffer) const {
   const auto value = BaseSuffixValue(operand);
   if (!value) return operand;
-  return {buffer, FormatIntTo(*value, buffer)};
+  return {buffer, FormatInt(*value, buffer)};
 }
 
 // The number an operand reads as: that of its value. A quoted literal's
@@ -196,12 +172,12 @@ std::string_view OperatorPass::Convert(std::string_view operand, char* buffer) c
 // stops before the first quote anyway.
 float OperatorPass::Number(std::string_view operand) {
   const std::string_view t = TrimBlanks(operand);
-  return ParseRealView(IsQuotedView(t) ? t.substr(1, t.size() - 2) : t);
+  return ParseReal(IsQuotedView(t) ? t.substr(1, t.size() - 2) : t);
 }
 
 void AppendReal(float value, Text& out) {
   char buffer[kRealTextMax];
-  out.append(buffer, FormatRealTo(value, buffer));
+  out.append(buffer, FormatReal(value, buffer));
 }
 
 void OperatorPass::Compute(std::string_view left, std::string_view right) {
@@ -239,8 +215,8 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
   // as texts, quotes included.
   bool holds = false;
   if (!IsQuotedView(left) && !IsQuotedView(right)) {
-    const float x = ParseRealView(left);
-    const float y = ParseRealView(right);
+    const float x = ParseReal(left);
+    const float y = ParseReal(right);
     holds = op_ == Op::kLess ? x < y : op_ == Op::kGreater ? x > y : op_ == Op::kLessEqual ? x <= y
           : op_ == Op::kGreaterEqual ? x >= y : x != y;
   } else {
@@ -358,13 +334,13 @@ void OperatorPass::Run() {
       if (result_.find("#INF") != Text::npos) result_.assign("0");  // infinities read as 0
       // The "-" taken into the left operand stood between the text before it
       // and the operand: a result that is not negative needs a "+" there.
-      if (lc.minusTaken && !(ParseRealView(result_) < 0)) {
+      if (lc.minusTaken && !(ParseReal(result_) < 0)) {
         result_.insert(result_.begin(), '+');
         compensated = true;
       }
     }
     literal_.clear();
-    AppendLiteral(result_, literal_);
+    AppendChargedLiteral(ctx_, result_, literal_);
     Splice(lc.cut, rc.cut);
     if (op_ == Op::kConcat || op_ == Op::kAdd) TrackLiteral(lc.cut);
     // The "+" pass completes the sum it just wrote by resuming at its "+".
@@ -375,14 +351,14 @@ void OperatorPass::Run() {
 
 }  // namespace
 
-void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out) {
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out) {
   if (!HasSignPair(text)) {
-    OperatorPass(lib, text, written, out).Run();
+    OperatorPass(ctx, text, op, out).Run();
     return;
   }
-  Text folded(&lib.heap);
+  Text folded(ctx.heap);
   FoldSigns(text, folded);
-  OperatorPass(lib, folded, written, out).Run();
+  OperatorPass(ctx, folded, op, out).Run();
 }
 
 }  // namespace formel

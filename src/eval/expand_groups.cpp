@@ -11,7 +11,6 @@
 #include "eval/literals.h"
 #include "eval/pair_matching.h"
 #include "eval/stages.h"
-#include "formel.h"
 #include "text/text.h"
 
 namespace formel {
@@ -72,42 +71,6 @@ std::size_t RawNameLength(std::string_view before) {
 
 using HostText = const char*;
 
-HostText CallHost(FuncInfo f, const std::array<HostText, kMaxParams>& a) {
-  const std::intptr_t id = f.callId;
-  switch (f.paramCount) {
-    case 0: return reinterpret_cast<HostText(FORMEL_CALL*)()>(id)();
-    case 1: return reinterpret_cast<HostText(FORMEL_CALL*)(HostText)>(id)(a[0]);
-    case 2: return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText)>(id)(a[0], a[1]);
-    case 3:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText)>(id)(a[0], a[1], a[2]);
-    case 4:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText)>(id)(
-          a[0], a[1], a[2], a[3]);
-    case 5:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText)>(
-          id)(a[0], a[1], a[2], a[3], a[4]);
-    case 6:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText,
-                                                     HostText)>(id)(a[0], a[1], a[2], a[3], a[4], a[5]);
-    case 7:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText,
-                                                     HostText, HostText)>(id)(a[0], a[1], a[2], a[3],
-                                                                              a[4], a[5], a[6]);
-    case 8:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText,
-                                                     HostText, HostText, HostText)>(id)(
-          a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-    case 9:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText,
-                                                     HostText, HostText, HostText, HostText)>(id)(
-          a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8]);
-    default:
-      return reinterpret_cast<HostText(FORMEL_CALL*)(HostText, HostText, HostText, HostText, HostText,
-                                                     HostText, HostText, HostText, HostText, HostText)>(
-          id)(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
-  }
-}
-
 // Evaluates every argument (split at commas outside quotes, a final comma
 // appended) into the argument slots, then calls the host function. The
 // value is built at the write position the call started from. Arguments
@@ -115,9 +78,9 @@ HostText CallHost(FuncInfo f, const std::array<HostText, kMaxParams>& a) {
 // ID 0) gives the argument list itself, final comma included.
 // Not inlined: its frame would otherwise sit in ExpandFrom's, which every
 // level of nesting keeps on the stack, groups included.
-[[gnu::noinline]] std::string_view ExpandCall(Library& lib, std::string_view name,
+[[gnu::noinline]] std::string_view ExpandCall(EvalContext& ctx, std::string_view name,
                                               std::string_view inside) {
-  StringWorkspace& ws = lib.workspace;
+  StringWorkspace& ws = ctx.workspace;
   const StringWorkspace::Mark start = ws.Position();
   std::array<HostText, kMaxParams> slots;
   slots.fill("");
@@ -128,7 +91,7 @@ HostText CallHost(FuncInfo f, const std::array<HostText, kMaxParams>& a) {
     const char c = i < inside.size() ? inside[i] : ',';
     if (c == ',' && !insideQuotes) {
       const StringWorkspace::Mark before = ws.Position();
-      const std::string_view value = EvaluateFormula(lib, inside.substr(from, i - from));
+      const std::string_view value = EvaluateFormula(ctx, inside.substr(from, i - from));
       if (count < kMaxParams) {
         slots[count] = value.data();
         ws.Keep();
@@ -141,8 +104,8 @@ HostText CallHost(FuncInfo f, const std::array<HostText, kMaxParams>& a) {
       insideQuotes = !insideQuotes;
     }
   }
-  const FuncInfo f = LookUpFunction(lib, name);
-  if (f.callId == 0) {
+  const FuncInfo f = LookUpFunction(ctx, name);
+  if (!f.Callable()) {
     ws.Rewind(start);
     char* list = ws.Reserve(inside.size() + 1);
     std::copy(inside.begin(), inside.end(), list);
@@ -166,31 +129,31 @@ void AppendTracked(std::string_view piece, Text& out, bool& insideQuotes) {
 // before (a host function may start an evaluation of a new text).
 class CurrentIndex {
  public:
-  CurrentIndex(Library& lib, ParenIndex* index) : lib_(lib), previous_(lib.parenIndex) {
-    lib_.parenIndex = index;
+  CurrentIndex(EvalContext& ctx, ParenIndex* index) : ctx_(ctx), previous_(ctx.parenIndex) {
+    ctx_.parenIndex = index;
   }
-  ~CurrentIndex() { lib_.parenIndex = previous_; }
+  ~CurrentIndex() { ctx_.parenIndex = previous_; }
   CurrentIndex(const CurrentIndex&) = delete;
   CurrentIndex& operator=(const CurrentIndex&) = delete;
 
  private:
-  Library& lib_;
+  EvalContext& ctx_;
   ParenIndex* previous_;
 };
 
 // Shows one replaced group or call (a call with its trimmed name) and the
 // literal that replaces it. Its texts live in its own frame, not in the
 // frame of the nesting levels.
-[[gnu::noinline]] void TraceReplacement(Library& lib, std::string_view name, std::string_view group,
-                                        std::string_view value) {
-  Text called(&lib.heap);
+[[gnu::noinline]] void ReportReplacement(EvalContext& ctx, std::string_view name,
+                                         std::string_view group, std::string_view value) {
+  Text called(ctx.heap);
   called.append(name).append(group);
-  Text literal(&lib.heap);
+  Text literal(ctx.heap);
   AppendLiteral(value, literal);
-  lib.trace(lib.traceContext, lib.evalDepth, name.empty() ? "group" : "call", called, literal);
+  ReportGroup(ctx, name.empty() ? "group" : "call", called, literal, group);
 }
 
-void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, std::size_t next,
+void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text, std::size_t next,
                 Text& out) {
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
@@ -203,7 +166,7 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
       continue;
     }
     const std::string_view group = text.substr(next, close - next + 1);
-    if (lib.evalDepth > kMaxNesting) {  // too deep: left as written
+    if (ctx.evalDepth > kMaxNesting) {  // too deep: left as written
       AppendTracked(group, out, insideQuotes);
       copied = next = close + 1;
       continue;
@@ -211,18 +174,18 @@ void ExpandFrom(Library& lib, const ParenIndex& index, std::string_view text, st
     const std::size_t rawLength = RawNameLength(out);
     const std::string_view name = TrimBlanks(std::string_view(out).substr(out.size() - rawLength));
     const std::string_view inside = group.substr(1, group.size() - 2);
-    const StringWorkspace::Mark mark = lib.workspace.Position();
+    const StringWorkspace::Mark mark = ctx.workspace.Position();
     const std::string_view value =
-        name.empty() ? EvaluateFormula(lib, inside) : ExpandCall(lib, name, inside);
-    if (lib.trace != nullptr) TraceReplacement(lib, name, group, value);
+        name.empty() ? EvaluateFormula(ctx, inside) : ExpandCall(ctx, name, inside);
+    if (ctx.observer.callback != nullptr) ReportReplacement(ctx, name, group, value);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
-    AppendLiteral(value, out);
+    AppendChargedLiteral(ctx, value, out);
     LimitLength(out);
     for (std::size_t i = literalStart; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
-    lib.workspace.Rewind(mark);
+    ctx.workspace.Rewind(mark);
     copied = next = close + 1;
   }
   out.append(text.substr(copied));
@@ -235,24 +198,24 @@ namespace {
 // Builds the paren index of a text that no index covers yet: the
 // outermost formula, or one that a host function evaluates. Kept out of
 // ExpandGroups' frame, which every level of nesting keeps on the stack.
-[[gnu::noinline]] void ExpandWithNewIndex(Library& lib, std::string_view text, std::size_t first,
+[[gnu::noinline]] void ExpandWithNewIndex(EvalContext& ctx, std::string_view text, std::size_t first,
                                           Text& out) {
-  if (lib.parenIndex == nullptr) {  // the outermost formula: the scratch is free
-    ParenIndex index(text, lib.parenScratch, lib.openScratch);
-    CurrentIndex current(lib, &index);
-    ExpandFrom(lib, index, text, first, out);
+  if (ctx.parenIndex == nullptr) {  // the outermost formula: the scratch is free
+    ParenIndex index(text, ctx.parenScratch, ctx.openScratch);
+    CurrentIndex current(ctx, &index);
+    ExpandFrom(ctx, index, text, first, out);
     return;
   }
-  std::pmr::vector<std::uint32_t> storage(&lib.heap);
-  std::pmr::vector<std::uint32_t> open(&lib.heap);
+  std::pmr::vector<std::uint32_t> storage(ctx.heap);
+  std::pmr::vector<std::uint32_t> open(ctx.heap);
   ParenIndex index(text, storage, open);
-  CurrentIndex current(lib, &index);
-  ExpandFrom(lib, index, text, first, out);
+  CurrentIndex current(ctx, &index);
+  ExpandFrom(ctx, index, text, first, out);
 }
 
 }  // namespace
 
-void ExpandGroups(Library& lib, std::string_view text, Text& out) {
+void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out) {
   out.clear();
   const std::size_t first = text.find('(');
   if (first == std::string_view::npos) {
@@ -260,11 +223,11 @@ void ExpandGroups(Library& lib, std::string_view text, Text& out) {
     return;
   }
   out.reserve(text.size() + 1);
-  if (lib.parenIndex != nullptr && lib.parenIndex->Covers(text)) {
-    ExpandFrom(lib, *lib.parenIndex, text, first, out);
+  if (ctx.parenIndex != nullptr && ctx.parenIndex->Covers(text)) {
+    ExpandFrom(ctx, *ctx.parenIndex, text, first, out);
     return;
   }
-  ExpandWithNewIndex(lib, text, first, out);
+  ExpandWithNewIndex(ctx, text, first, out);
 }
 
 }  // namespace formel

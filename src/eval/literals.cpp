@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "frame/library.h"
 #include "text/text.h"
 
 namespace formel {
@@ -14,18 +13,6 @@ bool IsNumberChar(char c) { return (c >= '0' && c <= '9') || c == '+' || c == '-
 bool IsHexLetter(char c) { return c >= 'A' && c <= 'F'; }
 bool IsSuffixLetter(char c) {
   return c == 'h' || c == 'b' || c == 'o' || c == 'H' || c == 'B' || c == 'O';
-}
-
-char* PutText(const Text& text) { return CurrentLibrary().workspace.Put(text); }
-
-// Inside an evaluation, quoting draws on the evaluation's quoting budget;
-// running out counts as running out of memory.
-void ChargeQuoting(std::size_t added) {
-  if (!LibraryLoaded()) return;
-  Library& lib = CurrentLibrary();
-  if (lib.evalDepth == 0) return;
-  if (added > lib.quotingLeft) throw std::bad_alloc();
-  lib.quotingLeft -= added;
 }
 
 }  // namespace
@@ -46,15 +33,15 @@ bool IsQuotedView(std::string_view text) {
   return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
 }
 
-void AppendLiteral(std::string_view value, Text& out) {
+std::size_t AppendLiteral(std::string_view value, Text& out) {
   if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
     out.append(value);
-    return;
+    return 0;
   }
   const std::string_view t = TrimBlanks(value);
   if (IsNumberForm(t)) {
     out.append(t);
-    return;
+    return 0;
   }
   const std::size_t before = out.size();
   out.push_back(kQuote);
@@ -63,7 +50,13 @@ void AppendLiteral(std::string_view value, Text& out) {
     if (c == kQuote) out.push_back(kQuote);
   }
   out.push_back(kQuote);
-  ChargeQuoting(out.size() - before - t.size());
+  return out.size() - before - t.size();
+}
+
+void AppendChargedLiteral(EvalContext& ctx, std::string_view value, Text& out) {
+  const std::size_t added = AppendLiteral(value, out);
+  if (added > ctx.quotingLeft) throw std::bad_alloc();
+  ctx.quotingLeft -= added;
 }
 
 void AppendUnquoted(std::string_view literal, Text& out) {
@@ -91,28 +84,5 @@ std::size_t WriteUnquoted(std::string_view literal, char* out) {
   }
   return n;
 }
-
-std::int32_t InsideQuotes(const char* text, std::int32_t position) {
-  const std::string_view t = View(text);
-  std::int32_t inside = 0;
-  for (std::int32_t i = 1; i < position && i <= static_cast<std::int32_t>(t.size()); ++i) {
-    if (t[static_cast<std::size_t>(i - 1)] == kQuote) inside = 1 - inside;
-  }
-  return inside;
-}
-
-char* ToLiteral(const char* text) {
-  Text out(&CurrentLibrary().heap);
-  AppendLiteral(View(text), out);
-  return PutText(out);
-}
-
-char* Unquote(const char* text) {
-  Text out(&CurrentLibrary().heap);
-  AppendUnquoted(View(text), out);
-  return PutText(out);
-}
-
-std::int32_t IsQuoted(const char* text) { return IsQuotedView(View(text)) ? 1 : 0; }
 
 }  // namespace formel

@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "registry/name_key.h"
+#include "eval/context.h"
+#include "frame/private_text.h"
 
 namespace formel {
 
@@ -22,8 +23,12 @@ bool IsQuotedView(std::string_view text);
 
 // Appends the literal form of value: unchanged when it begins and ends with a
 // quote (untrimmed, any length); trimmed when a NumberForm; otherwise trimmed,
-// its quotes doubled, between two quotes.
-void AppendLiteral(std::string_view value, Text& out);
+// its quotes doubled, between two quotes. Returns the bytes that quoting
+// added (the enclosing and the doubled quotes).
+std::size_t AppendLiteral(std::string_view value, Text& out);
+// The same, charged to the evaluation's quoting budget: running out of it
+// counts as running out of memory.
+void AppendChargedLiteral(EvalContext& ctx, std::string_view value, Text& out);
 
 // Appends the value of a literal: the trimmed text, and when that is quoted
 // (longer than one byte), its inside with doubled quotes halved.
@@ -32,10 +37,5 @@ void AppendUnquoted(std::string_view literal, Text& out);
 // returns its length.
 std::size_t WriteUnquoted(std::string_view literal, char* out);
 
-// The same operations on workspace texts.
-std::int32_t InsideQuotes(const char* text, std::int32_t position);
-char* ToLiteral(const char* text);
-char* Unquote(const char* text);
-std::int32_t IsQuoted(const char* text);
 
 }  // namespace formel

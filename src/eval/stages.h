@@ -2,11 +2,13 @@
 // rewritten text into out (replacing its contents).
 #pragma once
 
+#include <array>
 #include <new>
 #include <string_view>
 
-#include "frame/library.h"
-#include "registry/name_key.h"
+#include "eval/context.h"
+#include "eval/operators.h"
+#include "frame/private_text.h"
 
 namespace formel {
 
@@ -42,23 +44,27 @@ bool HasSignPair(std::string_view text);
 
 // Replaces every [name] outside quoted literals by the literal of the
 // variable's value.
-void SubstituteVariables(Library& lib, std::string_view text, Text& out);
+void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out);
 
 // Replaces every balanced parenthesis group outside quoted literals by the
 // literal of its value; a name before the "(" makes it a call of a host
 // function. Appends nothing: the caller adds the formula's final blank.
-void ExpandGroups(Library& lib, std::string_view text, Text& out);
+void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out);
 
 // One operator pass: evaluates every occurrence of the operator (as written)
 // outside quoted literals, left to right. text must end in a blank.
-void ApplyOperator(Library& lib, std::string_view text, std::string_view written, Text& out);
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out);
 
 // The formula driver. Builds the result at the workspace write position,
 // leaves the write position on its terminator and returns it.
-std::string_view EvaluateFormula(Library& lib, std::string_view formula);
+std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula);
 
-// Looks up the tables with names as written in a formula.
-std::string_view LookUpVariable(Library& lib, std::string_view name);
-FuncInfo LookUpFunction(Library& lib, std::string_view name);
+// Look up the tables with names as written in a formula.
+std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
+FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name);
+
+// Calls a registered function with the first paramCount texts of args and
+// returns its text (null for "").
+const char* CallHost(const FuncInfo& f, const std::array<const char*, kMaxParams>& args);
 
 }  // namespace formel

@@ -12,15 +12,15 @@
 
 namespace formel {
 
-void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
+void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out) {
   out.clear();
   std::size_t next = text.find('[');
   if (next == std::string_view::npos) {
     out.assign(text);
     return;
   }
-  std::pmr::vector<std::uint32_t>& closeOf = lib.closeScratch;
-  MatchPairs(text, '[', ']', closeOf, lib.openScratch);
+  std::pmr::vector<std::uint32_t>& closeOf = ctx.closeScratch;
+  MatchPairs(text, '[', ']', closeOf, ctx.openScratch);
   out.reserve(text.size());
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
@@ -35,7 +35,7 @@ void SubstituteVariables(Library& lib, std::string_view text, Text& out) {
       continue;
     }
     const std::size_t before = out.size();
-    AppendLiteral(LookUpVariable(lib, text.substr(next + 1, close - next - 1)), out);
+    AppendChargedLiteral(ctx, LookUpVariable(ctx, text.substr(next + 1, close - next - 1)), out);
     LimitLength(out);
     for (std::size_t i = before; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;

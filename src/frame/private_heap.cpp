@@ -9,24 +9,26 @@
 namespace formel {
 
 namespace {
-std::uint64_t gFailAt = 0;       // allocation number that fails, 0 = none
-std::uint64_t gAllocations = 0;  // allocations attempted so far
+// Per thread, so that a test can arm the failure before an evaluator exists
+// and evaluators on other threads neither see it nor contend for it.
+thread_local std::uint64_t tFailAt = 0;       // allocation number that fails, 0 = none
+thread_local std::uint64_t tAllocations = 0;  // allocations attempted so far
 }  // namespace
 
 void PrivateHeap::FailAllocation(std::uint64_t n) {
-  gFailAt = n == 0 ? 0 : gAllocations + n;
+  tFailAt = n == 0 ? 0 : tAllocations + n;
 }
 
-std::uint64_t PrivateHeap::AllocationCount() { return gAllocations; }
+std::uint64_t PrivateHeap::AllocationCount() { return tAllocations; }
 
 PrivateHeap::PrivateHeap() : platform_(PlatformHeapCreate(kHeapInitialSize)) {}
 
 PrivateHeap::~PrivateHeap() { PlatformHeapDestroy(platform_); }
 
 void* PrivateHeap::do_allocate(std::size_t bytes, std::size_t alignment) {
-  ++gAllocations;
-  if (gFailAt != 0 && gAllocations == gFailAt) {
-    gFailAt = 0;
+  ++tAllocations;
+  if (tFailAt != 0 && tAllocations == tFailAt) {
+    tFailAt = 0;
     throw std::bad_alloc();
   }
   void* p = PlatformHeapAlloc(platform_, bytes, alignment);

@@ -18,10 +18,12 @@ class PrivateHeap final : public std::pmr::memory_resource {
   PrivateHeap(const PrivateHeap&) = delete;
   PrivateHeap& operator=(const PrivateHeap&) = delete;
 
-  // Test hook: the n-th allocation from now on fails (n >= 1); 0 disarms.
-  // Process-wide, so that a test can arm it before the library starts.
+  // Test hook: the n-th allocation on this thread from now on fails
+  // (n >= 1); 0 disarms. Armed before an evaluator exists, it reaches the
+  // evaluator's start-up too.
   static void FailAllocation(std::uint64_t n);
-  // Allocations made so far by all heaps (lets a test walk every one).
+  // Allocations made so far on this thread by all heaps (lets a test walk
+  // every one).
   static std::uint64_t AllocationCount();
   // Bytes currently handed out by this heap.
   std::size_t BytesInUse() const { return bytesInUse_; }

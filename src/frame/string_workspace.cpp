@@ -5,12 +5,12 @@
 
 namespace formel {
 
-StringWorkspace::StringWorkspace(std::pmr::memory_resource* heap)
+StringWorkspace::StringWorkspace(std::pmr::memory_resource* heap, std::size_t firstBlock)
     : heap_(heap), blocks_(heap) {
   blocks_.reserve(4);
-  char* first = static_cast<char*>(heap_->allocate(kBlockSize, 1));
-  std::memset(first, 0, kBlockSize);
-  blocks_.push_back({first, kBlockSize});
+  char* first = static_cast<char*>(heap_->allocate(firstBlock, 1));
+  std::memset(first, 0, firstBlock);
+  blocks_.push_back({first, firstBlock});
 }
 
 StringWorkspace::~StringWorkspace() {

@@ -5,7 +5,7 @@
 // It never overruns: a text that does not fit in the current block goes to
 // another block (at least kBlockSize bytes, or what the text needs). A text
 // already built never moves. Blocks beyond the first are given back by
-// Reset(), which the outermost call into the library runs at its start.
+// Reset(), which the outermost call into an evaluator runs at its start.
 #pragma once
 
 #include <cstddef>
@@ -25,7 +25,8 @@ class StringWorkspace {
     std::size_t offset;
   };
 
-  explicit StringWorkspace(std::pmr::memory_resource* heap);
+  // firstBlock: the size of the block kept for the workspace's whole life.
+  StringWorkspace(std::pmr::memory_resource* heap, std::size_t firstBlock);
   ~StringWorkspace();
   StringWorkspace(const StringWorkspace&) = delete;
   StringWorkspace& operator=(const StringWorkspace&) = delete;
@@ -62,6 +63,19 @@ class StringWorkspace {
   std::pmr::vector<Block> blocks_;
   std::size_t current_ = 0;
   std::size_t offset_ = 0;
+};
+
+// Rewinds the workspace to where it stood when the scope began.
+class WorkspaceScope {
+ public:
+  explicit WorkspaceScope(StringWorkspace& ws) : ws_(ws), mark_(ws.Position()) {}
+  ~WorkspaceScope() { ws_.Rewind(mark_); }
+  WorkspaceScope(const WorkspaceScope&) = delete;
+  WorkspaceScope& operator=(const WorkspaceScope&) = delete;
+
+ private:
+  StringWorkspace& ws_;
+  StringWorkspace::Mark mark_;
 };
 
 }  // namespace formel

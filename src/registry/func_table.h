@@ -1,5 +1,5 @@
 // The FuncTable: functions the host registered for use in formulas, each
-// with the address it is called at and its number of parameters.
+// with how it is called and its number of parameters.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,20 @@ namespace formel {
 // A host function takes at most this many arguments.
 inline constexpr std::int32_t kMaxParams = 10;
 
+// A function registered with a user pointer: called with the pointer, the
+// argument count and the argument texts.
+using ClosureFunction = const char* (*)(void* user, int argc, const char* const* argv);
+
+// Either a classic call ID (the address of a function taking exactly
+// paramCount texts in the library's calling convention; 0 counts as not
+// registered) or a closure with its user pointer.
 struct FuncInfo {
   std::intptr_t callId = 0;
+  ClosureFunction closure = nullptr;
+  void* user = nullptr;
   std::int32_t paramCount = 0;
+
+  bool Callable() const { return callId != 0 || closure != nullptr; }
 };
 
 using FuncTable = NamedTable<FuncInfo>;

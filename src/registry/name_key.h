@@ -5,31 +5,14 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory_resource>
-#include <string>
 #include <string_view>
 
 #include "frame/string_workspace.h"
 
 namespace formel {
 
-using Text = std::pmr::string;
-
 // Builds the key of name as a temporary at the workspace write position.
 std::string_view BuildNameKey(StringWorkspace& workspace, std::string_view name);
-
-// Rewinds the workspace to where it stood when the scope began.
-class WorkspaceScope {
- public:
-  explicit WorkspaceScope(StringWorkspace& ws) : ws_(ws), mark_(ws.Position()) {}
-  ~WorkspaceScope() { ws_.Rewind(mark_); }
-  WorkspaceScope(const WorkspaceScope&) = delete;
-  WorkspaceScope& operator=(const WorkspaceScope&) = delete;
-
- private:
-  StringWorkspace& ws_;
-  StringWorkspace::Mark mark_;
-};
 
 struct KeyHash {
   using is_transparent = void;

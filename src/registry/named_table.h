@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "frame/private_text.h"
 #include "registry/name_key.h"
 
 namespace formel {
@@ -20,20 +21,19 @@ class NamedTable {
 
   // Either the table holds the new entry afterwards, or (out of memory) it
   // is unchanged: the entry's texts are made before anything is replaced.
-  void Set(std::string_view key, std::string_view name, Value value) {
-    Entry fresh{Text(name, entries_.get_allocator().resource()), std::move(value)};
+  void Set(std::string_view key, Value value) {
     auto found = entries_.find(key);
     if (found != entries_.end()) {
-      found->second = std::move(fresh);
+      found->second = std::move(value);
       return;
     }
-    entries_.emplace(Text(key, entries_.get_allocator().resource()), std::move(fresh));
+    entries_.emplace(Text(key, entries_.get_allocator().resource()), std::move(value));
   }
 
   // The value of the entry with that key, or null.
   const Value* Find(std::string_view key) const {
     auto found = entries_.find(key);
-    return found == entries_.end() ? nullptr : &found->second.value;
+    return found == entries_.end() ? nullptr : &found->second;
   }
 
   // Number of entries removed: 0 or 1.
@@ -45,14 +45,9 @@ class NamedTable {
   }
 
   void Clear() { entries_.clear(); }
-  std::size_t Size() const { return entries_.size(); }
 
  private:
-  struct Entry {
-    Text name;  // as the host gave it, case kept
-    Value value;
-  };
-  std::pmr::unordered_map<Text, Entry, KeyHash, KeyEqual> entries_;
+  std::pmr::unordered_map<Text, Value, KeyHash, KeyEqual> entries_;
 };
 
 }  // namespace formel

@@ -1,5 +1,6 @@
-// The VarTable: named text variables that formulas read as [name]. Names
-// are stored with their blanks trimmed; values exactly as given.
+// The VarTable: named text variables that formulas read as [name]. A name
+// is kept in its matching form only (nothing reads its spelling); values
+// exactly as given.
 #pragma once
 
 #include "registry/named_table.h"

@@ -6,7 +6,6 @@
 #include <limits>
 #include <optional>
 
-#include "frame/library.h"
 #include "text/text.h"
 
 namespace formel {
@@ -106,7 +105,7 @@ float RoundToFloat(double value) {
   return static_cast<float>(value);
 }
 
-std::size_t FormatRealTo(float value, char* out) {
+std::size_t FormatReal(float value, char* out) {
   if (std::isnan(value)) return CopyForm(std::signbit(value) ? "-1.#IND" : "1.#QNAN", out);
   if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
   // A whole number has no decimals to write: its digits are exact.
@@ -123,12 +122,12 @@ std::size_t FormatRealTo(float value, char* out) {
   return n;
 }
 
-std::size_t FormatIntTo(std::int32_t value, char* out) {
+std::size_t FormatInt(std::int32_t value, char* out) {
   const auto r = std::to_chars(out, out + kIntTextMax, value);
   return static_cast<std::size_t>(r.ptr - out);
 }
 
-float ParseRealView(std::string_view text) {
+float ParseReal(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size() && IsCSpace(text[i])) ++i;
   bool negative = false;
@@ -150,18 +149,6 @@ float ParseRealView(std::string_view text) {
   }
   return RoundToFloat(negative ? -value : value);
 }
-
-char* FormatInt(std::int32_t value) {
-  char buf[kIntTextMax];
-  return CurrentLibrary().workspace.Put({buf, FormatIntTo(value, buf)});
-}
-
-char* FormatReal(float value) {
-  char buf[kRealTextMax];
-  return CurrentLibrary().workspace.Put({buf, FormatRealTo(value, buf)});
-}
-
-float ParseReal(const char* text) { return ParseRealView(View(text)); }
 
 std::int32_t IntPart(float value) {
   constexpr std::int32_t kOutOfRange = std::numeric_limits<std::int32_t>::min();

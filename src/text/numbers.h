@@ -9,7 +9,7 @@
 
 namespace formel {
 
-// Longest text FormatRealTo writes: sign, 39 integer digits, point, six
+// Longest text FormatReal writes: sign, 39 integer digits, point, six
 // decimals, with room to spare.
 inline constexpr std::size_t kRealTextMax = 64;
 inline constexpr std::size_t kIntTextMax = 12;
@@ -18,22 +18,18 @@ inline constexpr std::size_t kIntTextMax = 12;
 // trailing zeros and then a trailing point removed. Infinities give "1.#INF"
 // and "-1.#INF"; a NaN gives "-1.#IND" with its sign bit set, "1.#QNAN"
 // without. Returns the length written (no terminator).
-std::size_t FormatRealTo(float value, char* out);
+std::size_t FormatReal(float value, char* out);
 // The C "%ld" form. Returns the length written (no terminator).
-std::size_t FormatIntTo(std::int32_t value, char* out);
+std::size_t FormatInt(std::int32_t value, char* out);
 
 // The decimal prefix that C's atof reads (leading white space, sign, digits
 // with at most one point, optional exponent), rounded to single precision.
 // No hexadecimal and no words; beyond the float range gives an infinity.
-float ParseRealView(std::string_view text);
+float ParseReal(std::string_view text);
 
 // Double to single precision, round to nearest, with no out-of-range cast.
 float RoundToFloat(double value);
 
-// Workspace primitives.
-char* FormatInt(std::int32_t value);
-char* FormatReal(float value);
-float ParseReal(const char* text);
 // Rounded toward minus infinity; -2147483648 when not finite or out of range.
 std::int32_t IntPart(float value);
 // pow on the values widened to double, rounded to single precision.

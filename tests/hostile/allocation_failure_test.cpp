@@ -71,13 +71,13 @@ class AllocationFailureTest : public HostileTest, public ::testing::WithParamInt
   // to a small bound (4096 entries a buffer), whether it failed or not.
   static constexpr std::size_t kScratchKept = 4096 * (sizeof(std::uint8_t) + 3 * sizeof(std::uint32_t));
   static std::size_t ScratchBytes() {
-    const formel::Library& lib = formel::CurrentLibrary();
+    const formel::EvalContext& lib = formel::DefaultEvaluator()->eval;
     return lib.quoteParity.capacity() * sizeof(std::uint8_t) +
            (lib.closeScratch.capacity() + lib.openScratch.capacity() + lib.parenScratch.capacity()) *
                sizeof(std::uint32_t);
   }
   // Heap bytes in use, less that scratch.
-  static std::size_t HeapBytes() { return formel::CurrentLibrary().heap.BytesInUse() - ScratchBytes(); }
+  static std::size_t HeapBytes() { return formel::DefaultEvaluator()->heap.BytesInUse() - ScratchBytes(); }
   static std::string Tables() {
     std::string t;
     for (const char* name : {"the variable named x", "a variable to keep", "a new variable name", "a number variable name"}) t += std::string(name) + "=" + GetVarS(name) + ";";
@@ -114,7 +114,7 @@ TEST_P(AllocationFailureTest, EveryAllocationMayFail) {
     Settle();
     SCOPED_TRACE(std::string(r.label) + ", allocation " + std::to_string(n) + " of " +
                  std::to_string(allocations) + " failing");
-    ASSERT_TRUE(formel::LibraryLoaded());
+    ASSERT_NE(formel::DefaultEvaluator(), nullptr);
     if (result == expected && nothing != expected) {
       EXPECT_EQ(Tables(), after);
       continue;
@@ -152,7 +152,7 @@ TEST(HostileStartUp, EveryStartUpAllocationMayFail) {
     PrivateHeap::FailAllocation(n);
     DLLEntryPoint(nullptr, 1, nullptr);
     PrivateHeap::FailAllocation(0);
-    if (formel::LibraryLoaded()) {
+    if (formel::DefaultEvaluator() != nullptr) {
       EXPECT_STREQ(Formel("1+1"), "2") << "allocation " << n;
     } else {
       EXPECT_STREQ(Formel("1+1"), "") << "allocation " << n;

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "formel.h"
-#include "frame/library.h"
+#include "api/evaluator.h"
 #include "support/host_functions.h"
 
 namespace formel_hostile {

@@ -32,7 +32,7 @@ TEST_F(HostileTest, MillionEvaluationsKeepMemoryFlat) {
   ASSERT_EQ(SetVarS("x", "5"), 1);
   const std::array<const char*, 4> formulas = {
       "2*max(1,[x])+1", "([i]+1)*2&\"-\"&echo(\"a,b\")", "formel(\"[i]/3\")", "1/0+[i]<>\"(\"&[x]"};
-  const formel::PrivateHeap& heap = formel::CurrentLibrary().heap;
+  const formel::PrivateHeap& heap = formel::DefaultEvaluator()->heap;
   std::size_t warmPeak = 0;
   std::size_t laterPeak = 0;
   long residentAfterWarmUp = 0;

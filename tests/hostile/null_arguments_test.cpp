@@ -47,7 +47,7 @@ TEST_F(HostileTest, SetFuncRejectsCountsOutsideZeroToTen) {
 
 TEST(HostileNotStarted, EveryExportGivesItsNothingValue) {
   DLLEntryPoint(nullptr, 0, nullptr);
-  ASSERT_FALSE(formel::LibraryLoaded());
+  ASSERT_EQ(formel::DefaultEvaluator(), nullptr);
   EXPECT_EQ(SetVarS("a", "b"), 0);
   EXPECT_EQ(SetVarL("a", 1), 0);
   EXPECT_STREQ(GetVarS("a"), "");

@@ -33,9 +33,9 @@ inline std::bitset<256> LibraryResultBytes() {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const float inf = std::numeric_limits<float>::infinity();
   for (const float v : {nan, -nan, inf, -inf, -0.5f, 1e30f, -1234567.875f}) {
-    add({buffer, formel::FormatRealTo(v, buffer)});
+    add({buffer, formel::FormatReal(v, buffer)});
   }
-  for (int digit = 0; digit <= 9; ++digit) add({buffer, formel::FormatIntTo(-digit, buffer)});
+  for (int digit = 0; digit <= 9; ++digit) add({buffer, formel::FormatInt(-digit, buffer)});
   add("+");  // a sign written back by sign folding and sums
   bytes.set(static_cast<unsigned char>(formel::kQuote));
   bytes.set(',');

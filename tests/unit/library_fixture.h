@@ -3,12 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include "api/evaluator.h"
 #include "formel.h"
-#include "frame/library.h"
 
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override { DLLEntryPoint(nullptr, 1, nullptr); }
   void TearDown() override { DLLEntryPoint(nullptr, 0, nullptr); }
-  formel::Library& Lib() { return formel::CurrentLibrary(); }
+  formel::Evaluator& Lib() { return *formel::DefaultEvaluator(); }
+  formel::EvalContext& Ctx() { return Lib().eval; }
 };

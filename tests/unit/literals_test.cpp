@@ -4,6 +4,7 @@
 
 #include "eval/literals.h"
 #include "eval/stages.h"
+#include "text/text.h"
 #include "unit/library_fixture.h"
 
 namespace {
@@ -17,19 +18,22 @@ class Literals : public LibraryTest {
     FoldSigns(text, out);
     return std::string(out);
   }
+  std::string Literal(const char* value) {
+    Text out(&Lib().heap);
+    AppendLiteral(View(value), out);
+    return std::string(out);
+  }
+  std::string Unquoted(const char* literal) {
+    Text out(&Lib().heap);
+    AppendUnquoted(View(literal), out);
+    std::string written(View(literal).size(), '?');
+    written.resize(WriteUnquoted(View(literal), written.data()));
+    EXPECT_EQ(written, std::string(out)) << "both ways of unquoting agree";
+    return std::string(out);
+  }
 };
 
-TEST_F(Literals, InsideQuotesCountsTheQuotesBeforeThePosition) {
-  const char* text = "a\"b\"c";
-  const std::int32_t expect[] = {0, 0, 1, 1, 0};
-  for (std::int32_t pos = 1; pos <= 5; ++pos) EXPECT_EQ(InsideQuotes(text, pos), expect[pos - 1]) << pos;
-  EXPECT_EQ(InsideQuotes(text, 99), 0);
-  EXPECT_EQ(InsideQuotes("\"x", 99), 1);
-  EXPECT_EQ(InsideQuotes("\"", 0), 0);
-  EXPECT_EQ(InsideQuotes(nullptr, 3), 0);
-}
-
-TEST_F(Literals, ToLiteral) {
+TEST_F(Literals, LiteralForm) {
   const struct {
     const char* in;
     const char* out;
@@ -41,10 +45,10 @@ TEST_F(Literals, ToLiteral) {
       {"..h", "..h"}, {"1h2", "\"1h2\""}, {"ABh", "ABh"}, {"AB", "\"AB\""}, {"12o", "12o"},
       {"\"unbalanced\"\"", "\"unbalanced\"\""}, {" a ", "\"a\""},
   };
-  for (const auto& c : cases) EXPECT_STREQ(ToLiteral(c.in), c.out) << "[" << c.in << "]";
+  for (const auto& c : cases) EXPECT_EQ(Literal(c.in), c.out) << "[" << c.in << "]";
 }
 
-TEST_F(Literals, Unquote) {
+TEST_F(Literals, UnquotedValue) {
   const struct {
     const char* in;
     const char* out;
@@ -53,15 +57,15 @@ TEST_F(Literals, Unquote) {
       {" 5 ", "5"}, {"abc", "abc"}, {"\"\"\"\"", "\""}, {"\"\"\"\"\"\"", "\"\""},
       {"\"a\"\"\"b\"", "a\"\"b"}, {nullptr, ""},
   };
-  for (const auto& c : cases) EXPECT_STREQ(Unquote(c.in), c.out) << "[" << (c.in ? c.in : "null") << "]";
+  for (const auto& c : cases) EXPECT_EQ(Unquoted(c.in), c.out) << "[" << (c.in ? c.in : "null") << "]";
 }
 
 TEST_F(Literals, IsQuotedNeedsTwoBytesAndNoTrim) {
-  EXPECT_EQ(IsQuoted("\"\""), 1);
-  EXPECT_EQ(IsQuoted("\""), 0);
-  EXPECT_EQ(IsQuoted(" \"a\""), 0);
-  EXPECT_EQ(IsQuoted("\"a\""), 1);
-  EXPECT_EQ(IsQuoted(nullptr), 0);
+  EXPECT_TRUE(IsQuotedView("\"\""));
+  EXPECT_FALSE(IsQuotedView("\""));
+  EXPECT_FALSE(IsQuotedView(" \"a\""));
+  EXPECT_TRUE(IsQuotedView("\"a\""));
+  EXPECT_FALSE(IsQuotedView(View(nullptr)));
 }
 
 TEST_F(Literals, NumberFormLooksAtCharactersOnly) {

@@ -92,7 +92,7 @@ TEST_F(Registry, GetVarSResultStartsWhereTheCallStarted) {
   const char* first = GetVarS("x");
   const char* second = GetVarS("x");
   EXPECT_EQ(first, second) << "an outermost call builds at the start of the workspace";
-  EXPECT_EQ(Lib().workspace.WritePointer(), second + 3);
+  EXPECT_EQ(Ctx().workspace.WritePointer(), second + 3);
 }
 
 TEST_F(Registry, FunctionRegisteredAgainTakesTheNewIdAndCount) {

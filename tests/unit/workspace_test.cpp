@@ -11,7 +11,7 @@ using formel::StringWorkspace;
 
 class Workspace : public LibraryTest {
  protected:
-  StringWorkspace& Ws() { return Lib().workspace; }
+  StringWorkspace& Ws() { return Ctx().workspace; }
 };
 
 TEST_F(Workspace, KeptTextsStayWhileTheNextOneIsBuilt) {

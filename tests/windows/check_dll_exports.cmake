@@ -1,5 +1,5 @@
 # Reads formel.dll's export and import tables with objdump: it must export
-# exactly the names of the export map, undecorated, and import nothing but
+# exactly the classic names of its module-definition file, undecorated, and import nothing but
 # KERNEL32 and the system's C runtime (no compiler runtime DLLs).
 cmake_policy(SET CMP0007 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)

@@ -1,16 +1,16 @@
-// The library's whole process-wide state, in one place: the private heap,
-// the StringWorkspace, both tables and the bookkeeping of calls in
-// progress. Exports reach it through CurrentLibrary(). (The quote character
-// is a compile-time constant, kQuote, rather than a text made at start-up.)
+// Everything one evaluator's evaluations use: the workspace their texts are
+// built in, the two tables, the scratch kept from call to call, the budgets
+// of the evaluation in progress and the observer. Nothing in it is shared
+// with another evaluator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory_resource>
 #include <string_view>
 #include <vector>
 
-#include "eval/trace.h"
-#include "frame/private_heap.h"
+#include "eval/observer.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
 #include "registry/var_table.h"
@@ -19,21 +19,19 @@ namespace formel {
 
 struct ParenIndex;
 
-struct Library {
-  Library();
+struct EvalContext {
+  EvalContext(std::pmr::memory_resource* heap, std::size_t workspaceBlock);
 
-  PrivateHeap heap;  // first member: everything below allocates from it
+  std::pmr::memory_resource* heap;
   StringWorkspace workspace;
   FuncTable funcs;
   VarTable vars;
 
-  int callDepth = 0;            // exports in progress (host callbacks nest)
   int evalDepth = 0;            // Formel levels in progress, groups included
-  bool detachPending = false;   // an unload asked for while a call ran
   std::size_t quotingLeft = 0;  // bytes quoting may still add in this evaluation
-  TraceHook trace = nullptr;    // null: tracing off
-  void* traceContext = nullptr;
-  ParenIndex* parenIndex = nullptr;           // of the outermost formula text
+  std::string_view outermost;   // the formula of the outermost level in progress
+  Observer observer;
+  ParenIndex* parenIndex = nullptr;  // of the outermost formula text
   // Scratch kept from call to call, so that a short formula allocates
   // nothing for them: the operator passes' quote parity, the bracket
   // matching of variable substitution, and the paren index of the
@@ -47,14 +45,5 @@ struct Library {
   // Gives back scratch grown by a long formula.
   void TrimScratch();
 };
-
-// True while the library is started (between attach and detach).
-bool LibraryLoaded();
-// The started library. Only valid while LibraryLoaded().
-Library& CurrentLibrary();
-
-// Start-up and end sequences of the load-time entry point.
-void StartLibrary();
-void EndLibrary();
 
 }  // namespace formel

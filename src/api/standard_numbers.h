@@ -1,11 +1,11 @@
-// Numbers as the stock functions read and write them, the way the formula
-// language does and whatever the locale: the point is always ".".
+// Numbers as the standard functions read and write them, the way the
+// formula language does and whatever the locale: the point is always ".".
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace formel_cli {
+namespace formel {
 
 // The longest decimal beginning of the text (leading white space, sign,
 // digits with one point, exponent); 0 when it has none. Words such as "inf"
@@ -24,4 +24,4 @@ long long ReadWholeNumber(std::string_view text);
 // "0", as the language writes a division by zero.
 std::string WriteNumber(double value);
 
-}  // namespace formel_cli
+}  // namespace formel

@@ -1,11 +1,11 @@
-#include "number_text.h"
+#include "api/standard_numbers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
-namespace formel_cli {
+namespace formel {
 
 namespace {
 
@@ -74,4 +74,4 @@ std::string WriteNumber(double value) {
   return text;
 }
 
-}  // namespace formel_cli
+}  // namespace formel

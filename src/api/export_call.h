@@ -1,0 +1,84 @@
+// How every export runs: nothing happens without an evaluator, no exception
+// crosses the C boundary (running out of memory gives the export's
+// "nothing" value), text arguments are copied before anything is built, and
+// the outermost call starts building at the workspace's start.
+#pragma once
+
+#include <string_view>
+
+#include "api/evaluator.h"
+#include "registry/name_key.h"
+#include "text/text.h"
+
+namespace formel {
+
+// Counts a call in progress. The outermost one gives back scratch grown by
+// a long formula, on every way out (a call that ran out of memory too), and
+// carries out a release that was asked for while calls ran (a host function
+// may free or unload its evaluator under us).
+class CallScope {
+ public:
+  CallScope(Evaluator& ev, bool& released) : ev_(ev), released_(released) { ++ev_.callDepth; }
+  ~CallScope() {
+    if (--ev_.callDepth != 0) return;
+    ev_.eval.TrimScratch();
+    if (!ev_.releasePending) return;
+    ReleaseEvaluator(&ev_);
+    released_ = true;
+  }
+  CallScope(const CallScope&) = delete;
+  CallScope& operator=(const CallScope&) = delete;
+
+  // Call once the arguments are copied.
+  void StartBuilding() {
+    if (ev_.callDepth == 1) ev_.eval.workspace.Reset();
+  }
+
+ private:
+  Evaluator& ev_;
+  bool& released_;
+};
+
+// A private copy of a text argument (null reads as "").
+inline Text CopyArgument(Evaluator& ev, const char* text) { return Text(View(text), &ev.heap); }
+
+inline constexpr const char* kNoText = "";
+
+// Runs body(ev, scope). Gives nothing without an evaluator, while its
+// observer reports (it must not re-enter), when the body ran out of memory,
+// and when the evaluator was released during the call (its texts are gone).
+template <class Result, class Body>
+Result RunExport(Evaluator* ev, Result nothing, Body&& body) {
+  if (ev == nullptr || ev->eval.observer.reporting) return nothing;
+  bool released = false;
+  Result result = nothing;
+  try {
+    CallScope scope(*ev, released);
+    result = body(*ev, scope);
+  } catch (...) {
+    result = nothing;
+  }
+  return released ? nothing : result;
+}
+
+// For exports whose text argument is a name: body(ev, key) runs with the
+// name copied and its key built as a temporary.
+template <class Result, class Body>
+Result RunNameExport(Evaluator* ev, Result nothing, const char* name, Body&& body) {
+  return RunExport<Result>(ev, nothing, [&](Evaluator& e, CallScope& scope) {
+    const Text copy = CopyArgument(e, name);
+    scope.StartBuilding();
+    WorkspaceScope temporaries(e.eval.workspace);
+    return body(e, BuildNameKey(e.eval.workspace, copy));
+  });
+}
+
+// Writes result at the write position the call started from and leaves the
+// write position on its terminator: the text stays valid until the next
+// call on the same evaluator.
+inline const char* ReturnText(Evaluator& ev, StringWorkspace::Mark start, std::string_view result) {
+  ev.eval.workspace.Rewind(start);
+  return ev.eval.workspace.Put(result);
+}
+
+}  // namespace formel

@@ -1,0 +1,92 @@
+// The variable exports: the classic ones on the default evaluator, the
+// formel_ ones on the evaluator given.
+#include <utility>
+
+#include "api/export_call.h"
+#include "eval/stages.h"
+#include "formel.h"
+#include "formel_evaluator.h"
+#include "text/numbers.h"
+
+namespace {
+
+using formel::CallScope;
+using formel::Evaluator;
+
+int SetVariable(Evaluator* target, const char* name, std::string_view value) {
+  return formel::RunExport<int>(target, 0, [&](Evaluator& ev, CallScope& scope) {
+    const formel::Text n = formel::CopyArgument(ev, name);
+    formel::Text v(value, &ev.heap);
+    scope.StartBuilding();
+    formel::WorkspaceScope temporaries(ev.eval.workspace);
+    ev.eval.vars.Set(formel::BuildNameKey(ev.eval.workspace, n), std::move(v));
+    return 1;
+  });
+}
+
+int SetIntVariable(Evaluator* target, const char* name, std::int32_t value) {
+  char digits[formel::kIntTextMax];
+  return SetVariable(target, name, {digits, formel::FormatInt(value, digits)});
+}
+
+const char* GetVariable(Evaluator* target, const char* name) {
+  return formel::RunExport<const char*>(target, formel::kNoText, [&](Evaluator& ev, CallScope& scope) {
+    const formel::Text n = formel::CopyArgument(ev, name);
+    scope.StartBuilding();
+    const auto start = ev.eval.workspace.Position();
+    return formel::ReturnText(ev, start, formel::LookUpVariable(ev.eval, n));
+  });
+}
+
+int RemoveVariable(Evaluator* target, const char* name) {
+  return formel::RunNameExport<int>(target, 0, name, [](Evaluator& ev, std::string_view key) {
+    return ev.eval.vars.Remove(key);
+  });
+}
+
+int ClearVariables(Evaluator* target) {
+  return formel::RunExport<int>(target, 0, [](Evaluator& ev, CallScope&) {
+    ev.eval.vars.Clear();
+    return 1;
+  });
+}
+
+}  // namespace
+
+extern "C" FORMEL_API FormelInt FORMEL_CALL SetVarS(const char* name, const char* value) {
+  return SetVariable(formel::DefaultEvaluator(), name, formel::View(value));
+}
+
+extern "C" FORMEL_API FormelInt FORMEL_CALL SetVarL(const char* name, FormelInt value) {
+  return SetIntVariable(formel::DefaultEvaluator(), name, value);
+}
+
+extern "C" FORMEL_API const char* FORMEL_CALL GetVarS(const char* name) {
+  return GetVariable(formel::DefaultEvaluator(), name);
+}
+
+extern "C" FORMEL_API FormelInt FORMEL_CALL RemVar(const char* name) {
+  return RemoveVariable(formel::DefaultEvaluator(), name);
+}
+
+extern "C" FORMEL_API FormelInt FORMEL_CALL ClearVars(void) {
+  return ClearVariables(formel::DefaultEvaluator());
+}
+
+extern "C" FORMEL_API int formel_set_var(formel_evaluator* ev, const char* name, const char* value) {
+  return SetVariable(ev, name, formel::View(value));
+}
+
+extern "C" FORMEL_API int formel_set_var_int(formel_evaluator* ev, const char* name, int32_t value) {
+  return SetIntVariable(ev, name, value);
+}
+
+extern "C" FORMEL_API const char* formel_get_var(formel_evaluator* ev, const char* name) {
+  return GetVariable(ev, name);
+}
+
+extern "C" FORMEL_API int formel_remove_var(formel_evaluator* ev, const char* name) {
+  return RemoveVariable(ev, name);
+}
+
+extern "C" FORMEL_API int formel_clear_vars(formel_evaluator* ev) { return ClearVariables(ev); }

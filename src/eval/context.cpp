@@ -1,0 +1,30 @@
+#include "eval/context.h"
+
+namespace formel {
+
+EvalContext::EvalContext(std::pmr::memory_resource* h, std::size_t workspaceBlock)
+    : heap(h),
+      workspace(h, workspaceBlock),
+      funcs(h),
+      vars(h),
+      quoteParity(h),
+      closeScratch(h),
+      openScratch(h),
+      parenScratch(h) {}
+
+namespace {
+template <class Vector>
+void Release(Vector& v, std::size_t keep) {
+  if (v.capacity() > keep) Vector(v.get_allocator()).swap(v);
+}
+}  // namespace
+
+void EvalContext::TrimScratch() {
+  constexpr std::size_t kKeep = 4096;
+  Release(quoteParity, kKeep);
+  Release(closeScratch, kKeep);
+  Release(openScratch, kKeep);
+  Release(parenScratch, kKeep);
+}
+
+}  // namespace formel

@@ -1,0 +1,44 @@
+// The sixteen operator passes, in the order they run: that order is the
+// precedence of the language. "/" runs before "*" and "+" before "-"; the
+// two-character comparisons before the one-character ones, so that "<=" is
+// never read as "<" and "=". The reversed forms "><", "=<", "=>" are
+// searched as written and evaluated as "<>", "<=", ">=".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+namespace formel {
+
+enum class Op {
+  kPower, kDivide, kIntDivide, kMultiply, kAdd, kSubtract, kConcat,
+  kNotEqual, kLessEqual, kGreaterEqual, kLess, kGreater, kEqual
+};
+
+struct Operator {
+  std::string_view written;
+  Op op;
+};
+
+inline constexpr std::array<Operator, 16> kOperatorPasses = {{
+    {"^", Op::kPower},         {"/", Op::kDivide},        {"\\", Op::kIntDivide},
+    {"*", Op::kMultiply},      {"+", Op::kAdd},           {"-", Op::kSubtract},
+    {"&", Op::kConcat},        {"<>", Op::kNotEqual},     {"><", Op::kNotEqual},
+    {"<=", Op::kLessEqual},    {"=<", Op::kLessEqual},    {">=", Op::kGreaterEqual},
+    {"=>", Op::kGreaterEqual}, {"<", Op::kLess},          {">", Op::kGreater},
+    {"=", Op::kEqual},
+}};
+inline constexpr int kPassCount = static_cast<int>(kOperatorPasses.size());
+
+inline constexpr bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
+
+// Which passes find their operator in a text (quotes not considered): bit k
+// stands for kOperatorPasses[k]. The "+" pass also runs for a "--", which
+// it folds into a "+" whose sum it then completes.
+std::uint32_t PassesNeeded(std::string_view text);
+
+// The first pass from `from` on that is needed; kPassCount when none.
+int NextPass(std::uint32_t needed, int from);
+
+}  // namespace formel
