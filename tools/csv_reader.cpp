@@ -35,12 +35,14 @@ void CsvReader::EndField(void* data, std::size_t size, void* reader) noexcept {
 void CsvReader::EndRecord(int, void* reader) noexcept {
   auto& self = *static_cast<CsvReader*>(reader);
   self.building_.number = ++self.records_;
+  const std::size_t width = self.building_.fields.size();
   try {
     self.ready_.push_back(std::move(self.building_));
+    self.building_ = CsvRecord{};
+    self.building_.fields.reserve(width);  // records mostly have as many fields as the one before
   } catch (...) {
     self.outOfMemory_ = true;
   }
-  self.building_ = CsvRecord{};
 }
 
 bool CsvReader::Next(CsvRecord& record) {

@@ -32,6 +32,8 @@ class CsvReader {
   // are kept, a quote inside a field that does not start with one is an
   // ordinary character, and empty lines are skipped. Throws FileError.
   bool Next(CsvRecord& record);
+  // Whether Next has a record without reading more input.
+  bool Ready() const { return !ready_.empty(); }
 
  private:
   static void EndField(void* data, std::size_t size, void* reader) noexcept;

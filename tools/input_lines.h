@@ -28,6 +28,9 @@ class Input {
   std::string_view NextBlock();
 
   const std::string& Name() const { return name_; }
+  // Whether read bytes wait in the buffer: if not, the next line or block
+  // may have to wait for more input (a pipe, a terminal).
+  bool Buffered() const { return begin_ < end_; }
   // Bytes handed out so far, and the whole size when it is known in advance
   // (a regular file).
   std::uint64_t BytesDone() const { return done_; }

@@ -128,6 +128,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
       options.sources.push_back({Source::Kind::kFormula, arg});
     }
   }
+  // A trace would break the rows apart.
+  if (options.trace && options.table) throw UsageError("--trace does not go with --csv or --tsv");
   return options;
 }
 
