@@ -33,7 +33,7 @@ struct Run {
   std::vector<std::string> header;
   HeaderColumns columns;
   std::vector<FormulaColumn> formulas;
-  // The variables a record sets, with their values before the run.
+  // The variables that formulas assign, with their values before the run.
   std::map<std::string, std::string> before;
 
   std::string Place(const CsvRecord& record) const { return file + ": record " + std::to_string(record.number); }
@@ -68,7 +68,10 @@ std::vector<std::string> Evaluate(const Run& run, Evaluator& evaluator, const Cs
   std::vector<std::string> results;
   for (const FormulaColumn& formula : run.formulas) {
     Evaluation evaluation = evaluator.Evaluate(formula.formula);
-    if (!evaluation.complete) messages.push_back(run.Place(record) + ", " + formula.name + ": " + kTooLongMessage);
+    if (!evaluation.complete) {
+      const std::string which = "formula " + std::to_string(results.size() + 1);
+      messages.push_back(run.Place(record) + ", " + which + ": " + kTooLongMessage);
+    }
     if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
     results.push_back(std::move(evaluation.result));
   }
@@ -98,15 +101,8 @@ std::string HeaderRow(const Run& run) {
 }
 
 void NoteValuesBefore(Run& run, Evaluator& evaluator) {
-  for (const std::size_t column : run.columns.variables) run.before[run.header[column]];
-  for (const FormulaColumn& formula : run.formulas) run.before[formula.name];
-  for (auto& [name, value] : run.before) value = evaluator.Variable(name);
-}
-
-// Afterwards the run's variables are as they were, in every evaluator.
-void RestoreValuesBefore(const Run& run, EvaluatorTeam& team) {
-  for (int member = 0; member < team.Size(); ++member) {
-    for (const auto& [name, value] : run.before) Restore(team[member], name, value);
+  for (const FormulaColumn& formula : run.formulas) {
+    if (formula.assigns) run.before[formula.name] = evaluator.Variable(formula.name);
   }
 }
 
@@ -149,12 +145,10 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
     }
   } catch (const FileError&) {
     pipeline.Drain();
-    RestoreValuesBefore(run, team);
     throw;
   }
   if (!chunk.records.empty()) pipeline.Submit(std::move(chunk));
   pipeline.Drain();
-  RestoreValuesBefore(run, team);
   return good;
 }
 
