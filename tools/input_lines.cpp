@@ -36,6 +36,7 @@ Input::Input(const std::string& path) : name_(path), buffer_(kBlockSize) {
     throw FileError(CannotRead(name_, "is a directory"));
   }
   if (fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) size_ = static_cast<std::uint64_t>(info.st_size);
+  fromTerminal_ = isatty(fd_) != 0;
   SkipByteOrderMark();
 }
 

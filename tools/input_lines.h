@@ -31,6 +31,8 @@ class Input {
   // Whether read bytes wait in the buffer: if not, the next line or block
   // may have to wait for more input (a pipe, a terminal).
   bool Buffered() const { return begin_ < end_; }
+  // Typed at a terminal: someone is watching it.
+  bool FromTerminal() const { return fromTerminal_; }
   // Bytes handed out so far, and the whole size when it is known in advance
   // (a regular file).
   std::uint64_t BytesDone() const { return done_; }
@@ -50,6 +52,7 @@ class Input {
   bool atEnd_ = false;
   std::uint64_t done_ = 0;
   std::optional<std::uint64_t> size_;
+  bool fromTerminal_ = false;
 };
 
 }  // namespace formel_cli

@@ -44,7 +44,7 @@ Printed EvaluateChunk(Evaluator& evaluator, const std::string& file, const Chunk
 
 bool RunFormulaFile(EvaluatorTeam& team, const std::string& path, bool quiet) {
   Input input(path);
-  Progress progress(!quiet, "lines");
+  Progress progress(!quiet && !input.FromTerminal(), "lines");
   bool complete = true;
   std::uint64_t linesDone = 0;
   const auto deliver = [&](Printed& printed) {

@@ -24,7 +24,8 @@ std::string ProgressText(const std::string& unit, const ProgressFigures& figures
 
 class Progress {
  public:
-  // unit names the items ("lines", "records"). wanted: not --quiet.
+  // unit names the items ("lines", "records"). wanted: not --quiet, and
+  // the input is not typed at a terminal.
   Progress(bool wanted, std::string unit);
   ~Progress();
   Progress(const Progress&) = delete;

@@ -124,7 +124,7 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
   if (!run.header.empty() || !run.formulas.empty()) WriteOut(HeaderRow(run));
   NoteValuesBefore(run, team.Main());
 
-  Progress progress(!quiet, "records");
+  Progress progress(!quiet && !input.FromTerminal(), "records");
   std::uint64_t recordsDone = 0;
   const auto deliver = [&](Printed& printed) {
     WriteOut(printed.out);
