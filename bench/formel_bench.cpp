@@ -17,10 +17,15 @@ int main(int argc, char** argv) {
   const std::vector<Workload> suite = FixedSuite();
   for (const Workload& w : suite) {
     RegisterFormel(w);
+    for (const std::string name : kThreadedWorkloads) {
+      if (name == w.name) RegisterEvaluatorThreads(w);
+    }
 #ifdef FORMEL_BENCH_MUPARSER
     RegisterPeer(w);
 #endif
   }
+  RegisterIdleMemory();
+  RegisterHostileShapes();
   // Medians of five repetitions unless the command line says otherwise.
   std::vector<char*> args(argv, argv + argc);
   bool repetitionsGiven = false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "runners.h"
+#include "support/hostile_shapes.h"
 
 namespace formel_bench {
 
@@ -33,15 +34,32 @@ void MedianReporter::ReportRuns(const std::vector<Run>& runs) {
     // stands for itself.
     const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
     if (!single && run.aggregate_name != "median") continue;
+    std::string name = run.run_name.function_name;
+    if (!run.run_name.threads.empty()) name += "/" + run.run_name.threads;
     // CPU time: the machine is shared, and waiting for a core is not ours.
-    medians_[run.run_name.function_name] =
-        run.GetAdjustedCPUTime() * kNsPerUnit[static_cast<int>(run.time_unit)];
+    medians_[name] = run.GetAdjustedCPUTime() * kNsPerUnit[static_cast<int>(run.time_unit)];
+    counters_[name] = run.counters;
+    const auto items = run.counters.find("items_per_second");
+    if (items != run.counters.end()) throughputs_[name] = items->second;
   }
 }
 
 double MedianReporter::Median(const std::string& engine, const std::string& workload) const {
   const auto found = medians_.find(engine + "/" + workload);
   return found == medians_.end() ? 0.0 : found->second;
+}
+
+double MedianReporter::Throughput(const std::string& engine, const std::string& workload) const {
+  const auto found = throughputs_.find(engine + "/" + workload);
+  return found == throughputs_.end() ? 0.0 : found->second;
+}
+
+double MedianReporter::Counter(const std::string& engine, const std::string& workload,
+                               const std::string& counter) const {
+  const auto found = counters_.find(engine + "/" + workload);
+  if (found == counters_.end()) return 0.0;
+  const auto value = found->second.find(counter);
+  return value == found->second.end() ? 0.0 : value->second.value;
 }
 
 void PrintRatioTable(const MedianReporter& r, const std::vector<Workload>& suite, std::ostream& out) {
@@ -90,6 +108,23 @@ void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, s
   flat("table_100000", "table_10", false);
   const double megabyte = r.Median(kFormelEngine, "mixed_1MB") / 1e9;
   check("mixed_1MB seconds (well under 1)", megabyte, megabyte < 0.25);
+  for (const char* name : kThreadedWorkloads) {
+    const double one = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:1");
+    const double two = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:2");
+    const double scaling = one == 0 || two == 0 ? 0.0 : two / one;
+    check(std::string(name) + " two evaluators on two threads / one (at least 1.8)", scaling,
+          scaling >= 1.8);
+  }
+  const double sum = r.Median(kHostileFamily, "sum_1MB");
+  for (const auto& shape : formel_test::HostileShapes(1000)) {
+    const double mine = r.Median(kHostileFamily, std::string(shape.name) + "_1MB");
+    const double ratio = mine == 0 || sum == 0 ? 0.0 : mine / sum;
+    check(std::string(shape.name) + "_1MB / sum_1MB (at most 10)", ratio, ratio <= 10);
+  }
+  for (const char* counter : {"new_bytes", "used_bytes"}) {
+    const double bytes = r.Counter(kEvaluatorsEngine, "idle_memory", counter);
+    check(std::string("idle evaluator ") + counter + " (under 65536)", bytes, bytes < 65536);
+  }
 }
 
 }  // namespace formel_bench

@@ -16,6 +16,9 @@ struct Workload {
 
 std::vector<Workload> FixedSuite();
 
+// The workloads that also run on one evaluator per thread.
+inline constexpr const char* kThreadedWorkloads[] = {"arith_short", "var_and_call", "sum_1000"};
+
 // The name of the i-th variable of a table workload.
 inline std::string VariableName(int i) { return std::string("v").append(std::to_string(i)); }
 

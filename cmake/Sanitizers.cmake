@@ -11,3 +11,14 @@ endif()
 if(FORMEL_SANITIZE AND CMAKE_C_COMPILER_ID MATCHES "Clang")
   add_link_options("$<$<LINK_LANGUAGE:C>:-fsanitize-link-c++-runtime;-lstdc++>")
 endif()
+
+# FORMEL_TSAN: ThreadSanitizer, for the suites that run evaluators on many
+# threads at once (it cannot be combined with AddressSanitizer).
+option(FORMEL_TSAN "Build with ThreadSanitizer" OFF)
+if(FORMEL_TSAN)
+  if(FORMEL_SANITIZE)
+    message(FATAL_ERROR "FORMEL_TSAN and FORMEL_SANITIZE exclude each other")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()

@@ -10,7 +10,10 @@
 // Checked beyond "no crash": the formula gives the same result before and
 // after other evaluations; every byte of a result comes from the formula,
 // a variable value, a host result or the library's own result forms; when
-// no host function changes the tables, the evaluation leaves them intact.
+// no host function changes the tables, the evaluation leaves them intact,
+// and an independent evaluator with the same tables (host functions as
+// closures) gives the same result; the peak of the library's heap stays
+// in proportion to what the input brings in (formula, values, host texts).
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -96,6 +99,15 @@ void SetUpTables(const Input& in) {
   for (const HostItem& h : in.hosts) Register(h);
 }
 
+// What one evaluation may hold at its peak: a generous multiple of every
+// byte the input can bring in, and a constant for the workspace and scratch.
+std::size_t PeakAllowed(const Input& in) {
+  std::size_t bytes = in.formula.size() + kLongTextBudget;
+  for (const auto& var : in.vars) bytes += var.first.size() + var.second.size();
+  for (const HostItem& h : in.hosts) bytes += h.script.size();
+  return 32 * bytes + (std::size_t{4} << 20);
+}
+
 std::string Evaluate(const std::string& formula) {
   StartRun();
   const std::string result = Formel(formula.c_str());
@@ -127,6 +139,37 @@ void CheckVariablesIntact(const Input& in) {
   }
 }
 
+// The count byte as Register reads it; -1 for call ID 0 (not registered).
+int ClosureCount(const HostItem& h) {
+  if (h.count == 'z') return -1;
+  if (h.count >= '0' && h.count <= '9') return h.count - '0';
+  return h.count == 'A' ? 10 : static_cast<signed char>(h.count);
+}
+
+void CheckIndependentEvaluator(const Input& in, const std::string& classic) {
+  formel_evaluator* ev = formel_new();
+  Require(ev != nullptr, "formel_new");
+  for (const auto& [name, value] : in.vars) formel_set_var(ev, name.c_str(), value.c_str());
+  for (const HostItem& h : in.hosts) {
+    const int count = ClosureCount(h);
+    if (count == -1) {
+      formel_remove_function(ev, h.name.c_str());  // as registering call ID 0 hides the name
+      continue;
+    }
+    const int set = formel_set_function(ev, h.name.c_str(), count, &SlotClosure, SlotUser(h.slot));
+    Require(set == (count >= 0 && count <= 10 ? 1 : 0), "formel_set_function result", h.name);
+  }
+  SetTarget(ev);
+  StartRun();
+  const std::string result = formel_evaluate(ev, in.formula.c_str());
+  SetTarget(nullptr);
+  formel_free(ev);
+  if (result != classic) {
+    Fail("an independent evaluator differs from the classic exports",
+         "formula [" + in.formula + "]\nclassic [" + classic + "]\nevaluator [" + result + "]");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -137,9 +180,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = Parse(data, size);
   SetUpTables(in);
+  formel::Evaluator* ev = formel::DefaultEvaluator();
+  const std::size_t level = ev->heap.BytesInUse();
+  ev->heap.ResetPeak();
   const std::string first = Evaluate(in.formula);
+  if (formel::DefaultEvaluator() == ev) {  // not unloaded by a script
+    const std::size_t peak = ev->heap.PeakBytesInUse() - level;
+    Require(peak <= PeakAllowed(in), "heap peak out of proportion to the input",
+            "formula [" + in.formula.substr(0, 200) + "] peak " + std::to_string(peak));
+  }
   CheckResultBytes(in, first);
-  if (!in.changesTables) CheckVariablesIntact(in);
+  if (!in.changesTables) {
+    CheckVariablesIntact(in);
+    CheckIndependentEvaluator(in, first);
+  }
   for (const std::string& prior : in.priors) Evaluate(prior);
   SetUpTables(in);
   const std::string again = Evaluate(in.formula);

@@ -2,17 +2,16 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace formel_fuzz {
 
 namespace {
 
-// Per evaluation: the bytes of long texts (kept to what a sanitized build
-// evaluates well inside the one-second limit), and the number of re-entries
+// Per evaluation, beside the bytes of long texts: the number of re-entries
 // (a script that re-enters itself would otherwise recurse for as long as the
 // library's depth limit lets it, in time that grows without bound).
-constexpr std::size_t kLongBudget = 1 << 16;
 constexpr int kReentryBudget = 8;
 
 struct Slot {
@@ -22,9 +21,10 @@ struct Slot {
 };
 
 std::array<Slot, kHostSlots> gSlots;
-std::size_t gLongLeft = kLongBudget;
+std::size_t gLongLeft = kLongTextBudget;
 int gReentriesLeft = kReentryBudget;
 std::bitset<256> gBytes;
+formel_evaluator* gTarget = nullptr;
 
 void Record(const char* text) {
   if (text == nullptr) return;
@@ -40,7 +40,7 @@ const char* Returned(Slot& s, std::string text) {
 const char* Reenter(Slot& s, const char* formula) {
   if (gReentriesLeft <= 0) return Returned(s, s.script.substr(1));
   --gReentriesLeft;
-  const char* r = Formel(formula);
+  const char* r = gTarget != nullptr ? formel_evaluate(gTarget, formula) : Formel(formula);
   Record(r);
   return r;
 }
@@ -73,7 +73,7 @@ const char* Act(int slotIndex, const char* const* args, int count) {
     case 'f': return Reenter(s, first);
     case 'F': return Reenter(s, text.c_str());
     case 'g': {
-      const char* r = GetVarS(first);
+      const char* r = gTarget != nullptr ? formel_get_var(gTarget, first) : GetVarS(first);
       Record(r);
       return r;
     }
@@ -123,6 +123,14 @@ FormelCallID HostId(int slot, int count) {
   return gIds[static_cast<std::size_t>(slot)][static_cast<std::size_t>(count)];
 }
 
+const char* SlotClosure(void* user, int argc, const char* const* argv) {
+  return Act(static_cast<int>(reinterpret_cast<std::intptr_t>(user)), argv, argc);
+}
+
+void* SlotUser(int slot) { return reinterpret_cast<void*>(static_cast<std::intptr_t>(slot)); }
+
+void SetTarget(formel_evaluator* ev) { gTarget = ev; }
+
 void SetScript(int slot, const std::string& name, const std::string& script) {
   gSlots[static_cast<std::size_t>(slot)].name = name;
   gSlots[static_cast<std::size_t>(slot)].script = script;
@@ -137,7 +145,7 @@ bool ScriptChangesTables(const std::string& script) {
 }
 
 void StartRun() {
-  gLongLeft = kLongBudget;
+  gLongLeft = kLongTextBudget;
   gReentriesLeft = kReentryBudget;
   gBytes.reset();
 }

@@ -5,16 +5,29 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <string>
 
 #include "formel.h"
+#include "formel_evaluator.h"
 
 namespace formel_fuzz {
 
 inline constexpr int kHostSlots = 8;
+// Bytes of long texts that host functions may return in one evaluation
+// (kept to what a sanitized build evaluates well inside the one-second limit).
+inline constexpr std::size_t kLongTextBudget = 1 << 16;
 
 // The address of slot's function with count parameters (0 to 10).
 FormelCallID HostId(int slot, int count);
+
+// Slot's function for an evaluator of the evaluator API, registered with
+// SlotUser(slot) as its user pointer.
+const char* SlotClosure(void* user, int argc, const char* const* argv);
+void* SlotUser(int slot);
+// The evaluator that scripts read and re-enter instead of the classic
+// exports; null goes back to those.
+void SetTarget(formel_evaluator* ev);
 
 // Gives slot the name it is registered under and its script: the first
 // byte picks the action, the rest is its text.

@@ -12,8 +12,10 @@
  *    the next call into the library. Copy it if you need it longer.
  *  - The library never writes into host memory.
  *
- * Threads: the library is single-threaded. Call it from one thread at a time.
- * Host functions may call back into any export while they run.
+ * Threads: these exports work on one default evaluator with process-wide
+ * tables. Call them from one thread at a time. Host functions may call back
+ * into any export while they run. For several threads or several sets of
+ * tables, see formel_evaluator.h.
  */
 #ifndef FORMEL_H
 #define FORMEL_H

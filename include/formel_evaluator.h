@@ -83,12 +83,14 @@ FORMEL_API int formel_remove_function(formel_evaluator *ev, const char *name); /
 FORMEL_API int formel_clear_functions(formel_evaluator *ev);                  /* 1 */
 
 /* Registers the standard functions (1; 0 for a null evaluator or without
- * memory). Numbers are read as the formula's operators read them and
- * written with six decimals at most; texts come back as text literals.
+ * memory). Numbers are read from their decimal beginning, whatever the
+ * locale, and written as 32-bit floats with six decimals at most; a result
+ * that is not a finite number is written 0. Texts come back as text
+ * literals, so that a returned B stays a text.
  *   min(a, ...), max(a, ...)  up to 10 arguments; empty ones take no part;
- *                             the first of equal values wins; "" when all
- *                             are empty
- *   abs(x), sqrt(x)           sqrt of a negative number: -1.#IND
+ *                             the first of equal values wins, as written;
+ *                             "" when all are empty
+ *   abs(x), sqrt(x)
  *   round(x, places)          places 0 to 6 (clamped), halves away from 0
  *   len(t)                    bytes in t
  *   upper(t), lower(t)        ASCII letters a-z / A-Z only; every other

@@ -61,6 +61,7 @@ class OperatorPass {
   void Append(std::string_view text);
   void Truncate(std::size_t length);
   LeftCut ScanLeft(std::size_t p) const;
+  std::size_t SkipQuoted(std::size_t i) const;
   RightCut ScanRight(std::size_t p) const;
   std::string_view Convert(std::string_view operand, char* buffer) const;
   void Compute(std::string_view left, std::string_view right);
@@ -100,10 +101,16 @@ void OperatorPass::Append(std::string_view text) {
   const std::size_t from = out_.size();
   out_.append(text);
   parity_.resize(from + text.size() + 1);
+  // The parity is the same from one quote to the next: fill it stretch by stretch.
   std::uint8_t odd = parity_[from];
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    odd ^= text[i] == kQuote ? 1 : 0;
-    parity_[from + i + 1] = odd;
+  std::uint8_t* parity = parity_.data() + from + 1;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t quote = std::min(text.find(kQuote, i), text.size());
+    std::fill(parity + i, parity + quote, odd);
+    if (quote == text.size()) break;
+    odd ^= 1;
+    parity[quote] = odd;
+    i = quote + 1;
   }
 }
 
@@ -129,6 +136,7 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   char c = 0;
   for (;; --i) {
     if (grow_.Valid() && i == grow_.End() && i > grow_.Begin() + 1) i = grow_.Begin() + 1;
+    if (seen && parity_[i - 1] != 0) i = SkipQuoted(i);
     c = out_[i - 1];
     if (c != ' ') seen = true;
     if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
@@ -136,6 +144,14 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   const bool minusTaken = i != 1 && c == '-';
   const std::size_t cut = IsOperandDelimiter(c) && c != '-' ? i : i - 1;
   return {cut, minusTaken};
+}
+
+// Inside a quoted literal nothing ends an operand: from position i (inside
+// quotes) on to the left, the scan may go straight to the literal's last
+// quote before i, as every byte between has the same parity.
+std::size_t OperatorPass::SkipQuoted(std::size_t i) const {
+  const std::size_t quote = std::string_view(out_).rfind(kQuote, i - 1);
+  return quote == std::string_view::npos || quote + 1 >= i ? i : quote + 1;
 }
 
 // Rightward from the operator: the first non-blank byte may be a sign that

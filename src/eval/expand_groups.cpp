@@ -222,7 +222,6 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out) {
     out.assign(text);
     return;
   }
-  out.reserve(text.size() + 1);
   if (ctx.parenIndex != nullptr && ctx.parenIndex->Covers(text)) {
     ExpandFrom(ctx, *ctx.parenIndex, text, first, out);
     return;

@@ -2,6 +2,10 @@
 // no two signs outside quoted literals stand side by side. Every rule keeps
 // the parity of the minus signs in a run, so a run folds to "-" exactly when
 // it holds an odd number of them; signs inside quotes are text and stay.
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "eval/literals.h"
 #include "eval/stages.h"
 
@@ -29,10 +33,36 @@ void FoldSigns(std::string_view text, Text& out) {
   }
 }
 
+namespace {
+
+// 0x80 in every byte of x that is zero, 0 elsewhere (exact: no borrow
+// between bytes).
+constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
+
+// 0x80 in every byte of w that is a sign.
+std::uint64_t SignBytes(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  return ZeroBytes(w ^ (kOnes * '+')) | ZeroBytes(w ^ (kOnes * '-'));
+}
+
+}  // namespace
+
+// Eight bytes at a time: formulas are long and mostly without sign pairs.
 bool HasSignPair(std::string_view text) {
   bool previousSign = false;
-  for (const char c : text) {
-    const bool sign = IsSign(c);
+  std::size_t i = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    for (; i + 8 <= text.size(); i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, text.data() + i, sizeof w);
+      const std::uint64_t signs = SignBytes(w);
+      if ((signs & (signs >> 8)) != 0 || (previousSign && (signs & 0x80) != 0)) return true;
+      previousSign = (signs >> 63) != 0;
+    }
+  }
+  for (; i < text.size(); ++i) {
+    const bool sign = IsSign(text[i]);
     if (sign && previousSign) return true;
     previousSign = sign;
   }

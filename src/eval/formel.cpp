@@ -59,10 +59,23 @@ class Stages {
   Text next_;
 };
 
+// A text that is one quoted literal (and the final blank) has nothing
+// outside quotes for a later stage to change: its value is the result. So
+// a nested group around a long text costs a copy, not every stage's pass.
+// The observer still sees every stage.
+bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
+  return ctx.observer.callback == nullptr && !text.empty() && text.back() == ' ' &&
+         IsSingleLiteral(text.substr(0, text.size() - 1));
+}
+
 // The stages after groups and calls. Kept out of EvaluateFormula's frame,
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
                                                  StringWorkspace::Mark start) {
+  if (OnlyALiteralLeft(ctx, s.Current())) {
+    ctx.workspace.Rewind(start);
+    return PutResult(ctx.workspace, s.Current());
+  }
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next());
     s.Advance("variables");

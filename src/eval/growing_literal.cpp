@@ -24,9 +24,11 @@ unsigned ClassOf(char c) {
   }
 }
 
+// Once a byte that no number form holds is in, the other classes no longer
+// decide anything: the scan stops there.
 unsigned ClassesOf(std::string_view text) {
   unsigned classes = 0;
-  for (const char c : text) classes |= ClassOf(c);
+  for (std::size_t i = 0; i < text.size() && (classes & kNeverNumber) == 0; ++i) classes |= ClassOf(text[i]);
   return classes;
 }
 

@@ -33,6 +33,16 @@ bool IsQuotedView(std::string_view text) {
   return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
 }
 
+bool IsSingleLiteral(std::string_view text) {
+  if (!IsQuotedView(text)) return false;
+  const std::string_view inside = text.substr(1, text.size() - 2);
+  for (std::size_t quote = inside.find(kQuote); quote != std::string_view::npos;
+       quote = inside.find(kQuote, quote + 2)) {
+    if (quote + 1 == inside.size() || inside[quote + 1] != kQuote) return false;
+  }
+  return true;
+}
+
 std::size_t AppendLiteral(std::string_view value, Text& out) {
   if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
     out.append(value);
@@ -45,9 +55,12 @@ std::size_t AppendLiteral(std::string_view value, Text& out) {
   }
   const std::size_t before = out.size();
   out.push_back(kQuote);
-  for (const char c : t) {
-    out.push_back(c);
-    if (c == kQuote) out.push_back(kQuote);
+  // Stretch by stretch up to each quote, which goes in twice.
+  for (std::size_t from = 0; from < t.size();) {
+    const std::size_t quote = std::min(t.find(kQuote, from), t.size());
+    out.append(t.substr(from, quote - from));
+    if (quote < t.size()) out.append(2, kQuote);
+    from = quote + 1;
   }
   out.push_back(kQuote);
   return out.size() - before - t.size();
@@ -65,9 +78,11 @@ void AppendUnquoted(std::string_view literal, Text& out) {
     out.append(t);
     return;
   }
+  // Appended as it stands, then unquoted in place: the value is never
+  // longer than its literal, so the writing never overtakes the reading.
   const std::size_t from = out.size();
-  out.resize(from + t.size());
-  out.resize(from + WriteUnquoted(t, out.data() + from));
+  out.append(t);
+  out.resize(from + WriteUnquoted(std::string_view(out).substr(from), out.data() + from));
 }
 
 std::size_t WriteUnquoted(std::string_view literal, char* out) {
@@ -77,10 +92,15 @@ std::size_t WriteUnquoted(std::string_view literal, char* out) {
     return t.size();
   }
   const std::string_view inside = t.substr(1, t.size() - 2);
+  // Stretch by stretch up to and with each quote; the second of a pair is dropped.
   std::size_t n = 0;
-  for (std::size_t i = 0; i < inside.size(); ++i) {
-    out[n++] = inside[i];
-    if (inside[i] == kQuote && i + 1 < inside.size() && inside[i + 1] == kQuote) ++i;
+  for (std::size_t from = 0; from < inside.size();) {
+    const std::size_t quote = std::min(inside.find(kQuote, from), inside.size() - 1);
+    std::copy(inside.begin() + static_cast<std::ptrdiff_t>(from),
+              inside.begin() + static_cast<std::ptrdiff_t>(quote) + 1, out + n);
+    n += quote + 1 - from;
+    from = quote + 1;
+    if (from < inside.size() && inside[quote] == kQuote && inside[from] == kQuote) ++from;
   }
   return n;
 }

@@ -21,6 +21,10 @@ bool IsNumberForm(std::string_view text);
 // Begins and ends with a quote and is longer than one byte. Not trimmed.
 bool IsQuotedView(std::string_view text);
 
+// Exactly one quoted literal: every quote between the outer two is one of
+// a doubled pair. Nothing of such a text lies outside quotes.
+bool IsSingleLiteral(std::string_view text);
+
 // Appends the literal form of value: unchanged when it begins and ends with a
 // quote (untrimmed, any length); trimmed when a NumberForm; otherwise trimmed,
 // its quotes doubled, between two quotes. Returns the bytes that quoting

@@ -8,8 +8,13 @@
 
 namespace formel {
 
+// Pools for small blocks only: the pools of every larger size class would
+// cost each evaluator tens of kilobytes before it holds anything. Larger
+// blocks come from the system and are still released with the heap.
+constexpr std::pmr::pool_options kPoolOptions{0, 512};
+
 struct PrivateHeap::Platform {
-  std::pmr::unsynchronized_pool_resource pool;
+  std::pmr::unsynchronized_pool_resource pool{kPoolOptions};
 };
 
 PrivateHeap::Platform* PlatformHeapCreate(std::size_t) {

@@ -8,12 +8,14 @@ namespace formel_test {
 
 namespace {
 
-FormelEntry gFormel = nullptr;
-std::string gBuffer;  // what the impls return lives here until the next call
+thread_local FormelEntry tFormel = nullptr;
+thread_local formel_evaluator* tEvaluator = nullptr;
+thread_local EvaluatorEntry tEvaluate = nullptr;
+thread_local std::string tBuffer;  // what the impls return lives here until the next call
 
 const char* Keep(std::string text) {
-  gBuffer = std::move(text);
-  return gBuffer.c_str();
+  tBuffer = std::move(text);
+  return tBuffer.c_str();
 }
 
 double Number(const char* text) {
@@ -54,7 +56,8 @@ const char* FORMEL_CALL Quoted() { return "\"q\""; }
 const char* FORMEL_CALL Null0() { return nullptr; }
 const char* FORMEL_CALL Null1(const char*) { return nullptr; }
 const char* FORMEL_CALL Reenter(const char* formula) {
-  return gFormel == nullptr ? nullptr : gFormel(formula);
+  if (tEvaluator != nullptr) return tEvaluate(tEvaluator, formula);
+  return tFormel == nullptr ? nullptr : tFormel(formula);
 }
 
 template <class F>
@@ -79,6 +82,11 @@ const HostImpl* FindHostImpl(const std::string& name) {
   return nullptr;
 }
 
-void SetReentryFormel(FormelEntry entry) { gFormel = entry; }
+void SetReentryFormel(FormelEntry entry) { tFormel = entry; }
+
+void SetReentryEvaluator(formel_evaluator* ev, EvaluatorEntry entry) {
+  tEvaluator = ev;
+  tEvaluate = entry;
+}
 
 }  // namespace formel_test

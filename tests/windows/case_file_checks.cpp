@@ -1,4 +1,6 @@
+#include <chrono>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 
 #include "host_check.h"
@@ -42,12 +44,21 @@ const char* SwitchToGermanLocale() {
 
 void RunCaseFile(const FormelDll& dll, const std::vector<FormulaCase>& cases, const std::string& label) {
   formel_test::SetReentryFormel(dll.Formel);
+  const Tally before = Results();
+  const auto start = std::chrono::steady_clock::now();
   for (const FormulaCase& c : cases) {
     const std::string failure = SetUpCase(dll, c);
     if (!Check(failure.empty(), label + " " + Describe(c) + ": " + failure)) continue;
     CheckText(dll.Formel(c.formula.c_str()), c.expect,
               label + " " + Describe(c) + ", formula [" + c.formula + "]");
   }
+  // The run's figures, for the log (not checked).
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+  const std::string figures = label + " " + std::to_string(cases.size()) + " cases, " +
+                              std::to_string(Results().passed - before.passed) + " checks passed, " +
+                              std::to_string(Results().failed - before.failed) + " failed, " +
+                              std::to_string(us.count()) + " us";
+  std::puts(figures.c_str());
 }
 
 void RunCaseFileInGermanLocale(const FormelDll& dll, const std::vector<FormulaCase>& cases) {

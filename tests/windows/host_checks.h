@@ -21,10 +21,15 @@ void CheckEntryReasons(const FormelDll& dll);
 // FreeLibrary then LoadLibrary: a new private heap and empty tables.
 void CheckReloadGivesEmptyTables(FormelDll& dll, const std::string& path);
 
-// Each export removes exactly its own arguments (standard calling convention).
+#if !defined(_WIN64)
+// 32-bit only: there the exports use the standard calling convention, in
+// which the callee removes its arguments. (x64 has one convention, in which
+// the caller owns the stack.)
+// Each export removes exactly its own arguments.
 void CheckStackBalance(const FormelDll& dll);
 // A caller that pushes a result position before the argument and removes
 // it itself gets the text through the returned address.
 void CheckResultPositionCallers(const FormelDll& dll);
+#endif
 
 }  // namespace win_host

@@ -1,5 +1,6 @@
 // The Windows test host: loads formel.dll the way a Windows program does and
-// checks it against the shared formula cases and the calling conventions.
+// checks it against the shared formula cases and, on 32-bit Windows, the
+// calling convention.
 // Usage: formel_win_host <path of formel.dll> <formula case file>
 #include <cstdio>
 #include <exception>
@@ -26,8 +27,10 @@ int main(int argc, char** argv) {
   if (LoadFormelDll(argv[1], dll)) {
     CheckEntryReasons(dll);
     RunCaseFile(dll, cases, "C locale:");
+#if !defined(_WIN64)
     CheckStackBalance(dll);
     CheckResultPositionCallers(dll);
+#endif
     RunCaseFileInGermanLocale(dll, cases);
     CheckReloadGivesEmptyTables(dll, argv[1]);
     UnloadFormelDll(dll);
