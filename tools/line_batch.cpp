@@ -61,6 +61,8 @@ bool RunFormulaFile(EvaluatorTeam& team, const std::string& path, bool quiet) {
   std::string line;
   try {
     for (long number = 1; input.NextLine(line); ++number) {
+      // An assignment waits for the lines before it: its variable is set in
+      // every evaluator while none of them works.
       if (ReadAssignment(line)) {
         if (!chunk.lines.empty()) pipeline.Submit(std::move(chunk));
         pipeline.Drain();

@@ -1,6 +1,7 @@
 #include "record_batch.h"
 
 #include <map>
+#include <utility>
 
 #include "csv_reader.h"
 #include "csv_writer.h"
@@ -100,6 +101,17 @@ std::string HeaderRow(const Run& run) {
   return out;
 }
 
+// The first row names the columns. False when it is bad (reported).
+bool TakeHeader(CsvReader& reader, Run& run) {
+  CsvRecord header;
+  if (!reader.Next(header)) return true;
+  run.header = header.fields;
+  run.columns = ReadHeader(run.header);
+  for (const std::string& repeated : run.columns.repeated) ReportMessage(run.Place(header) + ": " + repeated);
+  if (!header.problem.empty()) ReportMessage(run.Place(header) + ": " + header.problem);
+  return run.columns.repeated.empty() && header.problem.empty();
+}
+
 void NoteValuesBefore(Run& run, Evaluator& evaluator) {
   for (const FormulaColumn& formula : run.formulas) {
     if (formula.assigns) run.before[formula.name] = evaluator.Variable(formula.name);
@@ -112,15 +124,7 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
   Input input(table.path);
   CsvReader reader(input, table.delimiter);
   Run run{input.Name(), table.delimiter, {}, {}, ReadFormulaColumns(formulas), {}};
-  CsvRecord header;
-  bool good = true;
-  if (reader.Next(header)) {
-    run.header = header.fields;
-    run.columns = ReadHeader(run.header);
-    for (const std::string& repeated : run.columns.repeated) ReportMessage(run.Place(header) + ": " + repeated);
-    if (!header.problem.empty()) ReportMessage(run.Place(header) + ": " + header.problem);
-    good = run.columns.repeated.empty() && header.problem.empty();
-  }
+  bool good = TakeHeader(reader, run);
   if (!run.header.empty() || !run.formulas.empty()) WriteOut(HeaderRow(run));
   NoteValuesBefore(run, team.Main());
 
