@@ -17,7 +17,7 @@ void NoteOutermostResult(void* reached, const formel_event* e) noexcept {
 
 std::string OutputLines(const Evaluation& evaluation) {
   if (!evaluation.trace) return evaluation.result + "\n";
-  return evaluation.formula + "\n" + *evaluation.trace + evaluation.result + "\n";
+  return *evaluation.trace + evaluation.result + "\n";
 }
 
 Evaluator::Evaluator(bool trace, bool standardFunctions) : ev_(formel_new()) {
@@ -36,9 +36,9 @@ std::string Evaluator::Variable(const std::string& name) { return formel_get_var
 
 Evaluation Evaluator::Evaluate(const std::string& formula) {
   if (tracer_ != nullptr) tracer_->Begin();
-  Evaluation evaluation{formula, formel_evaluate(ev_.get(), formula.c_str()), std::nullopt, true};
+  Evaluation evaluation{formel_evaluate(ev_.get(), formula.c_str()), std::nullopt, true};
   if (tracer_ != nullptr) {
-    evaluation.trace = tracer_->Render();
+    evaluation.trace = formula + "\n" + tracer_->Render();
     evaluation.complete = !evaluation.result.empty() || tracer_->ReachedResult();
   } else if (evaluation.result.empty()) {
     evaluation.complete = Completes(formula);

@@ -12,9 +12,8 @@
 namespace formel_cli {
 
 struct Evaluation {
-  std::string formula;
   std::string result;
-  std::optional<std::string> trace;  // the stages, when tracing
+  std::optional<std::string> trace;  // when tracing: the formula, then its stages
   bool complete = true;  // false: the result went past the library's text limit
 };
 
