@@ -5,6 +5,7 @@
 #include "errors.h"
 #include "json_text.h"
 #include "output.h"
+#include "status_line.h"
 
 namespace formel_cli {
 
@@ -14,8 +15,8 @@ std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 
 }  // namespace
 
-CheckFormat CheckFormatNamed(const std::string* value) {
-  if (value == nullptr) return CheckFormat::kText;
+CheckFormat CheckFormatNamed(const std::optional<std::string>& value) {
+  if (!value) return CheckFormat::kText;
   if (*value == "json") return CheckFormat::kJson;
   throw UsageError("option --check takes no value or =json, not " + *value);
 }
@@ -42,18 +43,15 @@ std::string JsonLine(std::string_view formula, std::string_view result,
   return out + "]}\n";
 }
 
-void Checker::Record(const formel_event& e) {
-  if (e.kind != FORMEL_EVENT_FINDING) return;
-  findings_.push_back({std::string(ViewOf(e.name)), std::string(ViewOf(e.after)),
-                       static_cast<long long>(e.start), static_cast<long long>(e.end)});
+Finding FindingOf(const formel_event& e) {
+  return {std::string(ViewOf(e.name)), std::string(ViewOf(e.after)),
+          static_cast<long long>(e.start), static_cast<long long>(e.end)};
 }
 
-void Checker::Write(const std::string& formula, const std::string& result, long long line) {
-  found_ = found_ || !findings_.empty();
-  if (format_ == CheckFormat::kJson) return WriteOut(JsonLine(formula, result, findings_));
-  if (findings_.empty()) return;
-  FlushOut();  // the result line comes first on a terminal too
-  const std::string lines = GnuLines(line, findings_);
+void WriteFindingLines(std::string_view lines) {
+  if (lines.empty()) return;
+  FlushOut();  // the result lines come first on a terminal too
+  ClearStatus();
   std::fwrite(lines.data(), 1, lines.size(), stderr);
 }
 

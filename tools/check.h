@@ -1,10 +1,11 @@
 // The --check view: the findings of each formula (where the language may
-// surprise its author), collected from the evaluator's observer. As text,
+// surprise its author), as the evaluator's observer reports them. As text,
 // each finding is a line "LINE:COLUMN: code: message" on standard error
 // after the result, GNU style, so that editors can jump to it; as JSON,
 // each formula is one object on standard output instead of its result line.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,7 @@ enum class CheckFormat { kNone, kText, kJson };
 
 // "--check" gives text, "--check=json" JSON. Throws UsageError for any
 // other value.
-CheckFormat CheckFormatNamed(const std::string* value);
+CheckFormat CheckFormatNamed(const std::optional<std::string>& value);
 
 struct Finding {
   std::string code;
@@ -34,27 +35,11 @@ std::string GnuLines(long long line, const std::vector<Finding>& findings);
 std::string JsonLine(std::string_view formula, std::string_view result,
                      const std::vector<Finding>& findings);
 
-class Checker {
- public:
-  explicit Checker(CheckFormat format) : format_(format) {}
+// The finding that an observer event reports (e.kind is FORMEL_EVENT_FINDING).
+Finding FindingOf(const formel_event& e);
 
-  // Forgets the findings of an earlier formula.
-  void Begin() { findings_.clear(); }
-  // Keeps the event when it is a finding.
-  void Record(const formel_event& e);
-
-  // In JSON, the object stands for the result line.
-  bool ReplacesResultLine() const { return format_ == CheckFormat::kJson; }
-  // Writes the findings of the formula just evaluated (line: its line or
-  // argument number). Throws OutputError.
-  void Write(const std::string& formula, const std::string& result, long long line);
-  // Whether any formula so far had a finding.
-  bool Found() const { return found_; }
-
- private:
-  CheckFormat format_;
-  std::vector<Finding> findings_;
-  bool found_ = false;
-};
+// Writes GnuLines on standard error, after the results written so far and
+// below the progress line. Throws OutputError.
+void WriteFindingLines(std::string_view lines);
 
 }  // namespace formel_cli

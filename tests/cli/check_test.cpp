@@ -32,12 +32,15 @@ const CheckRun kRuns[] = {
      "2\n\n0\n",
      "3:1: text-number-compare: a quoted text and a number are compared as texts, byte by byte, "
      "the quote included\n"},
+    {"an assignment's columns count in its line", {"--check", "[r] := 2x*2", "[r]"}, "", 1,
+     "4\n4\n", "1:8: number-prefix: \"2x\" reads as the number 2: the rest is ignored\n"},
     {"a finding without a place has no column", {"--check", "--var", "s=abc", "2+[s]"}, "", 1,
      "2\n", "1: text-as-zero: \"abc\" is not a number: it reads as 0\n"},
     {"json", {"--check=json", "1/3", "2*(1/0)"}, "", 1,
      "{\"formula\":\"1/3\",\"result\":\"0.333333\",\"findings\":[]}\n"
      "{\"formula\":\"2*(1/0)\",\"result\":\"0\",\"findings\":[{\"code\":\"division-by-zero\","
-     "\"message\":\"division by zero: it gives 1.#INF, which becomes 0\",\"start\":3,\"end\":6}]}\n",
+     "\"message\":\"division by zero: it gives 1.#INF, which becomes 0\","
+     "\"start\":3,\"end\":6}]}\n",
      ""},
     {"json escapes any byte", {"--check=json", "\"\xC3\xA9\\\xFF\x01\t\"\"\""}, "", 0,
      "{\"formula\":\"\\\"\xC3\xA9\\\\\\u00ff\\u0001\\t\\\"\\\"\\\"\","
@@ -47,7 +50,9 @@ const CheckRun kRuns[] = {
 
 TEST(CheckTest, ResultsThenFindings) {
   for (const CheckRun& r : kRuns) {
-    const ProgramRun run = RunFormel(r.args, RunSetup{r.input, "", ""});
+    RunSetup setup;
+    setup.input = r.input;
+    const ProgramRun run = RunFormel(r.args, setup);
     EXPECT_EQ(run.status, r.status) << r.name;
     EXPECT_EQ(run.out, r.out) << r.name;
     EXPECT_EQ(run.err, r.err) << r.name;
