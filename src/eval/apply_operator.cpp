@@ -13,6 +13,7 @@
 #include "eval/base_suffix.h"
 #include "eval/growing_literal.h"
 #include "eval/literals.h"
+#include "eval/number_chain.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"
@@ -20,17 +21,6 @@
 namespace formel {
 
 namespace {
-
-// The eleven bytes that end an operand outside quoted literals.
-bool IsOperandDelimiter(char c) {
-  switch (c) {
-    case '+': case '-': case '*': case '\\': case '/': case '=':
-    case '<': case '>': case '&': case '^': case ' ':
-      return true;
-    default:
-      return false;
-  }
-}
 
 struct LeftCut {
   std::size_t cut;  // last position kept before the operand
@@ -56,7 +46,9 @@ class OperatorPass {
   char At(std::size_t pos) const {
     return pos <= out_.size() ? out_[pos - 1] : input_[inPos_ + pos - out_.size() - 1];
   }
+  bool InsideQuotes(std::size_t k) const { return quotesSeen_ && parity_[k] != 0; }
   std::size_t Find(std::size_t start) const;
+  std::size_t FollowChain(std::size_t leftCut, std::size_t budget);
   void Flush(std::size_t upto);
   void Append(std::string_view text);
   void Truncate(std::size_t length);
@@ -77,7 +69,10 @@ class OperatorPass {
   std::string_view written_;
   Op op_;
   Text& out_;
-  std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
+  // [k]: quotes in out_[0, k) odd. Kept only once out_ has held a quote:
+  // before, every parity is even and a pass costs no byte per byte for it.
+  std::pmr::vector<std::uint8_t>& parity_;
+  bool quotesSeen_ = false;
   Text scratch_, right_, result_, literal_, tail_;
   GrowingLiteral grow_;
 };
@@ -100,6 +95,11 @@ std::size_t OperatorPass::Find(std::size_t start) const {
 void OperatorPass::Append(std::string_view text) {
   const std::size_t from = out_.size();
   out_.append(text);
+  if (!quotesSeen_) {
+    if (text.find(kQuote) == std::string_view::npos) return;
+    quotesSeen_ = true;
+    parity_.assign(from + 1, 0);
+  }
   parity_.resize(from + text.size() + 1);
   // The parity is the same from one quote to the next: fill it stretch by stretch.
   std::uint8_t odd = parity_[from];
@@ -123,7 +123,7 @@ void OperatorPass::Flush(std::size_t upto) {
 
 void OperatorPass::Truncate(std::size_t length) {
   out_.resize(length);
-  parity_.resize(length + 1);
+  if (quotesSeen_) parity_.resize(length + 1);
 }
 
 // Leftward from the operator: blanks are passed until something else is
@@ -136,10 +136,10 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   char c = 0;
   for (;; --i) {
     if (grow_.Valid() && i == grow_.End() && i > grow_.Begin() + 1) i = grow_.Begin() + 1;
-    if (seen && parity_[i - 1] != 0) i = SkipQuoted(i);
+    if (seen && InsideQuotes(i - 1)) i = SkipQuoted(i);
     c = out_[i - 1];
     if (c != ' ') seen = true;
-    if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
+    if ((IsOperandDelimiter(c) && !InsideQuotes(i - 1) && seen) || i == 1) break;
   }
   const bool minusTaken = i != 1 && c == '-';
   const std::size_t cut = IsOperandDelimiter(c) && c != '-' ? i : i - 1;
@@ -161,7 +161,7 @@ RightCut OperatorPass::ScanRight(std::size_t p) const {
   const std::size_t length = Length();
   std::size_t skip = 0;
   bool seen = false;
-  bool inside = parity_[p - 1] != 0;
+  bool inside = InsideQuotes(p - 1);
   for (std::size_t i = p + written_.size(); i <= length; ++i) {
     const char c = At(i);
     const bool first = c != ' ' && !seen;
@@ -199,23 +199,18 @@ void AppendReal(float value, Text& out) {
 void OperatorPass::Compute(std::string_view left, std::string_view right) {
   result_.clear();
   switch (op_) {
-    case Op::kPower: return AppendReal(PowerReal(Number(left), Number(right)), result_);
-    case Op::kDivide: return AppendReal(Number(left) / Number(right), result_);
-    case Op::kIntDivide: {
-      const float quotient = Number(left) / Number(right);
-      return AppendReal(static_cast<float>(IntPart(quotient)), result_);
-    }
-    case Op::kMultiply: return AppendReal(Number(left) * Number(right), result_);
+    case Op::kPower: case Op::kDivide: case Op::kIntDivide: case Op::kMultiply:
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kAdd:
       if (left.empty()) return result_.append(right), void();
       if (IsQuotedView(left) && IsQuotedView(right)) {
         AppendUnquoted(left, result_);
         return AppendUnquoted(right, result_);
       }
-      return AppendReal(Number(left) + Number(right), result_);
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kSubtract:
       if (left.empty()) return result_.push_back('-'), result_.append(right), void();
-      return AppendReal(Number(left) - Number(right), result_);
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kConcat:
       AppendUnquoted(left, result_);
       return AppendUnquoted(right, result_);
@@ -305,10 +300,29 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   return true;
 }
 
+// After a step that wrote a plain number at the end of the processed part,
+// the following steps of a run of the same operator between plain numbers
+// (see number_chain.h), taken on the values; their last result is written
+// where each of theirs would have been. Not with an observer: its reports
+// come from the general way, which the chain must equal. Returns the steps.
+std::size_t OperatorPass::FollowChain(std::size_t leftCut, std::size_t budget) {
+  if (ctx_.observer.callback != nullptr || leftCut + literal_.size() != out_.size() ||
+      inPos_ >= input_.size() || input_[inPos_] != written_[0] || !IsUnsignedDecimal(literal_)) {
+    return 0;
+  }
+  const ChainEnd end = FollowNumberChain(input_, inPos_, written_[0], op_, ParseReal(literal_), budget);
+  if (end.steps == 0) return 0;
+  inPos_ = end.at;
+  Truncate(leftCut);
+  char text[kRealTextMax];
+  Append({text, FormatReal(end.value, text)});
+  return end.steps;
+}
+
 void OperatorPass::Run() {
   out_.clear();
   out_.reserve(input_.size());
-  parity_.assign(1, 0);
+  parity_.clear();
   // Progress: every iteration either consumes the occurrence it found (the
   // cut spans the operator) or moves the search behind it. A replacement
   // can end in a new occurrence only in rare sign cases; the budget below
@@ -317,7 +331,7 @@ void OperatorPass::Run() {
   std::size_t start = 1;
   for (std::size_t p = Find(start); p != 0 && budget > 0; p = Find(start), --budget) {
     Flush(p - 1);
-    if (parity_[p - 1] != 0) {  // inside a quoted literal
+    if (InsideQuotes(p - 1)) {
       start = p + written_.size();
       continue;
     }
@@ -361,6 +375,11 @@ void OperatorPass::Run() {
     if (op_ == Op::kConcat || op_ == Op::kAdd) TrackLiteral(lc.cut);
     // The "+" pass completes the sum it just wrote by resuming at its "+".
     start = compensated && op_ == Op::kAdd ? lc.cut + 1 : lc.cut + literal_.size();
+    if (!compensated && IsArithmetic(op_)) {
+      const std::size_t steps = FollowChain(lc.cut, budget - 1);
+      budget -= steps;
+      if (steps > 0) start = out_.size();
+    }
   }
   Flush(Length());
 }

@@ -33,6 +33,17 @@ inline constexpr int kPassCount = static_cast<int>(kOperatorPasses.size());
 
 inline constexpr bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
 
+// The eleven bytes that end an operand outside quoted literals.
+inline constexpr bool IsOperandDelimiter(char c) {
+  switch (c) {
+    case '+': case '-': case '*': case '\\': case '/': case '=':
+    case '<': case '>': case '&': case '^': case ' ':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Which passes find their operator in a text (quotes not considered): bit k
 // stands for kOperatorPasses[k]. The "+" pass also runs for a "--", which
 // it folds into a "+" whose sum it then completes.

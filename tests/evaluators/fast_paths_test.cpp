@@ -1,0 +1,43 @@
+// The evaluator's fast paths against its general way: an observer turns
+// them off, so every generated formula is evaluated both ways and the
+// results must be the same bytes.
+#include <random>
+#include <string>
+
+#include "evaluators/evaluator_helpers.h"
+
+namespace {
+
+void Ignore(void*, const formel_event*) {}
+
+// Chains of numbers and operators, with the pieces that end or divert a
+// chain: signs, blanks, quotes, words, base suffixes, long digit runs.
+std::string RandomFormula(std::mt19937& rng) {
+  static const char* const kOperands[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "1e3",
+                                          "99999999999999999", "1Fh", "10b", "x", "\"4\"", ".",
+                                          "16777216", "340282346638528859811704183484516925440"};
+  static const char* const kOperators[] = {"+", "+", "+", "-", "-", "*", "/", "\\", "^", "&",
+                                           "<", "=", "+-", "--", " + ", "-+"};
+  auto pick = [&rng](const auto& table) {
+    return std::string(table[rng() % (sizeof table / sizeof table[0])]);
+  };
+  std::string formula = pick(kOperands);
+  const unsigned length = 1 + rng() % 12;
+  for (unsigned i = 0; i < length; ++i) formula += pick(kOperators) + pick(kOperands);
+  return formula;
+}
+
+TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
+  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
+  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
+  formel_set_observer(general.get(), &Ignore, nullptr);
+  std::mt19937 rng(16);
+  for (int i = 0; i < 20000; ++i) {
+    const std::string formula = RandomFormula(rng);
+    ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula.c_str())),
+              std::string(formel_evaluate(general.get(), formula.c_str())))
+        << formula;
+  }
+}
+
+}  // namespace
