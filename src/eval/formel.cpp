@@ -72,10 +72,11 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
                                                  StringWorkspace::Mark start) {
-  if (OnlyALiteralLeft(ctx, s.Current())) {
+  auto literalResult = [&] {
     ctx.workspace.Rewind(start);
     return PutResult(ctx.workspace, s.Current());
-  }
+  };
+  if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next());
     s.Advance("variables");
@@ -85,6 +86,7 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
     const Operator& op = kOperatorPasses[static_cast<std::size_t>(pass)];
     ApplyOperator(ctx, s.Current(), op, s.Next());
     s.Advance(op.written);
+    if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
     needed = PassesNeeded(s.Current());
   }
   if (HasSignPair(s.Current())) {

@@ -29,6 +29,12 @@ bool IsNumberForm(std::string_view text) {
   return true;
 }
 
+bool OddQuotes(std::string_view text) {
+  std::size_t quotes = 0;
+  for (const char c : text) quotes += c == kQuote ? 1 : 0;
+  return (quotes & 1) != 0;
+}
+
 bool IsQuotedView(std::string_view text) {
   return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
 }

@@ -18,6 +18,10 @@ inline constexpr char kQuote = '"';
 // not at their order: "+", "1-2" and "" are NumberForms.
 bool IsNumberForm(std::string_view text);
 
+// Whether text holds an odd number of quotes. Counts rather than toggles,
+// so that the compiler can take many bytes per step.
+bool OddQuotes(std::string_view text);
+
 // Begins and ends with a quote and is longer than one byte. Not trimmed.
 bool IsQuotedView(std::string_view text);
 
