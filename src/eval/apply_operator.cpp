@@ -387,7 +387,12 @@ void OperatorPass::Run() {
 }  // namespace
 
 void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out) {
-  if (!HasSignPair(text)) {
+  ApplyOperator(ctx, text, op, out, HasSignPair(text));
+}
+
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
+                   bool signPair) {
+  if (!signPair) {
     OperatorPass(ctx, text, op, out).Run();
     return;
   }

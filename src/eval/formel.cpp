@@ -84,12 +84,12 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {
     const Operator& op = kOperatorPasses[static_cast<std::size_t>(pass)];
-    ApplyOperator(ctx, s.Current(), op, s.Next());
+    ApplyOperator(ctx, s.Current(), op, s.Next(), (needed & kSignPairFound) != 0);
     s.Advance(op.written);
     if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
     needed = PassesNeeded(s.Current());
   }
-  if (HasSignPair(s.Current())) {
+  if ((needed & kSignPairFound) != 0) {
     FoldSigns(s.Current(), s.Next());
     s.Advance("signs");
   } else if (ctx.observer.callback != nullptr) {  // folding would change nothing

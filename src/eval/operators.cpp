@@ -56,6 +56,7 @@ std::uint32_t PassesAt(std::string_view text, std::size_t i) {
     if (kOperatorPasses[static_cast<std::size_t>(k)].written[1] == next) found |= 1u << k;
   }
   if (c == '-' && next == '-') found |= 1u << kPlusPass;
+  if ((c == '+' || c == '-') && (next == '+' || next == '-')) found |= kSignPairFound;
   return found;
 }
 
@@ -81,7 +82,7 @@ std::uint32_t PassesNeeded(std::string_view text) {
 }
 
 int NextPass(std::uint32_t needed, int from) {
-  needed &= ~((1u << from) - 1);
+  needed &= ~((1u << from) - 1) & (kSignPairFound - 1);
   return needed == 0 ? kPassCount : std::countr_zero(needed);
 }
 
