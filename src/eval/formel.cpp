@@ -2,6 +2,7 @@
 // operator passes in their fixed order (the precedence of the language),
 // then a last sign folding and the form of the result.
 #include "eval/base_suffix.h"
+#include "eval/literal_join.h"
 #include "eval/literals.h"
 #include "eval/operators.h"
 #include "eval/stages.h"
@@ -80,6 +81,10 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next());
     s.Advance("variables");
+  }
+  if (ctx.observer.callback == nullptr) {
+    ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
+    if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
   }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {
