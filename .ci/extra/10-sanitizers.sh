@@ -8,6 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:check_initialization_order=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-CC=clang CXX=clang++ cmake -S . -B build-sanitize -DFORMEL_SANITIZE=ON -DFORMEL_WERROR=ON -DFORMEL_WINDOWS_SUITE=OFF
+CC=clang CXX=clang++ cmake -S . -B build-sanitize -DFORMEL_SANITIZE=ON -DFORMEL_WERROR=ON -DFORMEL_WINDOWS_SUITE=OFF -DFORMEL_PLAYGROUND=OFF
 cmake --build build-sanitize -j2
 ctest --test-dir build-sanitize --output-on-failure -j2

@@ -14,7 +14,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 seconds=${FUZZ_SECONDS:-120}
 build=build-sanitize
 if [ ! -x "$build/fuzz/formel_fuzzer" ]; then
-  CC=clang CXX=clang++ cmake -S . -B "$build" -DFORMEL_SANITIZE=ON -DFORMEL_WERROR=ON -DFORMEL_WINDOWS_SUITE=OFF
+  CC=clang CXX=clang++ cmake -S . -B "$build" -DFORMEL_SANITIZE=ON -DFORMEL_WERROR=ON -DFORMEL_WINDOWS_SUITE=OFF -DFORMEL_PLAYGROUND=OFF
   cmake --build "$build" -j2 --target formel_fuzzer registry_fuzzer formel_fuzz_corpora
 fi
 findings=$build/fuzz-findings
