@@ -306,11 +306,14 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
 // where each of theirs would have been. Not with an observer: its reports
 // come from the general way, which the chain must equal. Returns the steps.
 std::size_t OperatorPass::FollowChain(std::size_t leftCut, std::size_t budget) {
+  const bool atStart = leftCut == 0;
   if (ctx_.observer.callback != nullptr || leftCut + literal_.size() != out_.size() ||
-      inPos_ >= input_.size() || input_[inPos_] != written_[0] || !IsUnsignedDecimal(literal_)) {
+      inPos_ >= input_.size() || input_[inPos_] != written_[0] ||
+      !(IsUnsignedDecimal(literal_) || (atStart && IsSignedDecimal(literal_)))) {
     return 0;
   }
-  const ChainEnd end = FollowNumberChain(input_, inPos_, written_[0], op_, ParseReal(literal_), budget);
+  const ChainEnd end =
+      FollowNumberChain(input_, inPos_, written_[0], op_, ParseReal(literal_), atStart, budget);
   if (end.steps == 0) return 0;
   inPos_ = end.at;
   Truncate(leftCut);

@@ -13,7 +13,7 @@ bool IsPlainNumberByte(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 // What the next step reads back from the result's text. A whole value has
 // exact digits that read back as itself; any other goes through its text.
 float ReadBack(float value) {
-  if (value == std::trunc(value) && value < 1e15f) return value;
+  if (value == std::trunc(value) && std::fabs(value) < 1e15f) return value;
   char text[kRealTextMax];
   return ParseReal({text, FormatReal(value, text)});
 }
@@ -49,8 +49,12 @@ bool IsUnsignedDecimal(std::string_view text) {
   return !text.empty();
 }
 
+bool IsSignedDecimal(std::string_view text) {
+  return !text.empty() && text.front() == '-' && IsUnsignedDecimal(text.substr(1));
+}
+
 ChainEnd FollowNumberChain(std::string_view text, std::size_t at, char written, Op op,
-                           float left, std::size_t maxSteps) {
+                           float left, bool atStart, std::size_t maxSteps) {
   ChainEnd end{at, left, 0};
   float x = left;
   while (end.steps < maxSteps && at < text.size() && text[at] == written) {
@@ -64,7 +68,7 @@ ChainEnd FollowNumberChain(std::string_view text, std::size_t at, char written, 
     }
     if (to == from || to == text.size() || !IsOperandDelimiter(text[to])) break;
     const float result = Arithmetic(op, x, PlainNumber(text, from, to, digits, wholeDigits));
-    if (!std::isfinite(result) || std::signbit(result)) break;
+    if (!std::isfinite(result) || (std::signbit(result) && !atStart)) break;
     end = {to, result, end.steps + 1};
     x = ReadBack(result);
     at = to;

@@ -27,11 +27,16 @@ struct ChainEnd {
   std::size_t steps;   // 0: nothing was taken
 };
 
+// The same with one "-" before the digits: at the start of the text the
+// leftward scan takes that "-" into the operand as part of it.
+bool IsSignedDecimal(std::string_view text);
+
 // Takes steps while text[at] is the operator (one byte, written) followed
 // by a plain number that a delimiter ends, and the result is finite and not
-// negative (so it is written plain again). left is the value of the plain
-// literal before text[at]. At most maxSteps steps.
+// negative (so it is written plain again; negative too when the results
+// stand at the start of the text). left is the value of the literal before
+// text[at]. At most maxSteps steps.
 ChainEnd FollowNumberChain(std::string_view text, std::size_t at, char written, Op op,
-                           float left, std::size_t maxSteps);
+                           float left, bool atStart, std::size_t maxSteps);
 
 }  // namespace formel
