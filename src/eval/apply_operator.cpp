@@ -61,6 +61,8 @@ class OperatorPass {
   void Splice(std::size_t leftCut, std::size_t rightCut);
   bool BlanksBehindLiteral() const;
   bool Grow(std::string_view right, std::size_t rightCut);
+  void AppendToQuoted(std::string_view more);
+  std::size_t FollowJoins(std::size_t budget);
   void TrackLiteral(std::size_t leftCut);
 
   EvalContext& ctx_;
@@ -287,12 +289,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   inPos_ += rightCut - out_.size() - 1;
   Truncate(grow_.End());  // blanks before the operator belonged to the left operand
   if (grow_.Quoted()) {
-    Truncate(out_.size() - 1);  // the closing quote
-    for (const char c : more) {
-      Append(std::string_view(&c, 1));
-      if (c == kQuote) Append(std::string_view(&c, 1));
-    }
-    Append(std::string_view(&kQuote, 1));
+    AppendToQuoted(more);
   } else {
     Append(more);
   }
@@ -320,6 +317,51 @@ std::size_t OperatorPass::FollowChain(std::size_t leftCut, std::size_t budget) {
   char text[kRealTextMax];
   Append({text, FormatReal(end.value, text)});
   return end.steps;
+}
+
+// more goes in before the closing quote of the growing literal, its quotes
+// doubled.
+void OperatorPass::AppendToQuoted(std::string_view more) {
+  Truncate(out_.size() - 1);  // the closing quote
+  tail_.clear();               // free outside Splice
+  for (std::size_t from = 0; from < more.size();) {  // stretch by stretch
+    const std::size_t quote = std::min(more.find(kQuote, from), more.size());
+    tail_.append(more.substr(from, quote - from));
+    if (quote < more.size()) tail_.append(2, kQuote);
+    from = quote + 1;
+  }
+  tail_.push_back(kQuote);
+  Append(tail_);
+}
+
+// After a step that grew a quoted literal ending the processed part: the
+// next steps of a chain of "&" directly followed by a quoted literal that a
+// delimiter ends. Each would cut the growing literal as its left operand
+// (the scan jumps to its start and stops where the verified step stopped:
+// the bytes before it have not changed) and that literal as the right one
+// (from its opening quote to the delimiter behind its closing one, nothing
+// dropped), and grow the literal by the right value when the form allows;
+// they are taken here without the scans. Not with an observer, like the
+// number runs. Returns the steps.
+std::size_t OperatorPass::FollowJoins(std::size_t budget) {
+  if (ctx_.observer.callback != nullptr || op_ != Op::kConcat || !grow_.Valid() ||
+      !grow_.Quoted() || grow_.End() != out_.size()) {
+    return 0;
+  }
+  std::size_t steps = 0;
+  while (steps < budget && inPos_ + 1 < input_.size() && input_[inPos_] == '&') {
+    const std::string_view rest = input_.substr(inPos_ + 1);
+    const std::size_t n = LeadingLiteral(rest);
+    if (n == 0 || n == rest.size() || !IsOperandDelimiter(rest[n])) break;
+    scratch_.clear();
+    AppendUnquoted(rest.substr(0, n), scratch_);
+    if (!grow_.CanGrowBy(scratch_, false)) break;
+    inPos_ += 1 + n;
+    AppendToQuoted(scratch_);
+    grow_.GrowBy(scratch_, out_.size());
+    ++steps;
+  }
+  return steps;
 }
 
 void OperatorPass::Run() {
@@ -358,6 +400,7 @@ void OperatorPass::Run() {
     const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.Valid() &&
                          p == out_.size() + 1 && lc.cut == grow_.Begin() && BlanksBehindLiteral();
     if (chained && Grow(right, rc.cut)) {
+      budget -= FollowJoins(budget - 1);
       start = out_.size();
       continue;
     }

@@ -9,21 +9,6 @@ namespace formel {
 
 namespace {
 
-// Length of the quoted literal at the start of text (its closing quote is
-// the first quote that is not one of a doubled pair), or 0.
-std::size_t LeadingLiteral(std::string_view text) {
-  if (text.empty() || text.front() != kQuote) return 0;
-  for (std::size_t from = 1;;) {
-    const std::size_t quote = text.find(kQuote, from);
-    if (quote == std::string_view::npos) return 0;
-    if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
-      from = quote + 2;
-      continue;
-    }
-    return quote + 1;
-  }
-}
-
 std::size_t BlanksFrom(std::string_view text, std::size_t i) {
   while (i < text.size() && text[i] == ' ') ++i;
   return i;

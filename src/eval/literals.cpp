@@ -63,6 +63,19 @@ bool IsSingleLiteral(std::string_view text) {
   return true;
 }
 
+std::size_t LeadingLiteral(std::string_view text) {
+  if (text.empty() || text.front() != kQuote) return 0;
+  for (std::size_t from = 1;;) {
+    const std::size_t quote = text.find(kQuote, from);
+    if (quote == std::string_view::npos) return 0;
+    if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
+      from = quote + 2;
+      continue;
+    }
+    return quote + 1;
+  }
+}
+
 std::size_t AppendLiteral(std::string_view value, Text& out) {
   if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
     out.append(value);

@@ -29,6 +29,10 @@ bool IsQuotedView(std::string_view text);
 // a doubled pair. Nothing of such a text lies outside quotes.
 bool IsSingleLiteral(std::string_view text);
 
+// Length of the quoted literal at the start of text (its closing quote is
+// the first quote that is not one of a doubled pair), or 0.
+std::size_t LeadingLiteral(std::string_view text);
+
 // Appends the literal form of value: unchanged when it begins and ends with a
 // quote (untrimmed, any length); trimmed when a NumberForm; otherwise trimmed,
 // its quotes doubled, between two quotes. Returns the bytes that quoting

@@ -28,14 +28,18 @@ std::string RandomFormula(std::mt19937& rng) {
   return formula;
 }
 
-// Two of a few literals joined by "&", blanks around it and behind.
+// A few literals joined by "&", blanks around it now and then, and behind.
 std::string RandomJoin(std::mt19937& rng) {
   static const char* const kLiterals[] = {"\"a\"", "\"\"", "\"a\"\"b\"", "\" x\"", "\"x \"",
                                           "\"1\"", "\"-\"", "\"\"\"\"", "\"a&b\"", "\"1h\"",
-                                          "\"a+-b\"", "\"\"\"q\"", "\"q\"\"\"", "\"", "x"};
+                                          "\"a+-b\"", "\"\"\"q\"", "\"q\"\"\"", "\"", "x", "\"#IN\"", "\"F\"", "1"};
   auto literal = [&rng] { return std::string(kLiterals[rng() % std::size(kLiterals)]); };
   auto blanks = [&rng] { return std::string(rng() % 3, ' '); };
-  return literal() + blanks() + "&" + blanks() + literal() + blanks();
+  auto blanksSometimes = [&rng, &blanks] { return rng() % 4 == 0 ? blanks() : std::string(); };
+  std::string formula = literal();
+  const unsigned joins = 1 + rng() % 6;
+  for (unsigned i = 0; i < joins; ++i) formula += blanksSometimes() + "&" + blanksSometimes() + literal();
+  return formula + blanks();
 }
 
 TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
