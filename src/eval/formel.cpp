@@ -4,6 +4,7 @@
 #include "eval/base_suffix.h"
 #include "eval/literal_join.h"
 #include "eval/literals.h"
+#include "eval/plain_arithmetic.h"
 #include "eval/operators.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
@@ -85,6 +86,7 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   if (ctx.observer.callback == nullptr) {
     ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
     if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
+    if (const auto value = PlainArithmetic(ctx, s.Current())) return *value;
   }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {

@@ -10,14 +10,6 @@ namespace {
 
 bool IsPlainNumberByte(char c) { return (c >= '0' && c <= '9') || c == '.'; }
 
-// What the next step reads back from the result's text. A whole value has
-// exact digits that read back as itself; any other goes through its text.
-float ReadBack(float value) {
-  if (value == std::trunc(value) && std::fabs(value) < 1e15f) return value;
-  char text[kRealTextMax];
-  return ParseReal({text, FormatReal(value, text)});
-}
-
 // The number of the plain operand text[from, to): digits alone, at most 15
 // of them, are read exactly as ParseReal reads them.
 float PlainNumber(std::string_view text, std::size_t from, std::size_t to, std::int64_t digits,
@@ -27,6 +19,12 @@ float PlainNumber(std::string_view text, std::size_t from, std::size_t to, std::
 }
 
 }  // namespace
+
+float ReadBack(float value) {
+  if (value == std::trunc(value) && std::fabs(value) < 1e15f) return value;
+  char text[kRealTextMax];
+  return ParseReal({text, FormatReal(value, text)});
+}
 
 float Arithmetic(Op op, float x, float y) {
   switch (op) {

@@ -28,6 +28,21 @@ std::string RandomFormula(std::mt19937& rng) {
   return formula;
 }
 
+// Plain numbers and the operators that keep results from turning negative
+// (but not from overflowing or dividing by zero).
+std::string RandomPlainArithmetic(std::mt19937& rng) {
+  static const char* const kNumbers[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "3", ".5",
+                                         "99999999999999999", "16777217", "1000000"};
+  static const char* const kOperators[] = {"^", "/", "\\", "*", "+"};
+  std::string formula = kNumbers[rng() % std::size(kNumbers)];
+  const unsigned length = 1 + rng() % 8;
+  for (unsigned i = 0; i < length; ++i) {
+    formula += kOperators[rng() % std::size(kOperators)];
+    formula += kNumbers[rng() % std::size(kNumbers)];
+  }
+  return formula;
+}
+
 // A few literals joined by "&", blanks around it now and then, and behind.
 std::string RandomJoin(std::mt19937& rng) {
   static const char* const kLiterals[] = {"\"a\"", "\"\"", "\"a\"\"b\"", "\" x\"", "\"x \"",
@@ -47,8 +62,10 @@ TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
   const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
   formel_set_observer(general.get(), &Ignore, nullptr);
   std::mt19937 rng(16);
-  for (int i = 0; i < 20000; ++i) {
-    const std::string formula = i % 2 == 0 ? RandomFormula(rng) : RandomJoin(rng);
+  for (int i = 0; i < 30000; ++i) {
+    const std::string formula = i % 3 == 0   ? RandomFormula(rng)
+                                : i % 3 == 1 ? RandomJoin(rng)
+                                             : RandomPlainArithmetic(rng);
     ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula.c_str())),
               std::string(formel_evaluate(general.get(), formula.c_str())))
         << formula;
