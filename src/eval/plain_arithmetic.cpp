@@ -28,25 +28,40 @@ Op OpOf(char c) {
 
 // The numbers' values as read, and the operators between them.
 struct Terms {
-  std::array<float, kMaxNumbers> read{};     // what the next step reads
-  std::array<float, kMaxNumbers> written{};  // the value whose text stands there
-  std::array<char, kMaxNumbers> op{};        // op[i] between term i and i + 1
+  // Filled up to count only (no zeroing: most levels are not of this form).
+  std::array<float, kMaxNumbers> read;     // what the next step reads
+  std::array<float, kMaxNumbers> written;  // the value whose text stands there
+  std::array<char, kMaxNumbers> op;        // op[i] between term i and i + 1
   std::size_t count = 0;
 };
 
+// Only number bytes and plain operators, at least one operator and not
+// too many: checked before any number is read.
+bool IsPlainArithmetic(std::string_view formula) {
+  std::size_t operators = 0;
+  for (const char c : formula) {
+    if (IsPlainOperator(c)) {
+      ++operators;
+    } else if (!IsNumberByte(c)) {
+      return false;
+    }
+  }
+  return operators > 0 && operators < kMaxNumbers;
+}
+
 bool Split(std::string_view formula, Terms& t) {
+  if (!IsPlainArithmetic(formula)) return false;
   std::size_t from = 0;
   for (std::size_t i = 0; i <= formula.size(); ++i) {
     if (i < formula.size() && IsNumberByte(formula[i])) continue;
-    if (i == from || t.count == kMaxNumbers) return false;  // an empty number, or too many
-    if (i < formula.size() && !IsPlainOperator(formula[i])) return false;
+    if (i == from) return false;  // an operator at an end or beside another
     const float value = ParseReal(formula.substr(from, i - from));
     t.read[t.count] = t.written[t.count] = value;
     t.op[t.count] = i < formula.size() ? formula[i] : 0;
     ++t.count;
     from = i + 1;
   }
-  return t.count > 1;
+  return true;
 }
 
 // One pass: every occurrence of op, left to right.
