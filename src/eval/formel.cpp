@@ -4,6 +4,7 @@
 #include "eval/base_suffix.h"
 #include "eval/literal_join.h"
 #include "eval/literals.h"
+#include "eval/number_chain.h"
 #include "eval/plain_arithmetic.h"
 #include "eval/operators.h"
 #include "eval/stages.h"
@@ -112,9 +113,18 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   return result;
 }
 
+// Digits and points alone (an argument such as "1"): no stage changes
+// them (no bracket, operator, sign, blank or base suffix) and a number form
+// keeps its text, so the text is the result. The observer sees the stages.
+bool IsOwnResult(const EvalContext& ctx, std::string_view formula) {
+  return ctx.observer.callback == nullptr && formula.size() < kMaxTextLength &&
+         IsUnsignedDecimal(formula);
+}
+
 }  // namespace
 
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
+  if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
   DepthScope depth(ctx);
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());

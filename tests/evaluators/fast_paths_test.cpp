@@ -28,11 +28,12 @@ std::string RandomFormula(std::mt19937& rng) {
   return formula;
 }
 
-// Plain numbers and the operators that keep results from turning negative
-// (but not from overflowing or dividing by zero).
+// Plain numbers (some in groups) and the operators that keep results from
+// turning negative (but not from overflowing or dividing by zero).
 std::string RandomPlainArithmetic(std::mt19937& rng) {
   static const char* const kNumbers[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "3", ".5",
-                                         "99999999999999999", "16777217", "1000000"};
+                                         "99999999999999999", "16777217", "1000000", "(007)",
+                                         "(1.2.3)", "(2*3)", "(.)", "()"};
   static const char* const kOperators[] = {"^", "/", "\\", "*", "+"};
   std::string formula = kNumbers[rng() % std::size(kNumbers)];
   const unsigned length = 1 + rng() % 8;
