@@ -190,7 +190,10 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     AppendChargedLiteral(ctx, value, out);
     LimitLength(out);
-    insideQuotes ^= OddQuotes(std::string_view(out).substr(literalStart));
+    // A literal that quoting wrote has an even number of quotes (the outer
+    // two and the doubled ones); a number form has none: only a value kept
+    // as it stands is counted.
+    if (IsQuotedEnds(value)) insideQuotes ^= OddQuotes(std::string_view(out).substr(literalStart));
     ctx.workspace.Rewind(mark);
     copied = next = close + 1;
   }

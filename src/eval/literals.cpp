@@ -49,6 +49,10 @@ bool OddQuotes(std::string_view text) {
   return odd;
 }
 
+bool IsQuotedEnds(std::string_view text) {
+  return !text.empty() && text.front() == kQuote && text.back() == kQuote;
+}
+
 bool IsQuotedView(std::string_view text) {
   return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
 }
@@ -77,7 +81,7 @@ std::size_t LeadingLiteral(std::string_view text) {
 }
 
 std::size_t AppendLiteral(std::string_view value, Text& out) {
-  if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
+  if (IsQuotedEnds(value)) {
     out.append(value);
     return 0;
   }

@@ -22,6 +22,10 @@ bool IsNumberForm(std::string_view text);
 // so that the compiler can take many bytes per step.
 bool OddQuotes(std::string_view text);
 
+// Begins and ends with a quote, any length, not trimmed: the literal form
+// of such a value is the value as it stands.
+bool IsQuotedEnds(std::string_view text);
+
 // Begins and ends with a quote and is longer than one byte. Not trimmed.
 bool IsQuotedView(std::string_view text);
 
