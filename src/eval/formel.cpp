@@ -88,6 +88,10 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
     ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
     if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
     if (const auto value = PlainArithmetic(ctx, s.Current())) return *value;
+    // A plain number and the final blank (a variable's value alone): as
+    // with a plain number formula, no later stage changes it.
+    const std::string_view text = s.Current();
+    if (IsUnsignedDecimal(text.substr(0, text.size() - 1))) return PutResult(ctx.workspace, text);
   }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {

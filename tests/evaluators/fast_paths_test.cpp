@@ -16,7 +16,8 @@ void Ignore(void*, const formel_event*) {}
 std::string RandomFormula(std::mt19937& rng) {
   static const char* const kOperands[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "1e3",
                                           "99999999999999999", "1Fh", "10b", "x", "\"4\"", ".",
-                                          "16777216", "340282346638528859811704183484516925440"};
+                                          "16777216", "340282346638528859811704183484516925440",
+                                          "([p])", "[n]"};
   static const char* const kOperators[] = {"+", "+", "+", "-", "-", "*", "/", "\\", "^", "&",
                                            "<", "=", "+-", "--", " + ", "-+"};
   auto pick = [&rng](const auto& table) {
@@ -28,12 +29,12 @@ std::string RandomFormula(std::mt19937& rng) {
   return formula;
 }
 
-// Plain numbers (some in groups) and the operators that keep results from
+// Plain numbers (some in groups, some variables) and the operators that keep results from
 // turning negative (but not from overflowing or dividing by zero).
 std::string RandomPlainArithmetic(std::mt19937& rng) {
   static const char* const kNumbers[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "3", ".5",
                                          "99999999999999999", "16777217", "1000000", "(007)",
-                                         "(1.2.3)", "(2*3)", "(.)", "()"};
+                                         "(1.2.3)", "(2*3)", "(.)", "()", "[p]", "[n]", "[t]", "([p])"};
   static const char* const kOperators[] = {"^", "/", "\\", "*", "+"};
   std::string formula = kNumbers[rng() % std::size(kNumbers)];
   const unsigned length = 1 + rng() % 8;
@@ -62,6 +63,11 @@ TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
   const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
   const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
   formel_set_observer(general.get(), &Ignore, nullptr);
+  for (formel_evaluator* ev : {fast.get(), general.get()}) {  // plain, negative, text
+    formel_set_var(ev, "p", "0042.50");
+    formel_set_var(ev, "n", "-3");
+    formel_set_var(ev, "t", "1 2");
+  }
   std::mt19937 rng(16);
   for (int i = 0; i < 30000; ++i) {
     const std::string formula = i % 3 == 0   ? RandomFormula(rng)
