@@ -41,12 +41,12 @@ bool IsPlainArithmetic(std::string_view formula) {
   std::size_t operators = 0;
   for (const char c : formula) {
     if (IsPlainOperator(c)) {
-      ++operators;
+      if (++operators == kMaxNumbers) return false;  // stops a long formula early
     } else if (!IsNumberByte(c)) {
       return false;
     }
   }
-  return operators > 0 && operators < kMaxNumbers;
+  return operators > 0;
 }
 
 bool Split(std::string_view formula, Terms& t) {
