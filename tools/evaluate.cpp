@@ -1,11 +1,24 @@
 #include "evaluate.h"
 
 #include <new>
-
-#include "input_lines.h"
-#include "output.h"
+#include <string_view>
 
 namespace formel_cli {
+
+namespace {
+
+void NoteOutermostResult(void* reached, const formel_event* e) noexcept {
+  if (e->depth == 1 && std::string_view(e->name.data, e->name.size) == "result") {
+    *static_cast<bool*>(reached) = true;
+  }
+}
+
+}  // namespace
+
+std::string OutputLines(const Evaluation& evaluation) {
+  if (!evaluation.trace) return evaluation.result + "\n";
+  return *evaluation.trace + evaluation.result + "\n";
+}
 
 Evaluator::Evaluator(bool trace, bool standardFunctions) : ev_(formel_new()) {
   if (ev_ == nullptr) throw std::bad_alloc();
@@ -14,25 +27,31 @@ Evaluator::Evaluator(bool trace, bool standardFunctions) : ev_(formel_new()) {
 }
 
 void Evaluator::SetVariable(const std::string& name, const std::string& value) {
-  formel_set_var(ev_.get(), name.c_str(), value.c_str());
+  if (formel_set_var(ev_.get(), name.c_str(), value.c_str()) == 0) throw std::bad_alloc();
 }
 
-std::string Evaluator::Evaluate(const std::string& formula) {
+void Evaluator::RemoveVariable(const std::string& name) { formel_remove_var(ev_.get(), name.c_str()); }
+
+std::string Evaluator::Variable(const std::string& name) { return formel_get_var(ev_.get(), name.c_str()); }
+
+Evaluation Evaluator::Evaluate(const std::string& formula) {
   if (tracer_ != nullptr) tracer_->Begin();
-  return formel_evaluate(ev_.get(), formula.c_str());  // copied before the next call
+  Evaluation evaluation{formel_evaluate(ev_.get(), formula.c_str()), std::nullopt, true};
+  if (tracer_ != nullptr) {
+    evaluation.trace = formula + "\n" + tracer_->Render();
+    evaluation.complete = !evaluation.result.empty() || tracer_->ReachedResult();
+  } else if (evaluation.result.empty()) {
+    evaluation.complete = Completes(formula);
+  }
+  return evaluation;
 }
 
-void Evaluator::Print(const std::string& formula) { PrintResult(formula, Evaluate(formula)); }
-
-void Evaluator::PrintResult(const std::string& formula, const std::string& result) {
-  if (tracer_ != nullptr) WriteOut(formula + "\n" + tracer_->Render());
-  WriteOut(result + "\n");
-}
-
-void Evaluator::PrintFile(const std::string& path) {
-  Input input(path);
-  std::string line;
-  while (input.NextLine(line)) Print(line);
+bool Evaluator::Completes(const std::string& formula) {
+  bool reached = false;
+  formel_set_observer(ev_.get(), &NoteOutermostResult, &reached);
+  formel_evaluate(ev_.get(), formula.c_str());
+  formel_set_observer(ev_.get(), nullptr, nullptr);
+  return reached;
 }
 
 }  // namespace formel_cli

@@ -1,7 +1,9 @@
-// Evaluating formulas and printing their results, one line each.
+// One evaluator of the program: the library's evaluator with the standard
+// functions when asked for, and the trace view when tracing.
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "formel_evaluator.h"
@@ -9,26 +11,36 @@
 
 namespace formel_cli {
 
-// The program's evaluator, with the standard functions when asked for.
+struct Evaluation {
+  std::string result;
+  std::optional<std::string> trace;  // when tracing: the formula, then its stages
+  bool complete = true;  // false: the result went past the library's text limit
+};
+
+inline constexpr const char* kTooLongMessage = "result longer than the text limit";
+
+// What the program writes for an evaluation: the formula and its trace when
+// tracing, then the result line.
+std::string OutputLines(const Evaluation& evaluation);
+
 class Evaluator {
  public:
   // Throws std::bad_alloc when no evaluator can be made.
   Evaluator(bool trace, bool standardFunctions);
 
   void SetVariable(const std::string& name, const std::string& value);
+  void RemoveVariable(const std::string& name);
+  // "" when not set.
+  std::string Variable(const std::string& name);
 
-  // Evaluates one formula and returns its result text.
-  std::string Evaluate(const std::string& formula);
-  // Evaluates one formula and writes its result line. Throws OutputError.
-  void Print(const std::string& formula);
-  // Writes the result line of a formula just evaluated, after its trace when
-  // tracing. Throws OutputError.
-  void PrintResult(const std::string& formula, const std::string& result);
-  // Every line of a file ("-" is standard input). Throws FileError and
-  // OutputError.
-  void PrintFile(const std::string& path);
+  Evaluation Evaluate(const std::string& formula);
 
  private:
+  // An empty result is also what the library gives past its text limit:
+  // evaluated again under an observer, the outermost level reports its
+  // result only when it got there.
+  bool Completes(const std::string& formula);
+
   struct Free {
     void operator()(formel_evaluator* ev) const { formel_free(ev); }
   };

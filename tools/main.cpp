@@ -1,59 +1,88 @@
 // formel: evaluates formulas from the command line, files, pipes or an
-// interactive prompt, with the library's stock functions and variables.
-#include <cstdio>
+// interactive prompt, or once per record of a CSV file, with the library's
+// standard functions and variables.
 #include <new>
 #include <string>
 #include <vector>
 
 #include "errors.h"
-#include "evaluate.h"
+#include "evaluator_team.h"
+#include "input_lines.h"
+#include "line_batch.h"
 #include "options.h"
 #include "output.h"
 #include "prompt.h"
+#include "record_batch.h"
+#include "status_line.h"
 #include "variables.h"
 
 namespace formel_cli {
 
 namespace {
 
-void Report(const std::string& message) { std::fprintf(stderr, "formel: %s\n", message.c_str()); }
-
 // Evaluates every source in order. A file that cannot be read is reported
 // and skipped; the others still run.
-int RunSources(Evaluator& evaluator, const std::vector<Source>& sources) {
+int RunSources(EvaluatorTeam& team, const std::vector<Source>& sources, bool quiet) {
   int status = kExitSuccess;
+  int argument = 0;
   for (const Source& source : sources) {
-    if (source.kind == Source::Kind::kFormula) {
-      evaluator.Print(source.text);
-      continue;
-    }
     try {
-      evaluator.PrintFile(source.text);
+      if (source.kind == Source::Kind::kFile) {
+        if (!RunFormulaFile(team, source.text, quiet)) status = kExitFailure;
+        continue;
+      }
+      ++argument;
+      const Evaluation evaluation = team.EvaluateLine(source.text);
+      WriteOut(OutputLines(evaluation));
+      if (evaluation.complete) continue;
+      ReportMessage("formula argument " + std::to_string(argument) + ": " + kTooLongMessage);
+      status = kExitFailure;
     } catch (const FileError& error) {
-      Report(error.what());
+      ReportMessage(error.what());
       status = kExitFailure;
     }
   }
   return status;
 }
 
+// The formulas of a CSV run: arguments, and the lines of files (blank lines
+// skipped), in command-line order. Throws FileError.
+std::vector<std::string> CollectFormulas(const std::vector<Source>& sources) {
+  std::vector<std::string> formulas;
+  for (const Source& source : sources) {
+    if (source.kind == Source::Kind::kFormula) {
+      formulas.push_back(source.text);
+      continue;
+    }
+    Input input(source.text);
+    std::string line;
+    while (input.NextLine(line)) {
+      if (line.find_first_not_of(' ') != std::string::npos) formulas.push_back(line);
+    }
+  }
+  return formulas;
+}
+
 int Run(const std::vector<std::string>& args) {
   const Options options = ParseOptions(args);
+  ChooseOutputBuffering();
   if (options.help || options.version) {
     WriteOut(options.help ? UsageText() : "formel " FORMEL_VERSION "\n");
     FlushOut();
     return kExitSuccess;
   }
   const auto variables = CollectVariables(options.variables);
-  Evaluator evaluator(options.trace, options.stockFunctions);
-  SetVariables(evaluator, variables);
+  EvaluatorTeam team(options.jobs, options.trace, options.stockFunctions);
+  team.SetVariables(variables);
   int status = kExitSuccess;
-  if (!options.sources.empty()) {
-    status = RunSources(evaluator, options.sources);
+  if (options.table) {
+    if (!RunTable(team, *options.table, CollectFormulas(options.sources), options.quiet)) status = kExitFailure;
+  } else if (!options.sources.empty()) {
+    status = RunSources(team, options.sources, options.quiet);
   } else if (StandardStreamsAreTerminals()) {
-    RunPrompt(evaluator);
+    if (!RunPrompt(team)) status = kExitFailure;
   } else {
-    status = RunSources(evaluator, {{Source::Kind::kFile, "-"}});
+    status = RunSources(team, {{Source::Kind::kFile, "-"}}, options.quiet);
   }
   FlushOut();
   return status;
@@ -68,14 +97,14 @@ int main(int argc, char** argv) {
   try {
     return Run(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const UsageError& error) {
-    Report(std::string(error.what()) + "; see formel --help");
+    ReportMessage(std::string(error.what()) + "; see formel --help");
     return kExitUsage;
   } catch (const FileError& error) {
-    Report(error.what());
+    ReportMessage(error.what());
   } catch (const OutputError& error) {
-    Report(error.what());
+    ReportMessage(error.what());
   } catch (const std::bad_alloc&) {
-    Report("out of memory");
+    ReportMessage("out of memory");
   }
   return kExitFailure;
 }

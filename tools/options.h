@@ -2,6 +2,7 @@
 // of what to do. Reading it never evaluates anything.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,17 +22,28 @@ struct VariableSetting {
   std::string text;
 };
 
+// A file of records (--csv, --tsv): the formulas are evaluated per record.
+struct Table {
+  std::string path;
+  char delimiter;
+};
+
+inline constexpr int kMaxJobs = 256;
+
 struct Options {
   bool help = false;
   bool version = false;
   bool trace = false;
+  bool quiet = false;
   bool stockFunctions = true;
+  int jobs = 1;
   std::vector<VariableSetting> variables;
   std::vector<Source> sources;
+  std::optional<Table> table;
 };
 
-// Throws UsageError on an unknown option, a missing option value or a
-// malformed --var.
+// Throws UsageError on an unknown option, a missing or malformed option
+// value or a malformed --var.
 Options ParseOptions(const std::vector<std::string>& args);
 
 const char* UsageText();

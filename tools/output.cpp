@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -18,6 +20,15 @@ namespace {
 }
 
 }  // namespace
+
+void ChooseOutputBuffering() {
+  constexpr std::size_t kBlock = std::size_t{1} << 16;
+  if (isatty(STDOUT_FILENO)) {
+    std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+  } else {
+    std::setvbuf(stdout, nullptr, _IOFBF, kBlock);
+  }
+}
 
 void WriteOut(std::string_view text) {
   errno = 0;

@@ -112,4 +112,8 @@ void Tracer::Record(int depth, std::string_view stage, std::string_view before,
 
 std::string Tracer::Render() const { return RenderTrace(events_); }
 
+bool Tracer::ReachedResult() const {
+  return !events_.empty() && events_.back().depth == 1 && events_.back().stage == "result";
+}
+
 }  // namespace formel_cli

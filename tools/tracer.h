@@ -25,6 +25,9 @@ class Tracer {
   void Begin();
   // The layout of the events since Begin, one line each, ending in "\n".
   std::string Render() const;
+  // Whether the outermost formula got to its result (it does not when a
+  // text grows past the library's limit).
+  bool ReachedResult() const;
 
   struct Event {
     int depth;

@@ -53,9 +53,4 @@ std::vector<std::pair<std::string, std::string>> CollectVariables(
   return variables;
 }
 
-void SetVariables(Evaluator& evaluator,
-                  const std::vector<std::pair<std::string, std::string>>& variables) {
-  for (const auto& [name, value] : variables) evaluator.SetVariable(name, value);
-}
-
 }  // namespace formel_cli

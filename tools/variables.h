@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "evaluate.h"
 #include "options.h"
 
 namespace formel_cli {
@@ -20,9 +19,5 @@ std::pair<std::string, std::string> ParseAssignment(const std::string& text);
 // read and UsageError, with file and line, when a line is malformed.
 std::vector<std::pair<std::string, std::string>> CollectVariables(
     const std::vector<VariableSetting>& settings);
-
-// Hands the variables to the evaluator, later ones replacing earlier ones.
-void SetVariables(Evaluator& evaluator,
-                  const std::vector<std::pair<std::string, std::string>>& variables);
 
 }  // namespace formel_cli

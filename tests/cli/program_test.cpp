@@ -15,6 +15,14 @@ using formel_cli_test::ProgramRun;
 using formel_cli_test::RunFormel;
 using formel_cli_test::RunSetup;
 
+// Each level quotes the value of the level inside, doubling its quotes: 64
+// levels would need 2^64 bytes.
+std::string QuoteDoubling(int depth) {
+  std::string formula = "\"";
+  for (int i = 0; i < depth; ++i) formula = "(" + formula + ")a";
+  return formula;
+}
+
 // A scratch directory with files the cases name (relative paths).
 class ProgramTest : public ::testing::Test {
  protected:
@@ -26,6 +34,10 @@ class ProgramTest : public ::testing::Test {
     Write("formulas.txt", "1+2\n\"a\"&\"b\"\r\n\n10-2+3");
     Write("vars.txt", "# comment\n\nx=5\n y =7\nempty=\n");
     Write("bad_vars.txt", "x=5\nno equals sign\n");
+    Write("assign.txt", "[b] := [a]+1\n[a]*[b]\n");
+    Write("bom.txt", "\xEF\xBB\xBF" "1+1\n");
+    Write("bom_vars.txt", "\xEF\xBB\xBF" "x=5\n");
+    Write("limit.txt", "1+1\n" + QuoteDoubling(64) + "\n3\n");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -33,7 +45,10 @@ class ProgramTest : public ::testing::Test {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
   ProgramRun In(const std::vector<std::string>& args, const std::string& input = "") {
-    return RunFormel(args, RunSetup{input, "", dir_.string()});
+    RunSetup setup;
+    setup.input = input;
+    setup.workDirectory = dir_.string();
+    return RunFormel(args, setup);
   }
 
   std::filesystem::path dir_;
@@ -63,11 +78,19 @@ const Expected kOutputs[] = {
     {"CRLF line ends", {}, "1+1\r\n2+2\r\n", 0, "2\n4\n"},
     {"empty input lines kept", {}, "1\n\n2\n", 0, "1\n\n2\n"},
     {"-f - reads stdin", {"-f", "-"}, "5-1\n", 0, "4\n"},
+    {"a lone - reads stdin", {"1", "-", "2"}, "5-1\n", 0, "1\n4\n2\n"},
+    {"-fFILE", {"-fformulas.txt"}, "", 0, "3\nab\n\n11\n"},
     {"file and arguments in command-line order",
      {"0", "-f", "formulas.txt", "--file=formulas.txt", "9"}, "", 0,
      "0\n3\nab\n\n11\n3\nab\n\n11\n9\n"},
     {"variables file", {"--vars", "vars.txt", "[x]+[y]", "[empty]"}, "", 0, "12\n\n"},
     {"--var after --vars replaces", {"--vars", "vars.txt", "--var", "x=1", "[x]"}, "", 0, "1\n"},
+    {"assignment in a pipe", {}, "[a] := 2\n[a]*3\n", 0, "2\n6\n"},
+    {"assignments as arguments and in files", {"[ A ]:=4", "-f", "assign.txt", "[b]"}, "", 0, "4\n5\n20\n5\n"},
+    {"assignments on several threads", {"-j2", "-f", "assign.txt", "-"}, "[a] := [b]*2\n[a]\n", 0, "1\n0\n2\n2\n"},
+    {"byte-order mark in a formula file", {"-f", "bom.txt"}, "", 0, "2\n"},
+    {"byte-order mark on standard input", {}, "\xEF\xBB\xBF" "2+2\n", 0, "4\n"},
+    {"byte-order mark in a variables file", {"--vars", "bom_vars.txt", "[x]"}, "", 0, "5\n"},
 };
 
 TEST_F(ProgramTest, PrintsOneResultLinePerFormula) {
@@ -96,9 +119,16 @@ struct Failure {
 };
 
 const Failure kUsageErrors[] = {
-    {{"--bogus"}, 2, "unknown option --bogus (put -- before a formula that starts with -); see formel --help"},
-    {{"-x", "1"}, 2, "unknown option -x (put -- before a formula that starts with -); see formel --help"},
+    {{"--bogus"}, 2, "unknown option --bogus; see formel --help"},
+    {{"-x", "1"}, 2, "unknown option -x; see formel --help"},
     {{"-5+1"}, 2, "unknown option -5+1 (put -- before a formula that starts with -); see formel --help"},
+    {{"-(1)"}, 2, "unknown option -(1) (put -- before a formula that starts with -); see formel --help"},
+    {{"--[x]"}, 2, "unknown option --[x] (put -- before a formula that starts with -); see formel --help"},
+    {{"-\"a\""}, 2, "unknown option -\"a\" (put -- before a formula that starts with -); see formel --help"},
+    {{"-j", "0"}, 2, "option -j needs a number from 1 to 256; see formel --help"},
+    {{"--jobs=2x"}, 2, "option --jobs needs a number from 1 to 256; see formel --help"},
+    {{"--csv", "a.csv", "--tsv", "b.tsv"}, 2, "only one --csv or --tsv file per run; see formel --help"},
+    {{"--trace", "--csv", "a.csv", "1"}, 2, "--trace does not go with --csv or --tsv; see formel --help"},
     {{"1", "--var"}, 2, "option --var needs a value; see formel --help"},
     {{"-f"}, 2, "option -f needs a value; see formel --help"},
     {{"--var", "novalue", "1"}, 2, "malformed variable 'novalue', expected NAME=VALUE; see formel --help"},
@@ -126,16 +156,29 @@ TEST_F(ProgramTest, UnreadableFormulaFileIsReportedAndTheRestStillRuns) {
             "formel: cannot read a_directory: is a directory\n");
 }
 
+TEST_F(ProgramTest, ResultPastTheTextLimitIsReportedWithItsPlace) {
+  const ProgramRun run = In({"-f", "limit.txt", QuoteDoubling(64)});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "2\n\n3\n\n");
+  EXPECT_EQ(run.err,
+            "formel: limit.txt:2: result longer than the text limit\n"
+            "formel: formula argument 1: result longer than the text limit\n");
+}
+
 TEST_F(ProgramTest, FailedWriteToStandardOutputIsAnError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{"1+2"}, {"--help"}, {"--trace", "1e-5"}}) {
-    const ProgramRun run = RunFormel(args, RunSetup{"", "/dev/full", ""});
+    RunSetup full;
+    full.stdoutPath = "/dev/full";
+    const ProgramRun run = RunFormel(args, full);
     EXPECT_EQ(run.status, 1) << args[0];
     EXPECT_EQ(run.err, "formel: cannot write to standard output: No space left on device\n") << args[0];
   }
-  const ProgramRun piped = RunFormel({}, RunSetup{std::string(100000, '1') + "\n", "/dev/full", ""});
-  EXPECT_EQ(piped.status, 1);
+  RunSetup piped;
+  piped.input = std::string(100000, '1') + "\n";
+  piped.stdoutPath = "/dev/full";
+  EXPECT_EQ(RunFormel({}, piped).status, 1);
 }
 
 // The trace lists, under each formula, the stages that changed its text,

@@ -109,4 +109,22 @@ TEST(PromptTest, AssignsVariablesAndEvaluatesUntilEndOfInput) {
   EXPECT_EQ(terminal.ExitStatus(), 0) << terminal.Seen();
 }
 
+TEST(PromptTest, CtrlCClearsTheLineAndKeepsTheSession) {
+  Terminal terminal;
+  ASSERT_TRUE(terminal.Started());
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
+  terminal.Type("[x] := 5\r");
+  ASSERT_TRUE(terminal.WaitFor("5\r\n")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
+  terminal.Type("123");
+  ASSERT_TRUE(terminal.WaitFor("123")) << terminal.Seen();
+  terminal.Type("\x03");
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
+  terminal.Type("[x]*2\r");
+  ASSERT_TRUE(terminal.WaitFor("10\r\n")) << terminal.Seen();
+  ASSERT_TRUE(terminal.WaitForPrompt()) << terminal.Seen();
+  terminal.Type("\x04");
+  EXPECT_EQ(terminal.ExitStatus(), 0) << terminal.Seen();
+}
+
 }  // namespace

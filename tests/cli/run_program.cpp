@@ -2,13 +2,17 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <stdexcept>
+#include <utility>
 
 extern char** environ;
 
@@ -16,38 +20,66 @@ namespace formel_cli_test {
 
 namespace {
 
-struct Pipe {
+using Clock = std::chrono::steady_clock;
+
+// The two ends of a channel to or from the program.
+struct Channel {
   int read = -1;
   int write = -1;
-  Pipe() {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    read = fds[0];
-    write = fds[1];
-  }
 };
+
+Channel MakePipe() {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  return {fds[0], fds[1]};
+}
+
+// A pseudo terminal: the program writes to one end, the test reads the other.
+Channel MakeTerminal() {
+  Channel terminal;
+  if (openpty(&terminal.read, &terminal.write, nullptr, nullptr, nullptr) != 0) {
+    throw std::runtime_error("openpty failed");
+  }
+  fcntl(terminal.read, F_SETFD, FD_CLOEXEC);
+  fcntl(terminal.write, F_SETFD, FD_CLOEXEC);
+  return terminal;
+}
 
 void Check(int error, const char* what) {
   if (error != 0) throw std::runtime_error(what);
 }
 
-// Feeds the input and drains both outputs together, so that no pipe fills up.
-void Exchange(int in, int out, int err, const std::string& input, ProgramRun& run) {
+// The input to write: the first part at once, the late part after a pause.
+struct Feed {
+  std::string text;
+  std::string late;
   std::size_t written = 0;
+  Clock::time_point lateAt;
+
+  bool Waiting() const { return written == text.size() && !late.empty() && Clock::now() < lateAt; }
+  void TakeLate() {
+    if (written == text.size() && !late.empty() && Clock::now() >= lateAt) text += std::exchange(late, {});
+  }
+};
+
+// Feeds the input and drains both outputs together, so that no pipe fills up.
+void Exchange(int in, int out, int err, Feed feed, ProgramRun& run) {
   struct pollfd fds[3] = {{in, POLLOUT, 0}, {out, POLLIN, 0}, {err, POLLIN, 0}};
   std::string* sinks[3] = {nullptr, &run.out, &run.err};
   int open = 3;
-  if (input.empty()) {
+  if (feed.text.empty() && feed.late.empty()) {
     close(in);
     fds[0].fd = -1;
     --open;
   }
   while (open > 0) {
-    if (poll(fds, 3, -1) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
-    if (fds[0].fd >= 0 && fds[0].revents != 0) {
-      const ssize_t n = write(in, input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<std::size_t>(n);
-      if (n < 0 || written == input.size()) {
+    feed.TakeLate();
+    fds[0].events = feed.Waiting() ? 0 : POLLOUT;
+    if (poll(fds, 3, feed.Waiting() ? 50 : -1) < 0 && errno != EINTR) throw std::runtime_error("poll failed");
+    if (fds[0].fd >= 0 && (fds[0].revents & (POLLOUT | POLLERR | POLLHUP)) != 0) {
+      const ssize_t n = write(in, feed.text.data() + feed.written, feed.text.size() - feed.written);
+      if (n > 0) feed.written += static_cast<std::size_t>(n);
+      if (n < 0 || (feed.written == feed.text.size() && feed.late.empty())) {
         close(in);
         fds[0].fd = -1;
         --open;
@@ -73,14 +105,16 @@ void Exchange(int in, int out, int err, const std::string& input, ProgramRun& ru
 ProgramRun RunFormel(const std::vector<std::string>& args, const RunSetup& setup) {
   // A program that stops reading must not end the test by SIGPIPE.
   std::signal(SIGPIPE, SIG_IGN);
-  Pipe in, out, err;
+  const Channel in = MakePipe();
+  const Channel out = MakePipe();
+  const Channel err = setup.stderrOnTerminal ? MakeTerminal() : MakePipe();
   posix_spawn_file_actions_t actions;
   Check(posix_spawn_file_actions_init(&actions), "file actions");
   posix_spawn_file_actions_adddup2(&actions, in.read, 0);
   if (setup.stdoutPath.empty()) {
     posix_spawn_file_actions_adddup2(&actions, out.write, 1);
   } else {
-    posix_spawn_file_actions_addopen(&actions, 1, setup.stdoutPath.c_str(), O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, setup.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   posix_spawn_file_actions_adddup2(&actions, err.write, 2);
   if (!setup.workDirectory.empty()) {
@@ -97,11 +131,14 @@ ProgramRun RunFormel(const std::vector<std::string>& args, const RunSetup& setup
   close(err.write);
   Check(spawned, "cannot start the program");
   ProgramRun run;
-  Exchange(in.write, out.read, err.read, setup.input, run);
+  const Feed feed{setup.input, setup.lateInput, 0, Clock::now() + std::chrono::milliseconds(2000)};
+  Exchange(in.write, out.read, err.read, feed, run);
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  rusage usage{};
+  while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
   }
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.peakResidentKb = usage.ru_maxrss;
   return run;
 }
 

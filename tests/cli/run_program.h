@@ -11,12 +11,15 @@ struct ProgramRun {
   int status = -1;  // exit status; -1 when it did not exit normally
   std::string out;
   std::string err;
+  long peakResidentKb = 0;
 };
 
 struct RunSetup {
-  std::string input;          // written to its standard input, then closed
+  std::string input;          // written to its standard input
   std::string stdoutPath;     // when set, its standard output goes to this file
   std::string workDirectory;  // when set, it runs there
+  std::string lateInput;      // written 2 s after input, then input is closed
+  bool stderrOnTerminal = false;  // standard error is a pseudo terminal
 };
 
 ProgramRun RunFormel(const std::vector<std::string>& args, const RunSetup& setup = {});

@@ -1,0 +1,119 @@
+// CSV runs as a user has them: every record's columns set as variables, the
+// formulas' results appended, bad records reported and kept. Each case runs
+// on one thread and on two, with the same output.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "run_program.h"
+
+namespace {
+
+using formel_cli_test::ProgramRun;
+using formel_cli_test::RunFormel;
+using formel_cli_test::RunSetup;
+
+struct TableCase {
+  const char* name;
+  std::string file;  // written as data.csv
+  std::vector<std::string> args;
+  std::string out;
+  std::string err{};  // without the "formel: " of each line
+  int status = 0;
+};
+
+const TableCase kCases[] = {
+    {"the README's example",
+     "item,price,qty\ntea,2.50,4\n\"cake, lemon\",3.20,2\n",
+     {"--csv", "data.csv", "[net] := [price]*[qty]", "[net]*1.2"},
+     "item,price,qty,net,[net]*1.2\ntea,2.50,4,10,12\n\"cake, lemon\",3.20,2,6.4,7.68\n"},
+    {"an assigned value lasts for its record only",
+     "a\n1\n2\n",
+     {"--var", "t=9", "--csv", "data.csv", "[t]&\".\"", "[ t ] := [a]*2", "[t]+1"},
+     "a,\"[t]&\"\".\"\"\",t,[t]+1\n1,9.,2,3\n2,9.,4,5\n"},
+    {"bad records are reported and written with empty results",
+     "a,b\n1,2\n3\n4,5,6\n7,8\n9,\"10\n",
+     {"--csv", "data.csv", "[a]+[b]"},
+     "a,b,[a]+[b]\n1,2,3\n3,\n4,5,6,\n7,8,15\n9,\"10\n\",\n",
+     "data.csv: record 3: 1 field, the header has 2\n"
+     "data.csv: record 4: 3 fields, the header has 2\n"
+     "data.csv: record 6: a quote is not closed before the end of the file\n",
+     1},
+    {"a repeated column name: the first column sets the variable",
+     "x,X, x \n1,2,3\n",
+     {"--csv", "data.csv", "[x]"},
+     "x,X, x ,[x]\n1,2,3,1\n",
+     "data.csv: record 1: column 2 repeats the name 'X' of column 1\n"
+     "data.csv: record 1: column 3 repeats the name ' x ' of column 1\n",
+     1},
+    {"empty file", "", {"--csv", "data.csv", "1+1", "[a]"}, "1+1,[a]\n"},
+    {"header only", "a,b\n", {"--csv", "data.csv", "[a]"}, "a,b,[a]\n"},
+    {"byte-order mark, CRLF, quoted line break",
+     "\xEF\xBB\xBF" "a,b\r\n\"x\r\ny\",2\r\n",
+     {"--csv", "data.csv", "len([a])*[b]"},
+     "a,b,len([a])*[b]\n\"x\r\ny\",2,8\n"},
+    {"tab-separated", "a\tb\nx,y\t2\n", {"--tsv", "data.csv", "[a]&[b]"}, "a\tb\t[a]&[b]\nx,y\t2\tx,y2\n"},
+    {"formulas from a file and arguments",
+     "a\n3\n",
+     {"--csv", "data.csv", "-f", "formulas.txt", "[sq]+1"},
+     "a,sq,[a]*-1,[sq]+1\n3,9,-3,10\n"},
+};
+
+class TableRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::path(testing::TempDir()) /
+           ("formel_table_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    Write("formulas.txt", "\xEF\xBB\xBF[sq] := [a]^2\n\n[a]*-1\n");
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  void Write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+
+  std::filesystem::path dir_;
+};
+
+std::string Messages(const std::string& lines) {
+  std::string out;
+  for (std::size_t at = 0; at < lines.size();) {
+    const std::size_t end = lines.find('\n', at);
+    out += "formel: " + lines.substr(at, end - at + 1);
+    at = end + 1;
+  }
+  return out;
+}
+
+TEST_F(TableRunTest, WritesEveryRecordWithItsResults) {
+  for (const TableCase& c : kCases) {
+    Write("data.csv", c.file);
+    for (const char* jobs : {"-j1", "-j2"}) {
+      std::vector<std::string> args{jobs};
+      args.insert(args.end(), c.args.begin(), c.args.end());
+      RunSetup setup;
+      setup.workDirectory = dir_.string();
+      const ProgramRun run = RunFormel(args, setup);
+      EXPECT_EQ(run.out, c.out) << c.name << " " << jobs;
+      EXPECT_EQ(run.err, Messages(c.err)) << c.name << " " << jobs;
+      EXPECT_EQ(run.status, c.status) << c.name << " " << jobs;
+    }
+  }
+}
+
+TEST_F(TableRunTest, ReadsStandardInput) {
+  RunSetup setup;
+  setup.input = "n\n2\n";
+  const ProgramRun run = RunFormel({"--csv", "-", "[n]*3"}, setup);
+  EXPECT_EQ(run.out, "n,[n]*3\n2,6\n");
+  const ProgramRun missing = RunFormel({"--csv", "missing.csv", "1"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "formel: cannot read missing.csv: No such file or directory\n");
+}
+
+}  // namespace

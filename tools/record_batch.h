@@ -1,0 +1,21 @@
+// A CSV run: the formulas evaluated once for every record of a CSV (or
+// tab-separated) file, each column set as the variable its header names,
+// and the records written again with one more column per formula. Records
+// go to the evaluators in chunks and come out in input order. Every record
+// starts from the same variables, so the output is the same whatever the
+// number of evaluators.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "evaluator_team.h"
+#include "options.h"
+
+namespace formel_cli {
+
+// False when a record was bad or a result went past the text limit (each
+// reported on standard error). Throws FileError and OutputError.
+bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet);
+
+}  // namespace formel_cli
