@@ -119,6 +119,25 @@ void PrintTargets(const MedianReporter& r, const std::vector<Workload>& suite, s
   flat("table_100000", "table_10", false);
   const double megabyte = r.Median(kFormelEngine, "mixed_1MB") / 1e9;
   check("mixed_1MB seconds (well under 1)", megabyte, megabyte < 0.25);
+  out << "\nTargets of the second speed round:\n";
+  for (const char* name : {"arith_short", "var_and_call", "nested_10"}) faster(name, 30);
+  auto atMost = [&](const std::string& name, double nsPerByte) {
+    const double value = perByte(name);
+    check(name + " ns per byte (at most " + Fixed(nsPerByte, 0) + ")", value, value <= nsPerByte);
+  };
+  for (const char* name : {"sum_100", "sum_1000", "sum_10000", "sum_100000", "diff_100", "diff_10000",
+                           "diff_100000"}) {
+    atMost(name, 12);
+  }
+  for (const char* name : {"concat_100", "concat_10000", "concat_100000", "text_less_100",
+                           "text_less_100000", "text_equal_100", "text_equal_100000"}) {
+    atMost(name, 15);
+  }
+  check("mixed_1MB milliseconds (under 20)", megabyte * 1e3, megabyte * 1e3 < 20);
+  const double repeated = r.Median(kFormelEngine, "repeated_vars");
+  const double compiled = r.Median(kPeerEngine, "repeated_vars");
+  out << "repeated_vars (x changes every time): formel " << Fixed(repeated, 0)
+      << " ns, muparser evaluate-only " << Fixed(compiled, 0) << " ns\n\n";
   for (const char* name : kThreadedWorkloads) {
     const double one = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:1");
     const double two = r.Throughput(kEvaluatorsEngine, std::string(name) + "/threads:2");

@@ -19,6 +19,20 @@ std::string FlatSum(int terms) {
   return s;
 }
 
+// A flat difference of one-digit terms: negative from the second term on.
+std::string FlatDifference(int terms) {
+  std::string s = "1";
+  for (int i = 1; i < terms; ++i) s.append("-").append(std::to_string(i % 9 + 1));
+  return s;
+}
+
+// Two quoted texts of about half the bytes each, alike up to their last
+// letter, compared with op.
+std::string TextComparison(int bytes, const char* op) {
+  const std::string same(static_cast<std::size_t>(bytes / 2 - 3), 'w');
+  return "\"" + same + "a\"" + op + "\"" + same + "b\"";
+}
+
 // Quoted literals joined by "&": the result grows with every step.
 std::string ConcatChain(int literals) {
   std::string s = "\"w0\"";
@@ -49,10 +63,18 @@ std::vector<Workload> FixedSuite() {
   for (const int n : {10, 100, 1000, 10000, 100000}) {
     suite.push_back({Sized("sum", n), FlatSum(n), 0, n <= 10000 ? FlatSum(n) : ""});
   }
+  for (const int n : {100, 10000, 100000}) {
+    suite.push_back({Sized("diff", n), FlatDifference(n), 0, n <= 10000 ? FlatDifference(n) : ""});
+  }
   for (const int n : {100, 10000, 100000}) suite.push_back({Sized("concat", n), ConcatChain(n), 0, ""});
+  for (const int n : {100, 100000}) {
+    suite.push_back({Sized("text_less", n), TextComparison(n, "<"), 0, ""});
+    suite.push_back({Sized("text_equal", n), TextComparison(n, "="), 0, ""});
+  }
   for (const int n : {10, 1000, 100000}) suite.push_back({Sized("table", n), "[v7]+1", n, "v7+1"});
   suite.push_back({"call_10_args", "f10(1,2,3,4,5,6,7,8,9,10)", 0, "f10(1,2,3,4,5,6,7,8,9,10)"});
   suite.push_back({"mixed_1MB", MixedMegabyte(), 0, ""});
+  suite.push_back({"repeated_vars", "[x]*[x]+2*[x]-1", 0, "x*x+2*x-1", true});
   return suite;
 }
 

@@ -12,6 +12,9 @@ struct Workload {
   std::string formula;      // for Formel
   int tableSize = 0;        // variables v0 .. v<n-1> in the tables
   std::string peerFormula;  // for muparser; empty when it cannot express it
+  // Evaluated again and again with x changing: muparser parses it once and
+  // only evaluates in the loop.
+  bool repeated = false;
 };
 
 std::vector<Workload> FixedSuite();

@@ -13,6 +13,7 @@
 #include "eval/base_suffix.h"
 #include "eval/growing_literal.h"
 #include "eval/literals.h"
+#include "eval/number_chain.h"
 #include "eval/operand_findings.h"
 #include "eval/stages.h"
 #include "text/numbers.h"
@@ -21,17 +22,6 @@
 namespace formel {
 
 namespace {
-
-// The eleven bytes that end an operand outside quoted literals.
-bool IsOperandDelimiter(char c) {
-  switch (c) {
-    case '+': case '-': case '*': case '\\': case '/': case '=':
-    case '<': case '>': case '&': case '^': case ' ':
-      return true;
-    default:
-      return false;
-  }
-}
 
 struct LeftCut {
   std::size_t cut;  // last position kept before the operand
@@ -58,7 +48,9 @@ class OperatorPass {
   char At(std::size_t pos) const {
     return pos <= out_.size() ? out_[pos - 1] : input_[inPos_ + pos - out_.size() - 1];
   }
+  bool InsideQuotes(std::size_t k) const { return quotesSeen_ && parity_[k] != 0; }
   std::size_t Find(std::size_t start) const;
+  std::size_t FollowChain(std::size_t leftCut, std::size_t budget);
   void Flush(std::size_t upto);
   void Append(std::string_view text);
   void Truncate(std::size_t length);
@@ -74,6 +66,8 @@ class OperatorPass {
   void Splice(std::size_t leftCut, std::size_t rightCut);
   bool BlanksBehindLiteral() const;
   bool Grow(std::string_view right, std::size_t rightCut);
+  void AppendToQuoted(std::string_view more);
+  std::size_t FollowJoins(std::size_t budget);
   void TrackLiteral(std::size_t leftCut);
   Span SpanAt(std::size_t pos, std::size_t n) const;
   void ReportOperation(std::size_t p, std::size_t leftCut, std::size_t rightFrom);
@@ -85,7 +79,10 @@ class OperatorPass {
   Op op_;
   const Operator& operator_;
   Text& out_;
-  std::pmr::vector<std::uint8_t>& parity_;  // [k]: quotes in out_[0, k) odd
+  // [k]: quotes in out_[0, k) odd. Kept only once out_ has held a quote:
+  // before, every parity is even and a pass costs no byte per byte for it.
+  std::pmr::vector<std::uint8_t>& parity_;
+  bool quotesSeen_ = false;
   Text scratch_, right_, result_, literal_, tail_;
   GrowingLiteral grow_;
   OriginTrack* track_;  // origins of input_ (in) and of out_ (out), while observed
@@ -110,6 +107,11 @@ std::size_t OperatorPass::Find(std::size_t start) const {
 void OperatorPass::Append(std::string_view text) {
   const std::size_t from = out_.size();
   out_.append(text);
+  if (!quotesSeen_) {
+    if (text.find(kQuote) == std::string_view::npos) return;
+    quotesSeen_ = true;
+    parity_.assign(from + 1, 0);
+  }
   parity_.resize(from + text.size() + 1);
   // The parity is the same from one quote to the next: fill it stretch by stretch.
   std::uint8_t odd = parity_[from];
@@ -141,7 +143,7 @@ void OperatorPass::Flush(std::size_t upto) {
 
 void OperatorPass::Truncate(std::size_t length) {
   out_.resize(length);
-  parity_.resize(length + 1);
+  if (quotesSeen_) parity_.resize(length + 1);
 }
 
 // Leftward from the operator: blanks are passed until something else is
@@ -154,10 +156,10 @@ LeftCut OperatorPass::ScanLeft(std::size_t p) const {
   char c = 0;
   for (;; --i) {
     if (grow_.Valid() && i == grow_.End() && i > grow_.Begin() + 1) i = grow_.Begin() + 1;
-    if (seen && parity_[i - 1] != 0) i = SkipQuoted(i);
+    if (seen && InsideQuotes(i - 1)) i = SkipQuoted(i);
     c = out_[i - 1];
     if (c != ' ') seen = true;
-    if ((IsOperandDelimiter(c) && parity_[i - 1] == 0 && seen) || i == 1) break;
+    if ((IsOperandDelimiter(c) && !InsideQuotes(i - 1) && seen) || i == 1) break;
   }
   const bool minusTaken = i != 1 && c == '-';
   const std::size_t cut = IsOperandDelimiter(c) && c != '-' ? i : i - 1;
@@ -179,7 +181,7 @@ RightCut OperatorPass::ScanRight(std::size_t p) const {
   const std::size_t length = Length();
   std::size_t skip = 0;
   bool seen = false;
-  bool inside = parity_[p - 1] != 0;
+  bool inside = InsideQuotes(p - 1);
   for (std::size_t i = p + written_.size(); i <= length; ++i) {
     const char c = At(i);
     const bool first = c != ' ' && !seen;
@@ -219,13 +221,8 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
   result_.clear();
   reading_ = Reading::kNumbers;
   switch (op_) {
-    case Op::kPower: return AppendReal(PowerReal(Number(left), Number(right)), result_);
-    case Op::kDivide: return AppendReal(Number(left) / Number(right), result_);
-    case Op::kIntDivide: {
-      const float quotient = Number(left) / Number(right);
-      return AppendReal(static_cast<float>(IntPart(quotient)), result_);
-    }
-    case Op::kMultiply: return AppendReal(Number(left) * Number(right), result_);
+    case Op::kPower: case Op::kDivide: case Op::kIntDivide: case Op::kMultiply:
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kAdd:
       if (left.empty()) return reading_ = Reading::kAsWritten, result_.append(right), void();
       if (IsQuotedView(left) && IsQuotedView(right)) {
@@ -233,13 +230,13 @@ void OperatorPass::Compute(std::string_view left, std::string_view right) {
         AppendUnquoted(left, result_);
         return AppendUnquoted(right, result_);
       }
-      return AppendReal(Number(left) + Number(right), result_);
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kSubtract:
       if (left.empty()) {
         reading_ = Reading::kAsWritten;
         return result_.push_back('-'), result_.append(right), void();
       }
-      return AppendReal(Number(left) - Number(right), result_);
+      return AppendReal(Arithmetic(op_, Number(left), Number(right)), result_);
     case Op::kConcat:
       reading_ = Reading::kAsWritten;
       AppendUnquoted(left, result_);
@@ -332,17 +329,79 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   if (track_ != nullptr) [[unlikely]] CutOrigins(grow_.End());
   Truncate(grow_.End());  // blanks before the operator belonged to the left operand
   if (grow_.Quoted()) {
-    Truncate(out_.size() - 1);  // the closing quote
-    for (const char c : more) {
-      Append(std::string_view(&c, 1));
-      if (c == kQuote) Append(std::string_view(&c, 1));
-    }
-    Append(std::string_view(&kQuote, 1));
+    AppendToQuoted(more);
   } else {
     Append(more);
   }
   grow_.GrowBy(more, out_.size());
   return true;
+}
+
+// After a step that wrote a plain number at the end of the processed part,
+// the following steps of a run of the same operator between plain numbers
+// (see number_chain.h), taken on the values; their last result is written
+// where each of theirs would have been. Not with an observer: its reports
+// come from the general way, which the chain must equal. Returns the steps.
+std::size_t OperatorPass::FollowChain(std::size_t leftCut, std::size_t budget) {
+  const bool atStart = leftCut == 0;
+  if (ctx_.observer.callback != nullptr || leftCut + literal_.size() != out_.size() ||
+      inPos_ >= input_.size() || input_[inPos_] != written_[0] ||
+      !(IsUnsignedDecimal(literal_) || (atStart && IsSignedDecimal(literal_)))) {
+    return 0;
+  }
+  const ChainEnd end =
+      FollowNumberChain(input_, inPos_, written_[0], op_, ParseReal(literal_), atStart, budget);
+  if (end.steps == 0) return 0;
+  inPos_ = end.at;
+  Truncate(leftCut);
+  char text[kRealTextMax];
+  Append({text, FormatReal(end.value, text)});
+  return end.steps;
+}
+
+// more goes in before the closing quote of the growing literal, its quotes
+// doubled.
+void OperatorPass::AppendToQuoted(std::string_view more) {
+  Truncate(out_.size() - 1);  // the closing quote
+  tail_.clear();               // free outside Splice
+  for (std::size_t from = 0; from < more.size();) {  // stretch by stretch
+    const std::size_t quote = std::min(more.find(kQuote, from), more.size());
+    tail_.append(more.substr(from, quote - from));
+    if (quote < more.size()) tail_.append(2, kQuote);
+    from = quote + 1;
+  }
+  tail_.push_back(kQuote);
+  Append(tail_);
+}
+
+// After a step that grew a quoted literal ending the processed part: the
+// next steps of a chain of "&" directly followed by a quoted literal that a
+// delimiter ends. Each would cut the growing literal as its left operand
+// (the scan jumps to its start and stops where the verified step stopped:
+// the bytes before it have not changed) and that literal as the right one
+// (from its opening quote to the delimiter behind its closing one, nothing
+// dropped), and grow the literal by the right value when the form allows;
+// they are taken here without the scans. Not with an observer, like the
+// number runs. Returns the steps.
+std::size_t OperatorPass::FollowJoins(std::size_t budget) {
+  if (ctx_.observer.callback != nullptr || op_ != Op::kConcat || !grow_.Valid() ||
+      !grow_.Quoted() || grow_.End() != out_.size()) {
+    return 0;
+  }
+  std::size_t steps = 0;
+  while (steps < budget && inPos_ + 1 < input_.size() && input_[inPos_] == '&') {
+    const std::string_view rest = input_.substr(inPos_ + 1);
+    const std::size_t n = LeadingLiteral(rest);
+    if (n == 0 || n == rest.size() || !IsOperandDelimiter(rest[n])) break;
+    scratch_.clear();
+    AppendUnquoted(rest.substr(0, n), scratch_);
+    if (!grow_.CanGrowBy(scratch_, false)) break;
+    inPos_ += 1 + n;
+    AppendToQuoted(scratch_);
+    grow_.GrowBy(scratch_, out_.size());
+    ++steps;
+  }
+  return steps;
 }
 
 // Where bytes [pos, pos + n) of the text (1-based, processed part and
@@ -399,7 +458,7 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
 void OperatorPass::Run() {
   out_.clear();
   out_.reserve(input_.size());
-  parity_.assign(1, 0);
+  parity_.clear();
   // Progress: every iteration either consumes the occurrence it found (the
   // cut spans the operator) or moves the search behind it. A replacement
   // can end in a new occurrence only in rare sign cases; the budget below
@@ -408,7 +467,7 @@ void OperatorPass::Run() {
   std::size_t start = 1;
   for (std::size_t p = Find(start); p != 0 && budget > 0; p = Find(start), --budget) {
     Flush(p - 1);
-    if (parity_[p - 1] != 0) {  // inside a quoted literal
+    if (InsideQuotes(p - 1)) {
       start = p + written_.size();
       continue;
     }
@@ -420,14 +479,12 @@ void OperatorPass::Run() {
     }
     char leftDigits[kIntTextMax];
     char rightDigits[kIntTextMax];
-    const std::string_view leftWritten =
-        TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut));
-    const std::string_view left = Convert(leftWritten, leftDigits);
+    const std::string_view left =
+        Convert(TrimBlanks(std::string_view(out_).substr(lc.cut, p - 1 - lc.cut)), leftDigits);
     right_.clear();
     const std::size_t rightFrom = p + written_.size() + rc.skip;
     for (std::size_t i = rightFrom; i < rc.cut; ++i) right_.push_back(At(i));
-    const std::string_view rightWritten = TrimBlanks(right_);
-    const std::string_view right = Convert(rightWritten, rightDigits);
+    const std::string_view right = Convert(TrimBlanks(right_), rightDigits);
     if (op_ == Op::kSubtract && left.empty() && right.empty()) {  // a lone "-" stays
       start = p + 1;
       continue;
@@ -435,6 +492,7 @@ void OperatorPass::Run() {
     const bool chained = (op_ == Op::kConcat || op_ == Op::kAdd) && grow_.Valid() &&
                          p == out_.size() + 1 && lc.cut == grow_.Begin() && BlanksBehindLiteral();
     if (chained && Grow(right, rc.cut)) {
+      budget -= FollowJoins(budget - 1);
       start = out_.size();
       continue;
     }
@@ -456,15 +514,24 @@ void OperatorPass::Run() {
     if (op_ == Op::kConcat || op_ == Op::kAdd) TrackLiteral(lc.cut);
     // The "+" pass completes the sum it just wrote by resuming at its "+".
     start = compensated && op_ == Op::kAdd ? lc.cut + 1 : lc.cut + literal_.size();
+    if (!compensated && IsArithmetic(op_)) {
+      const std::size_t steps = FollowChain(lc.cut, budget - 1);
+      budget -= steps;
+      if (steps > 0) start = out_.size();
+    }
   }
   Flush(Length());
 }
 
 }  // namespace
 
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out) {
+  ApplyOperator(ctx, text, op, out, HasSignPair(text));
+}
+
 void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
-                   OriginTrack* track) {
-  if (!HasSignPair(text)) {
+                   bool signPair, OriginTrack* track) {
+  if (!signPair) {
     OperatorPass(ctx, text, op, out, track).Run();
     return;
   }

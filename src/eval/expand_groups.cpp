@@ -75,6 +75,21 @@ std::size_t RawNameLength(std::string_view before) {
 
 using HostText = const char*;
 
+// Index of the first comma at or after from outside quotes (a quote opens
+// or closes a literal), or the end of inside: the argument's end. npos when
+// a quote stays open: that last piece is no argument. Jumps from quote to
+// quote and to the next comma.
+std::size_t ArgumentEnd(std::string_view inside, std::size_t from) {
+  for (std::size_t i = from;;) {
+    const std::size_t comma = std::min(inside.find(',', i), inside.size());
+    const std::size_t quote = inside.find(kQuote, i);
+    if (quote >= comma) return comma;
+    const std::size_t closing = inside.find(kQuote, quote + 1);
+    if (closing == std::string_view::npos) return std::string_view::npos;
+    i = closing + 1;
+  }
+}
+
 // Evaluates every argument (split at commas outside quotes, a final comma
 // appended) into the argument slots, then calls the host function. The
 // value is built at the write position the call started from. Arguments
@@ -90,24 +105,19 @@ using HostText = const char*;
   std::array<HostText, kMaxParams> slots;
   slots.fill("");
   std::size_t count = 0;
-  std::size_t from = 0;
-  bool insideQuotes = false;
-  for (std::size_t i = 0; i <= inside.size(); ++i) {
-    const char c = i < inside.size() ? inside[i] : ',';
-    if (c == ',' && !insideQuotes) {
-      const StringWorkspace::Mark before = ws.Position();
-      const std::string_view value = EvaluateFormula(ctx, inside.substr(from, i - from));
-      if (count < kMaxParams) {
-        slots[count] = value.data();
-        ws.Keep();
-      } else {
-        ws.Rewind(before);
-      }
-      ++count;
-      from = i + 1;
-    } else if (c == kQuote) {
-      insideQuotes = !insideQuotes;
+  for (std::size_t from = 0; from <= inside.size();) {
+    const std::size_t comma = ArgumentEnd(inside, from);
+    if (comma == std::string_view::npos) break;
+    const StringWorkspace::Mark before = ws.Position();
+    const std::string_view value = EvaluateFormula(ctx, inside.substr(from, comma - from));
+    if (count < kMaxParams) {
+      slots[count] = value.data();
+      ws.Keep();
+    } else {
+      ws.Rewind(before);
     }
+    ++count;
+    from = comma + 1;
   }
   const FuncInfo f = LookUpFunction(ctx, name);
   if (ctx.observer.callback != nullptr) InspectCall(ctx, {name, call, inside, count, f});
@@ -125,9 +135,7 @@ using HostText = const char*;
 }
 
 void AppendTracked(std::string_view piece, Text& out, bool& insideQuotes) {
-  for (const char c : piece) {
-    if (c == kQuote) insideQuotes = !insideQuotes;
-  }
+  insideQuotes ^= OddQuotes(piece);
   out.append(piece);
 }
 
@@ -225,9 +233,10 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     if (track != nullptr) track->out->Truncate(literalStart);
     AppendChargedLiteral(ctx, value, out);
     LimitLength(ctx, out);
-    for (std::size_t i = literalStart; i < out.size(); ++i) {
-      if (out[i] == kQuote) insideQuotes = !insideQuotes;
-    }
+    // A literal that quoting wrote has an even number of quotes (the outer
+    // two and the doubled ones); a number form has none: only a value kept
+    // as it stands is counted.
+    if (IsQuotedEnds(value)) insideQuotes ^= OddQuotes(std::string_view(out).substr(literalStart));
     ctx.workspace.Rewind(mark);
     copied = next = close + 1;
   }

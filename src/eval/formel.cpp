@@ -5,7 +5,10 @@
 #include <new>
 
 #include "eval/base_suffix.h"
+#include "eval/literal_join.h"
 #include "eval/literals.h"
+#include "eval/number_chain.h"
+#include "eval/plain_arithmetic.h"
 #include "eval/operators.h"
 #include "eval/pair_findings.h"
 #include "eval/stages.h"
@@ -112,24 +115,35 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
                                                  StringWorkspace::Mark start) {
-  if (OnlyALiteralLeft(ctx, s.Current())) {
+  auto literalResult = [&] {
     ctx.workspace.Rewind(start);
     return PutResult(ctx.workspace, s.Current());
-  }
+  };
+  if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
   if (s.Current().find('[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
     s.Advance("variables");
   } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
     ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
   }
+  if (ctx.observer.callback == nullptr) {
+    ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
+    if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
+    if (const auto value = PlainArithmetic(ctx, s.Current())) return *value;
+    // A plain number and the final blank (a variable's value alone): as
+    // with a plain number formula, no later stage changes it.
+    const std::string_view text = s.Current();
+    if (IsUnsignedDecimal(text.substr(0, text.size() - 1))) return PutResult(ctx.workspace, text);
+  }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {
     const Operator& op = kOperatorPasses[static_cast<std::size_t>(pass)];
-    ApplyOperator(ctx, s.Current(), op, s.Next(), s.Track());
+    ApplyOperator(ctx, s.Current(), op, s.Next(), (needed & kSignPairFound) != 0, s.Track());
     s.Advance(op.written);
+    if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
     needed = PassesNeeded(s.Current());
   }
-  if (HasSignPair(s.Current())) {
+  if ((needed & kSignPairFound) != 0) {
     FoldSigns(s.Current(), s.Next(), s.Track());
     s.Advance("signs");
   } else if (ctx.observer.callback != nullptr) {  // folding would change nothing
@@ -145,9 +159,18 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   return result;
 }
 
+// Digits and points alone (an argument such as "1"): no stage changes
+// them (no bracket, operator, sign, blank or base suffix) and a number form
+// keeps its text, so the text is the result. The observer sees the stages.
+bool IsOwnResult(const EvalContext& ctx, std::string_view formula) {
+  return ctx.observer.callback == nullptr && formula.size() < kMaxTextLength &&
+         IsUnsignedDecimal(formula);
+}
+
 }  // namespace
 
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
+  if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
   DepthScope depth(ctx);
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());

@@ -1,6 +1,9 @@
 #include "eval/literals.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
+#include <new>
 
 #include "eval/stages.h"
 #include "text/text.h"
@@ -29,6 +32,28 @@ bool IsNumberForm(std::string_view text) {
   return true;
 }
 
+// Eight bytes at a time: a mark (0x80) per quote byte, exact (no borrow
+// between bytes); the parity of all marks is that of their XOR.
+bool OddQuotes(std::string_view text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  std::uint64_t marks = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, text.data() + i, sizeof w);
+    const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(kQuote));
+    marks ^= ~(((x & kLow7) + kLow7) | x | kLow7);
+  }
+  bool odd = (std::popcount(marks) & 1) != 0;
+  for (; i < text.size(); ++i) odd ^= text[i] == kQuote;
+  return odd;
+}
+
+bool IsQuotedEnds(std::string_view text) {
+  return !text.empty() && text.front() == kQuote && text.back() == kQuote;
+}
+
 bool IsQuotedView(std::string_view text) {
   return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
 }
@@ -43,8 +68,21 @@ bool IsSingleLiteral(std::string_view text) {
   return true;
 }
 
+std::size_t LeadingLiteral(std::string_view text) {
+  if (text.empty() || text.front() != kQuote) return 0;
+  for (std::size_t from = 1;;) {
+    const std::size_t quote = text.find(kQuote, from);
+    if (quote == std::string_view::npos) return 0;
+    if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
+      from = quote + 2;
+      continue;
+    }
+    return quote + 1;
+  }
+}
+
 std::size_t AppendLiteral(std::string_view value, Text& out) {
-  if (!value.empty() && value.front() == kQuote && value.back() == kQuote) {
+  if (IsQuotedEnds(value)) {
     out.append(value);
     return 0;
   }

@@ -18,12 +18,24 @@ inline constexpr char kQuote = '"';
 // not at their order: "+", "1-2" and "" are NumberForms.
 bool IsNumberForm(std::string_view text);
 
+// Whether text holds an odd number of quotes. Counts rather than toggles,
+// so that the compiler can take many bytes per step.
+bool OddQuotes(std::string_view text);
+
+// Begins and ends with a quote, any length, not trimmed: the literal form
+// of such a value is the value as it stands.
+bool IsQuotedEnds(std::string_view text);
+
 // Begins and ends with a quote and is longer than one byte. Not trimmed.
 bool IsQuotedView(std::string_view text);
 
 // Exactly one quoted literal: every quote between the outer two is one of
 // a doubled pair. Nothing of such a text lies outside quotes.
 bool IsSingleLiteral(std::string_view text);
+
+// Length of the quoted literal at the start of text (its closing quote is
+// the first quote that is not one of a doubled pair), or 0.
+std::size_t LeadingLiteral(std::string_view text);
 
 // Appends the literal form of value: unchanged when it begins and ends with a
 // quote (untrimmed, any length); trimmed when a NumberForm; otherwise trimmed,

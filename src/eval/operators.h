@@ -33,10 +33,23 @@ inline constexpr int kPassCount = static_cast<int>(kOperatorPasses.size());
 
 inline constexpr bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
 
+// The eleven bytes that end an operand outside quoted literals.
+inline constexpr bool IsOperandDelimiter(char c) {
+  switch (c) {
+    case '+': case '-': case '*': case '\\': case '/': case '=':
+    case '<': case '>': case '&': case '^': case ' ':
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Which passes find their operator in a text (quotes not considered): bit k
 // stands for kOperatorPasses[k]. The "+" pass also runs for a "--", which
-// it folds into a "+" whose sum it then completes.
+// it folds into a "+" whose sum it then completes. The same scan notes two
+// signs side by side (kSignPairFound), so that no pass scans for them again.
 std::uint32_t PassesNeeded(std::string_view text);
+inline constexpr std::uint32_t kSignPairFound = 1u << kPassCount;
 
 // The first pass from `from` on that is needed; kPassCount when none.
 int NextPass(std::uint32_t needed, int from);

@@ -63,8 +63,10 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrac
 
 // One operator pass: evaluates every occurrence of the operator (as written)
 // outside quoted literals, left to right. text must end in a blank.
+void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out);
+// The same, told whether text holds two signs side by side.
 void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
-                   OriginTrack* track = nullptr);
+                   bool signPair, OriginTrack* track = nullptr);
 
 // The formula driver. Builds the result at the workspace write position,
 // leaves the write position on its terminator and returns it.

@@ -58,7 +58,9 @@ char* StringWorkspace::Commit(std::size_t n) {
 
 char* StringWorkspace::Put(std::string_view text) {
   char* dest = Reserve(text.size());
-  if (!text.empty()) std::memmove(dest, text.data(), text.size());
+  // A text already in place (a host function giving back its first
+  // argument) needs no move.
+  if (!text.empty() && dest != text.data()) std::memmove(dest, text.data(), text.size());
   return Commit(text.size());
 }
 

@@ -1,0 +1,82 @@
+// The evaluator's fast paths against its general way: an observer turns
+// them off, so every generated formula is evaluated both ways and the
+// results must be the same bytes.
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "evaluators/evaluator_helpers.h"
+
+namespace {
+
+void Ignore(void*, const formel_event*) {}
+
+// Chains of numbers and operators, with the pieces that end or divert a
+// chain: signs, blanks, quotes, words, base suffixes, long digit runs.
+std::string RandomFormula(std::mt19937& rng) {
+  static const char* const kOperands[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "1e3",
+                                          "99999999999999999", "1Fh", "10b", "x", "\"4\"", ".",
+                                          "16777216", "340282346638528859811704183484516925440",
+                                          "([p])", "[n]"};
+  static const char* const kOperators[] = {"+", "+", "+", "-", "-", "*", "/", "\\", "^", "&",
+                                           "<", "=", "+-", "--", " + ", "-+"};
+  auto pick = [&rng](const auto& table) {
+    return std::string(table[rng() % (sizeof table / sizeof table[0])]);
+  };
+  std::string formula = pick(kOperands);
+  const unsigned length = 1 + rng() % 12;
+  for (unsigned i = 0; i < length; ++i) formula += pick(kOperators) + pick(kOperands);
+  return formula;
+}
+
+// Plain numbers (some in groups, some variables) and the operators that keep results from
+// turning negative (but not from overflowing or dividing by zero).
+std::string RandomPlainArithmetic(std::mt19937& rng) {
+  static const char* const kNumbers[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "3", ".5",
+                                         "99999999999999999", "16777217", "1000000", "(007)",
+                                         "(1.2.3)", "(2*3)", "(.)", "()", "[p]", "[n]", "[t]", "([p])"};
+  static const char* const kOperators[] = {"^", "/", "\\", "*", "+"};
+  std::string formula = kNumbers[rng() % std::size(kNumbers)];
+  const unsigned length = 1 + rng() % 8;
+  for (unsigned i = 0; i < length; ++i) {
+    formula += kOperators[rng() % std::size(kOperators)];
+    formula += kNumbers[rng() % std::size(kNumbers)];
+  }
+  return formula;
+}
+
+// A few literals joined by "&", blanks around it now and then, and behind.
+std::string RandomJoin(std::mt19937& rng) {
+  static const char* const kLiterals[] = {"\"a\"", "\"\"", "\"a\"\"b\"", "\" x\"", "\"x \"",
+                                          "\"1\"", "\"-\"", "\"\"\"\"", "\"a&b\"", "\"1h\"",
+                                          "\"a+-b\"", "\"\"\"q\"", "\"q\"\"\"", "\"", "x", "\"#IN\"", "\"F\"", "1"};
+  auto literal = [&rng] { return std::string(kLiterals[rng() % std::size(kLiterals)]); };
+  auto blanks = [&rng] { return std::string(rng() % 3, ' '); };
+  auto blanksSometimes = [&rng, &blanks] { return rng() % 4 == 0 ? blanks() : std::string(); };
+  std::string formula = literal();
+  const unsigned joins = 1 + rng() % 6;
+  for (unsigned i = 0; i < joins; ++i) formula += blanksSometimes() + "&" + blanksSometimes() + literal();
+  return formula + blanks();
+}
+
+TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
+  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
+  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
+  formel_set_observer(general.get(), &Ignore, nullptr);
+  for (formel_evaluator* ev : {fast.get(), general.get()}) {  // plain, negative, text
+    formel_set_var(ev, "p", "0042.50");
+    formel_set_var(ev, "n", "-3");
+    formel_set_var(ev, "t", "1 2");
+  }
+  std::mt19937 rng(16);
+  for (int i = 0; i < 30000; ++i) {
+    const std::string formula = i % 3 == 0   ? RandomFormula(rng)
+                                : i % 3 == 1 ? RandomJoin(rng)
+                                             : RandomPlainArithmetic(rng);
+    ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula.c_str())),
+              std::string(formel_evaluate(general.get(), formula.c_str())))
+        << formula;
+  }
+}
+
+}  // namespace
