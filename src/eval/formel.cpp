@@ -56,8 +56,10 @@ struct LevelOrigins {
 
 class Stages {
  public:
-  explicit Stages(EvalContext& ctx) : ctx_(ctx), current_(ctx.heap), next_(ctx.heap) {
-    if (ctx.observer.callback != nullptr) origins_ = NewOrigins(ctx.heap);
+  // formula: the level's, all of which stands in the outermost one.
+  Stages(EvalContext& ctx, std::string_view formula)
+      : ctx_(ctx), current_(ctx.heap), next_(ctx.heap) {
+    if (ctx.observer.callback != nullptr) origins_ = NewOrigins(ctx, formula);
   }
   ~Stages() {
     if (origins_ == nullptr) return;
@@ -76,10 +78,6 @@ class Stages {
     origins_->next.Clear();
     return &origins_->track;
   }
-  // The level's formula: all of it stands in the outermost one.
-  void StartFrom(std::string_view formula) {
-    if (origins_ != nullptr) origins_->current.SetView(ctx_.outermost, formula);
-  }
 
   // Makes the text just built in Next() the current one.
   void Advance(std::string_view stage) { Advance(stage, current_); }
@@ -92,8 +90,11 @@ class Stages {
 
  private:
   // Kept out of the constructor's inlined code: most levels never need it.
-  [[gnu::noinline]] static LevelOrigins* NewOrigins(std::pmr::memory_resource* heap) {
-    return new (heap->allocate(sizeof(LevelOrigins), alignof(LevelOrigins))) LevelOrigins(heap);
+  [[gnu::noinline]] static LevelOrigins* NewOrigins(EvalContext& ctx, std::string_view formula) {
+    void* room = ctx.heap->allocate(sizeof(LevelOrigins), alignof(LevelOrigins));
+    auto* origins = new (room) LevelOrigins(ctx.heap);
+    origins->current.SetView(ctx.outermost, formula);
+    return origins;
   }
 
   EvalContext& ctx_;
@@ -177,8 +178,7 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
     ctx.outermost = formula;
   }
   const StringWorkspace::Mark start = ctx.workspace.Position();
-  Stages s(ctx);
-  s.StartFrom(formula);
+  Stages s(ctx, formula);
   ExpandGroups(ctx, formula, s.Next(), s.Track());
   s.Next().push_back(' ');  // the operand scans end the last operand on it
   s.Advance("groups", formula);
