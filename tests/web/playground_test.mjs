@@ -164,6 +164,33 @@ test('every case without host functions shows the program\'s result and trace', 
   assert.deepEqual(problems, []);
 });
 
+// "formel --check=json": the findings of one formula (it ends with status 1
+// when there are any, so no exception is wanted for that).
+function programFindings(formula) {
+  const run = spawnSync(env.FORMEL_PROGRAM, ['--check=json', '--no-functions', '--', formula],
+    { encoding: 'latin1' });
+  return JSON.parse(run.stdout.split('\n')[0]).findings;
+}
+
+test('findings are those of formel --check, underlined where they stand', async () => {
+  if (await page.isChecked('#standard-functions')) await page.click('#standard-functions');
+  await setVariables(page, []);
+  for (const formula of ['max(1,max(2,3))', '12abc*2', '1/0', '[prize]+1', '"5"<9', '2*(3+4)']) {
+    await typeFormula(page, formula);
+    const expected = programFindings(formula);
+    const codes = await page.$$eval('#findings .finding-code', (list) => list.map((e) => e.textContent));
+    assert.deepEqual(codes, expected.map((f) => f.code), formula);
+    const marked = await page.$$eval('#formula-highlights mark', (list) => list.map((e) => e.textContent));
+    const ranges = expected.filter((f) => f.start >= 0).sort((a, b) => a.start - b.start);
+    for (const m of marked) {
+      assert.ok(ranges.some((f) => formula.slice(f.start, Math.max(f.end, f.start + 1)) === m),
+        `${formula}: marked [${m}] is no finding's range`);
+    }
+    assert.equal(marked.length === 0, ranges.length === 0, formula);
+  }
+  assert.deepEqual(problems, []);
+});
+
 test('a link with a fragment restores formula, variables and option', async () => {
   const vars = [['a', ' x y '], ['B c', '2']];
   const formula = '[a]&"|"&[b c]*3+1&max(4,5)';
