@@ -13,13 +13,6 @@ namespace formel_bench {
 
 namespace {
 
-double Number(const char* text) {
-  double value = 0;
-  if (*text == '+') ++text;
-  std::from_chars(text, text + std::strlen(text), value);
-  return value;
-}
-
 std::string gHostResult;  // a host function's result lives until its next call
 
 const char* FORMEL_CALL HostMax(const char* a, const char* b) {

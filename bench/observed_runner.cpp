@@ -14,13 +14,6 @@ namespace formel_bench {
 
 namespace {
 
-double Number(const char* text) {
-  double value = 0;
-  if (*text == '+') ++text;
-  std::from_chars(text, text + std::strlen(text), value);
-  return value;
-}
-
 const char* HostMax(void*, int, const char* const* argv) {
   return LargerOf(Number(argv[0]), Number(argv[1])) == Number(argv[0]) ? argv[0] : argv[1];
 }

@@ -2,6 +2,8 @@
 // and, where muparser can express the same computation, its peer form.
 #pragma once
 
+#include <charconv>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -27,5 +29,13 @@ inline std::string VariableName(int i) { return std::string("v").append(std::to_
 
 // The host function that both engines call as max / hmax.
 inline double LargerOf(double a, double b) { return a >= b ? a : b; }
+
+// A host function's numeric argument, whatever the locale.
+inline double Number(const char* text) {
+  double value = 0;
+  if (*text == '+') ++text;
+  std::from_chars(text, text + std::strlen(text), value);
+  return value;
+}
 
 }  // namespace formel_bench
