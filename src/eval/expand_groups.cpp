@@ -167,16 +167,6 @@ class CurrentIndex {
   ReportGroup(ctx, name.empty() ? "group" : "call", called, literal, group);
 }
 
-// Bytes [from, from + n) of text go to the end of out (at) as they stand.
-[[gnu::noinline]] void KeepAsWritten(EvalContext& ctx, std::string_view text, std::size_t from,
-                                     std::size_t n, std::size_t at, bool insideQuotes,
-                                     OriginTrack& track) {
-  track.out->Append(*track.in, from, n, at);
-  if (ctx.observer.callback != nullptr) {
-    ReportStrayClosers(ctx, ')', text.substr(from, n), from, insideQuotes, &track);
-  }
-}
-
 [[gnu::noinline]] void ReportTooDeep(EvalContext& ctx, std::string_view group) {
   FindingMessage message;
   message << "groups nest at most " << static_cast<long long>(kMaxNesting)
@@ -200,7 +190,7 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
   std::size_t copied = 0;     // text before this is in out
   for (; next != std::string_view::npos; next = text.find('(', next)) {
     if (track != nullptr) {
-      KeepAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
+      KeepAsWritten(ctx, ')', text, copied, next - copied, out.size(), insideQuotes, *track);
     }
     AppendTracked(text.substr(copied, next - copied), out, insideQuotes);
     const std::size_t copiedBefore = next - copied;
@@ -241,7 +231,7 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     copied = next = close + 1;
   }
   if (track != nullptr) {
-    KeepAsWritten(ctx, text, copied, text.size() - copied, out.size(), insideQuotes, *track);
+    KeepAsWritten(ctx, ')', text, copied, text.size() - copied, out.size(), insideQuotes, *track);
   }
   out.append(text.substr(copied));
 }
@@ -275,7 +265,7 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrac
   const std::size_t first = text.find('(');
   if (first == std::string_view::npos) {
     out.assign(text);
-    if (track != nullptr) KeepAsWritten(ctx, text, 0, text.size(), 0, false, *track);
+    if (track != nullptr) KeepAsWritten(ctx, ')', text, 0, text.size(), 0, false, *track);
     return;
   }
   if (ctx.parenIndex != nullptr && ctx.parenIndex->Covers(text)) {

@@ -35,4 +35,14 @@ void ReportStrayClosers(EvalContext& ctx, char closer, std::string_view piece, s
   }
 }
 
+// Kept out of the stages' frames, which every level of nesting keeps on the stack.
+[[gnu::noinline]] void KeepAsWritten(EvalContext& ctx, char closer, std::string_view text,
+                                     std::size_t from, std::size_t n, std::size_t at,
+                                     bool insideQuotes, OriginTrack& track) {
+  track.out->Append(*track.in, from, n, at);
+  if (ctx.observer.callback != nullptr) {
+    ReportStrayClosers(ctx, closer, text.substr(from, n), from, insideQuotes, &track);
+  }
+}
+
 }  // namespace formel

@@ -19,4 +19,10 @@ void ReportUnclosed(EvalContext& ctx, char opener, std::size_t at, const OriginT
 void ReportStrayClosers(EvalContext& ctx, char closer, std::string_view piece, std::size_t at,
                         bool insideQuotes, const OriginTrack* track);
 
+// Bytes [from, from + n) of the stage's input text go to the end of its
+// output (position at) as they stand: their origins follow them, and every
+// closer among them that no opening byte claimed is reported.
+void KeepAsWritten(EvalContext& ctx, char closer, std::string_view text, std::size_t from,
+                   std::size_t n, std::size_t at, bool insideQuotes, OriginTrack& track);
+
 }  // namespace formel

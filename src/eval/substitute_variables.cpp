@@ -17,16 +17,6 @@ namespace formel {
 
 namespace {
 
-// Bytes [from, from + n) of text go to the end of out (at) as they stand.
-[[gnu::noinline]] void CopyAsWritten(EvalContext& ctx, std::string_view text, std::size_t from,
-                                     std::size_t n, std::size_t at, bool insideQuotes,
-                                     OriginTrack& track) {
-  track.out->Append(*track.in, from, n, at);
-  if (ctx.observer.callback != nullptr) {
-    ReportStrayClosers(ctx, ']', text.substr(from, n), from, insideQuotes, &track);
-  }
-}
-
 [[gnu::noinline]] void ReportIfUnset(EvalContext& ctx, std::string_view reference, std::size_t at,
                                      const OriginTrack* track) {
   const std::string_view name = reference.substr(1, reference.size() - 2);
@@ -46,7 +36,7 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
   std::size_t next = text.find('[');
   if (next == std::string_view::npos) {
     out.assign(text);
-    if (track != nullptr) CopyAsWritten(ctx, text, 0, text.size(), 0, false, *track);
+    if (track != nullptr) KeepAsWritten(ctx, ']', text, 0, text.size(), 0, false, *track);
     return;
   }
   std::pmr::vector<std::uint32_t>& closeOf = ctx.closeScratch;
@@ -56,7 +46,7 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
   std::size_t copied = 0;     // text before this is in out
   for (; next != std::string_view::npos; next = text.find('[', next)) {
     if (track != nullptr) {
-      CopyAsWritten(ctx, text, copied, next - copied, out.size(), insideQuotes, *track);
+      KeepAsWritten(ctx, ']', text, copied, next - copied, out.size(), insideQuotes, *track);
     }
     for (; copied < next; ++copied) {
       if (text[copied] == kQuote) insideQuotes = !insideQuotes;
@@ -81,7 +71,7 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
     copied = next = close + 1;
   }
   if (track != nullptr) {
-    CopyAsWritten(ctx, text, copied, text.size() - copied, out.size(), insideQuotes, *track);
+    KeepAsWritten(ctx, ']', text, copied, text.size() - copied, out.size(), insideQuotes, *track);
   }
   out.append(text.substr(copied));
 }
