@@ -26,20 +26,6 @@ float ReadBack(float value) {
   return ParseReal({text, FormatReal(value, text)});
 }
 
-float Arithmetic(Op op, float x, float y) {
-  switch (op) {
-    case Op::kPower: return PowerReal(x, y);
-    case Op::kDivide: return x / y;
-    case Op::kIntDivide: {
-      const float quotient = x / y;
-      return static_cast<float>(IntPart(quotient));
-    }
-    case Op::kMultiply: return x * y;
-    case Op::kAdd: return x + y;
-    default: return x - y;
-  }
-}
-
 bool IsUnsignedDecimal(std::string_view text) {
   for (const char c : text) {
     if (!IsPlainNumberByte(c)) return false;

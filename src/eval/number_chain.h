@@ -11,11 +11,22 @@
 #include <string_view>
 
 #include "eval/operators.h"
+#include "text/numbers.h"
 
 namespace formel {
 
-// The operation of an arithmetic operator on its operands' numbers.
-float Arithmetic(Op op, float x, float y);
+// The operation of an arithmetic operator on its operands' numbers. Inline:
+// the value paths call it with the operator known.
+inline float Arithmetic(Op op, float x, float y) {
+  switch (op) {
+    case Op::kPower: return PowerReal(x, y);
+    case Op::kDivide: return x / y;
+    case Op::kIntDivide: return static_cast<float>(IntPart(x / y));
+    case Op::kMultiply: return x * y;
+    case Op::kAdd: return x + y;
+    default: return x - y;
+  }
+}
 
 // What the next step reads back from the written text of a result: a
 // whole value itself (its digits are exact), any other through its text.

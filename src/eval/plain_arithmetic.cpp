@@ -2,101 +2,317 @@
 
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstddef>
+#include <memory_resource>
 
 #include "eval/number_chain.h"
-#include "eval/operators.h"
+#include "eval/stages.h"
 #include "text/numbers.h"
 
 namespace formel {
 
 namespace {
 
-constexpr std::size_t kMaxNumbers = 32;
+constexpr std::array<char, 6> kPassOrder = {'^', '/', '\\', '*', '+', '-'};
 
-bool IsPlainOperator(char c) { return c == '^' || c == '/' || c == '\\' || c == '*' || c == '+'; }
-bool IsNumberByte(char c) { return (c >= '0' && c <= '9') || c == '.'; }
+// Byte classes: digit, point, or an operator's bit (its place in
+// kPassOrder, shifted past the first two).
+constexpr unsigned kDigit = 1;
+constexpr unsigned kPoint = 2;
+constexpr unsigned kFirstOperator = 4;
 
-Op OpOf(char c) {
+constexpr unsigned OperatorBit(char c) {
+  for (std::size_t i = 0; i < kPassOrder.size(); ++i) {
+    if (kPassOrder[i] == c) return kFirstOperator << i;
+  }
+  return 0;
+}
+
+constexpr std::array<std::uint8_t, 256> kByteClass = [] {
+  std::array<std::uint8_t, 256> classes{};
+  for (char c = '0'; c <= '9'; ++c) classes[static_cast<unsigned char>(c)] = kDigit;
+  classes['.'] = kPoint;
+  for (const char c : kPassOrder) {
+    classes[static_cast<unsigned char>(c)] = static_cast<std::uint8_t>(OperatorBit(c));
+  }
+  return classes;
+}();
+
+constexpr Op OpOf(char c) {
   switch (c) {
     case '^': return Op::kPower;
     case '/': return Op::kDivide;
     case '\\': return Op::kIntDivide;
     case '*': return Op::kMultiply;
-    default: return Op::kAdd;
+    case '+': return Op::kAdd;
+    default: return Op::kSubtract;
   }
 }
 
-// The numbers' values as read, and the operators between them.
-struct Terms {
-  // Filled up to count only (no zeroing: most levels are not of this form).
-  std::array<float, kMaxNumbers> read;     // what the next step reads
-  std::array<float, kMaxNumbers> written;  // the value whose text stands there
-  std::array<char, kMaxNumbers> op;        // op[i] between term i and i + 1
-  std::size_t count = 0;
+struct Shape {
+  std::size_t terms = 0;  // 0: not of the form
+  unsigned operators = 0;
 };
 
-// Only number bytes and plain operators, at least one operator and not
-// too many: checked before any number is read.
-bool IsPlainArithmetic(std::string_view formula) {
+// "-"? number (operator number)+ with nothing else, every number holding a
+// digit (a "-" before points alone reads as 0, not -0): checked before any
+// number is read.
+Shape ShapeOf(std::string_view body) {
+  Shape s;
+  bool digit = false;  // in the number so far
   std::size_t operators = 0;
-  for (const char c : formula) {
-    if (IsPlainOperator(c)) {
-      if (++operators == kMaxNumbers) return false;  // stops a long formula early
-    } else if (!IsNumberByte(c)) {
-      return false;
+  for (std::size_t i = !body.empty() && body.front() == '-' ? 1 : 0; i < body.size(); ++i) {
+    const unsigned c = kByteClass[static_cast<unsigned char>(body[i])];
+    if (c == kDigit) {
+      digit = true;
+    } else if (c >= kFirstOperator && digit) {
+      ++operators;
+      s.operators |= c;
+      digit = false;
+    } else if (c != kPoint) {
+      return {};
     }
   }
-  return operators > 0;
+  if (!digit || operators == 0) return {};
+  s.terms = operators + 1;
+  return s;
 }
 
-bool Split(std::string_view formula, Terms& t) {
-  if (!IsPlainArithmetic(formula)) return false;
-  std::size_t from = 0;
-  for (std::size_t i = 0; i <= formula.size(); ++i) {
-    if (i < formula.size() && IsNumberByte(formula[i])) continue;
-    if (i == from) return false;  // an operator at an end or beside another
-    const float value = ParseReal(formula.substr(from, i - from));
-    t.read[t.count] = t.written[t.count] = value;
-    t.op[t.count] = i < formula.size() ? formula[i] : 0;
-    ++t.count;
-    from = i + 1;
-  }
-  return true;
-}
+// The numbers of a level as the passes leave them: op[k] stands before
+// number k (k >= 1), the first may have a "-" before it. read[k] is what a
+// step reads from the number's text without its sign, length[k] that
+// text's length: for a result, 0 until the end of the pass measures the
+// text of written[k], its value (the steps of a run of one operator write
+// texts that the next step replaces at once).
+struct Terms {
+  float* read = nullptr;
+  float* written = nullptr;
+  std::uint32_t* length = nullptr;
+  char* op = nullptr;
+  std::size_t count = 0;
+  bool negativeFirst = false;
+  float firstWritten = 0;  // the value whose text the first number is, once computed
+  unsigned operators = 0;  // which operators stand in the text
+};
 
-// One pass: every occurrence of op, left to right.
-bool Pass(char op, Terms& t) {
-  for (std::size_t i = 0; i + 1 < t.count;) {
-    if (t.op[i] != op) {
-      ++i;
+constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// Reads the numbers as ParseReal reads them: the decimal rounded to double,
+// then to float. With at most 15 digits and one point the digits are exact
+// as a double and one division by an exact power of ten rounds as the full
+// reading does; longer numbers and a second point take the full reading.
+void Split(std::string_view body, Terms& t) {
+  t.negativeFirst = body.front() == '-';
+  std::size_t from = t.negativeFirst ? 1 : 0;
+  std::size_t k = 0;
+  char before = 0;
+  std::uint64_t digits = 0;  // wraps harmlessly past 15 digits: not used then
+  std::size_t count = 0;     // of digits
+  std::size_t points = 0;
+  std::size_t decimals = 0;  // digits behind the point
+  for (std::size_t i = from;; ++i) {
+    const char c = i < body.size() ? body[i] : ' ';
+    if (c >= '0' && c <= '9') {
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      ++count;
+      decimals += points;
       continue;
     }
-    const float result = Arithmetic(OpOf(op), t.read[i], t.read[i + 1]);
-    if (!std::isfinite(result) || std::signbit(result)) return false;
-    t.written[i] = result;
-    t.read[i] = ReadBack(result);
-    t.op[i] = t.op[i + 1];
-    for (std::size_t j = i + 1; j + 1 < t.count; ++j) {
-      t.read[j] = t.read[j + 1];
-      t.written[j] = t.written[j + 1];
-      t.op[j] = t.op[j + 1];
+    if (c == '.') {
+      ++points;
+      continue;
     }
-    --t.count;
+    float value = 0;
+    if (count > 15 || points > 1) {
+      value = ParseReal(body.substr(from, i - from));
+    } else if (points == 0) {
+      value = static_cast<float>(digits);  // below 1e15: no overflow
+    } else {
+      value = static_cast<float>(static_cast<double>(digits) / kPowersOfTen[decimals]);
+    }
+    t.read[k] = value;
+    t.length[k] = static_cast<std::uint32_t>(i - from);
+    t.op[k] = before;
+    ++k;
+    if (i >= body.size()) break;
+    before = c;
+    from = i + 1;
+    digits = count = points = decimals = 0;
   }
-  return true;
 }
+
+// What FormatReal writes for a value that is not whole (so below 2^23):
+// its millionths rounded half to even. The product with 1e6 is exact in
+// double (24 + 14 significant bits), and so are the rounding steps.
+std::uint64_t Millionths(float magnitude) {
+  const double millionths = static_cast<double>(magnitude) * 1e6;
+  double rounded = std::floor(millionths);
+  const double fraction = millionths - rounded;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;
+  return static_cast<std::uint64_t>(rounded);
+}
+
+std::size_t DigitCount(std::uint64_t v) {
+  std::size_t n = 1;
+  for (; v >= 10; v /= 10) ++n;
+  return n;
+}
+
+// What a step reads from the text FormatReal writes for a value, sign
+// excluded. A whole number's text is its exact digits, which read back as
+// itself; any other's reads as the decimal its millionths make (see
+// ReadNumber).
+float ReadMagnitude(float value) {
+  const float magnitude = std::fabs(value);
+  if (magnitude == std::trunc(magnitude)) return magnitude;
+  return static_cast<float>(static_cast<double>(Millionths(magnitude)) / 1e6);
+}
+
+// Whether that text, its sign included, reads as less than 0: not when its
+// digits are all zero ("-0").
+bool ReadsBelowZero(float value) { return value < 0 && static_cast<double>(-value) * 1e6 > 0.5; }
+
+// The length of that text, sign excluded.
+std::size_t MagnitudeLength(float value) {
+  const float magnitude = std::fabs(value);
+  if (magnitude == std::trunc(magnitude)) {
+    if (magnitude < 1e15f) return DigitCount(static_cast<std::uint64_t>(magnitude));
+    char text[kRealTextMax];
+    return FormatReal(magnitude, text);
+  }
+  const std::uint64_t q = Millionths(magnitude);
+  std::size_t length = DigitCount(q / 1000000);
+  if (std::uint64_t decimals = q % 1000000; decimals != 0) {
+    length += 7;  // the point and six decimals, less the trailing zeros
+    for (; decimals % 10 == 0; decimals /= 10) --length;
+  }
+  return length;
+}
+
+enum class Step { kFailed, kWritten, kCompensated };
+
+// The step of operator x between number i and the number behind it (its
+// value right), which the caller then drops: number i becomes the result.
+template <char kX>
+Step Combine(Terms& t, std::size_t i, float right) {
+  const bool first = i == 0;
+  const bool minusTaken = !first && t.op[i] == '-';
+  const float left = (first ? t.negativeFirst : minusTaken) ? -t.read[i] : t.read[i];
+  float result = Arithmetic(OpOf(kX), left, right);
+  if (std::isnan(result)) return Step::kFailed;
+  if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
+  const bool negative = std::signbit(result);  // its literal starts with "-"
+  Step step = Step::kWritten;
+  if (first) {
+    t.negativeFirst = negative;
+    t.firstWritten = result;
+  } else if (minusTaken && !ReadsBelowZero(result)) {
+    if (negative) return Step::kFailed;  // "+-0": a sign pair
+    t.op[i] = '+';
+    t.operators |= OperatorBit('+');
+    step = Step::kCompensated;
+  } else if (negative && !minusTaken) {
+    return Step::kFailed;  // a "-" behind another operator: a sign pair
+  }
+  t.read[i] = ReadMagnitude(result);
+  t.written[i] = result;
+  t.length[i] = 0;
+  return step;
+}
+
+// The text's length once a pass is done, the final blank included;
+// measures the results that stand in it.
+std::size_t TextLength(Terms& t) {
+  std::size_t length = t.negativeFirst + t.count;  // the sign, the operators, the blank
+  for (std::size_t k = 0; k < t.count; ++k) {
+    if (t.length[k] == 0) t.length[k] = static_cast<std::uint32_t>(MagnitudeLength(t.written[k]));
+    length += t.length[k];
+  }
+  return length;
+}
+
+// One pass: every occurrence of kX, left to right, the numbers kept packed
+// at the front.
+template <char kX>
+bool Pass(Terms& t) {
+  std::size_t kept = 1;
+  for (std::size_t k = 1; k < t.count; ++k) {
+    if (t.op[k] != kX) {
+      t.read[kept] = t.read[k];
+      t.written[kept] = t.written[k];
+      t.length[kept] = t.length[k];
+      t.op[kept] = t.op[k];
+      ++kept;
+      continue;
+    }
+    Step step = Combine<kX>(t, kept - 1, t.read[k]);
+    // The "+" pass resumes at the "+" it wrote: the sum before it comes next.
+    while (step == Step::kCompensated && kX == '+') {
+      step = Combine<kX>(t, kept - 2, t.read[kept - 1]);
+      --kept;
+    }
+    if (step == Step::kFailed) return false;
+  }
+  t.count = kept;
+  return TextLength(t) <= kMaxTextLength;  // past it, the passes end the evaluation
+}
+
+bool RunPasses(Terms& t) {
+  const auto run = [&t](auto pass, char x) {
+    return (t.operators & OperatorBit(x)) == 0 || pass(t);
+  };
+  return run(Pass<'^'>, '^') && run(Pass<'/'>, '/') && run(Pass<'\\'>, '\\') &&
+         run(Pass<'*'>, '*') && run(Pass<'+'>, '+') && run(Pass<'-'>, '-');
+}
+
+// Room for the numbers of a short level on the stack, of a long one on
+// the heap: one block, values first (the strictest alignment).
+class TermStorage {
+ public:
+  TermStorage(std::pmr::memory_resource* heap, std::size_t count) : heap_(heap) {
+    constexpr std::size_t kPerTerm = 2 * sizeof(float) + sizeof(std::uint32_t) + sizeof(char);
+    bytes_ = count * kPerTerm;
+    std::byte* room = bytes_ <= inline_.size() ? inline_.data()
+                                               : static_cast<std::byte*>(heap->allocate(bytes_));
+    if (room != inline_.data()) block_ = room;
+    terms.count = count;
+    terms.read = reinterpret_cast<float*>(room);
+    terms.written = terms.read + count;
+    terms.length = reinterpret_cast<std::uint32_t*>(terms.written + count);
+    terms.op = reinterpret_cast<char*>(terms.length + count);
+  }
+  ~TermStorage() {
+    if (block_ != nullptr) heap_->deallocate(block_, bytes_);
+  }
+  TermStorage(const TermStorage&) = delete;
+  TermStorage& operator=(const TermStorage&) = delete;
+
+  Terms terms;
+
+ private:
+  std::pmr::memory_resource* heap_;
+  std::byte* block_ = nullptr;
+  std::size_t bytes_ = 0;
+  alignas(float) std::array<std::byte, 640> inline_;
+};
 
 }  // namespace
 
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text) {
-  if (text.empty() || text.back() != ' ') return std::nullopt;
-  Terms terms;
-  if (!Split(text.substr(0, text.size() - 1), terms)) return std::nullopt;
-  for (const char op : {'^', '/', '\\', '*', '+'}) {  // the passes' order
-    if (!Pass(op, terms)) return std::nullopt;
-  }
+  if (text.size() < 2 || text.back() != ' ') return std::nullopt;
+  const std::string_view body = text.substr(0, text.size() - 1);
+  const Shape shape = ShapeOf(body);
+  if (shape.terms == 0) return std::nullopt;
+  TermStorage storage(ctx.heap, shape.terms);
+  Terms& t = storage.terms;
+  t.operators = shape.operators;
+  Split(body, t);
+  if (!RunPasses(t)) return std::nullopt;
+  if (t.count != 1) return std::nullopt;
   char* out = ctx.workspace.Reserve(kRealTextMax);
-  const std::size_t n = FormatReal(terms.written[0], out);
+  const std::size_t n = FormatReal(t.firstWritten, out);
   return std::string_view(ctx.workspace.Commit(n), n);
 }
 

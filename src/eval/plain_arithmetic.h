@@ -1,19 +1,28 @@
-// A short formula level made only of plain numbers (digits and points) and
-// the operators "^", "/", "\", "*" and "+", no two side by side, such as
-// "2*3+4": the passes on it are computed on the numbers' values, without
-// building the text of each pass.
+// A formula level made only of plain numbers (digits and points) and the
+// six arithmetic operators, no two side by side, perhaps with a "-" before
+// the first number: "2*3+4", "3*4+10/4-2^2-7\2+1", "-5-3". The passes on it
+// are computed on the numbers' values, without building the text of each
+// pass, however long the level is.
 //
-// Why that equals the passes while every result is finite and not negative
-// (written back as digits and a point, like the numbers): no byte is a "-",
-// a blank, a quote or a bracket, so there is nothing for the groups, the
-// variables or the sign folding to do, and every step of a pass cuts
-// exactly the number on each side of its operator: the leftward scan
-// passes the number's bytes and stops at the operator before it (kept, not
-// a "-") or at the text's start; the rightward scan stops at the operator or
-// the final blank behind the right number. Each result takes the place of
-// its two operands and the operator, and the pass resumes behind it, at the
-// next operator. The value a step reads from a number is ParseReal of its
-// text; from a result, what its written text reads back as.
+// Why that equals the passes: no byte is a blank, a quote or a bracket, so
+// there is nothing for the groups, the variables or the sign folding to
+// do, and every step of a pass cuts the number on each side of its
+// operator. Leftward, the scan passes the number's bytes and stops at the
+// operator before it: any other operator stays, a "-" goes into the
+// operand as its sign (the text's first byte is the operand's in any
+// case). Rightward, it stops at the operator or the final blank behind the
+// right number. The literal of the result replaces the cut; where a "-"
+// was taken and the result is not negative, a "+" goes before it so that
+// the text still adds it to what stands before. The pass resumes behind
+// the literal, except that the "+" pass resumes at such a "+" and so first
+// adds the two numbers it now joins. The value a step reads from a number
+// is ParseReal of its text; from a result, what its written text reads
+// back as.
+//
+// The model keeps each number's value and length and the operator before
+// it; any step whose text would leave that shape (a result that is not a
+// number, a negative one behind another operator, a "-" taken into "-0")
+// sends the whole level back to the passes, which then handle it.
 #pragma once
 
 #include <optional>
@@ -25,8 +34,7 @@ namespace formel {
 
 // Writes the result at the workspace write position and returns it; nullopt
 // (nothing written) when text (which ends in the final blank) is not of
-// that form, holds more than a few operators, or a result would be negative
-// or not finite, which the passes then handle.
+// that form or a step would leave it, which the passes then handle.
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text);
 
 }  // namespace formel

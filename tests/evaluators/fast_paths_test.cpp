@@ -29,15 +29,18 @@ std::string RandomFormula(std::mt19937& rng) {
   return formula;
 }
 
-// Plain numbers (some in groups, some variables) and the operators that keep results from
-// turning negative (but not from overflowing or dividing by zero).
+// Plain numbers (some in groups, some variables) and the six arithmetic
+// operators: "-" takes itself into the operand behind it and adds "+" back,
+// results turn negative, "-0" appears, results overflow or divide by zero.
 std::string RandomPlainArithmetic(std::mt19937& rng) {
   static const char* const kNumbers[] = {"0", "7", "12", "2.5", "0.1", "1.2.3", "007", "3", ".5",
                                          "99999999999999999", "16777217", "1000000", "(007)",
-                                         "(1.2.3)", "(2*3)", "(.)", "()", "[p]", "[n]", "[t]", "([p])"};
-  static const char* const kOperators[] = {"^", "/", "\\", "*", "+"};
-  std::string formula = kNumbers[rng() % std::size(kNumbers)];
-  const unsigned length = 1 + rng() % 8;
+                                         "(1.2.3)", "(2*3)", "(.)", "()", "[p]", "[n]", "[t]",
+                                         "([p])", "2", "0.0000001", "1"};
+  static const char* const kOperators[] = {"^", "/", "\\", "*", "+", "-", "-", "+"};
+  std::string formula = rng() % 5 == 0 ? "-" : "";
+  formula += kNumbers[rng() % std::size(kNumbers)];
+  const unsigned length = 1 + rng() % (rng() % 4 == 0 ? 60 : 8);
   for (unsigned i = 0; i < length; ++i) {
     formula += kOperators[rng() % std::size(kOperators)];
     formula += kNumbers[rng() % std::size(kNumbers)];
