@@ -3,6 +3,7 @@
 // then a last sign folding and the form of the result.
 #include <memory_resource>
 #include <new>
+#include <optional>
 
 #include "eval/base_suffix.h"
 #include "eval/literal_join.h"
@@ -168,10 +169,28 @@ bool IsOwnResult(const EvalContext& ctx, std::string_view formula) {
          IsUnsignedDecimal(formula);
 }
 
+// A reference alone ("[x]", as in max(1,[x])) to a variable whose value is
+// digits and points: with no "(" there are no groups, the reference is
+// the only one (no other bracket), its value goes in as it stands (a
+// number form needs no quotes) and, as with digits and points written in
+// the formula, no later stage changes it. Writes that value.
+std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view formula) {
+  if (ctx.observer.callback != nullptr || formula.size() < 2 || formula.front() != '[' ||
+      formula.back() != ']') {
+    return std::nullopt;
+  }
+  const std::string_view name = formula.substr(1, formula.size() - 2);
+  if (name.find_first_of("[]()") != std::string_view::npos) return std::nullopt;
+  const std::string_view value = LookUpVariable(ctx, name);
+  if (value.size() >= kMaxTextLength || !IsUnsignedDecimal(value)) return std::nullopt;
+  return std::string_view(ctx.workspace.Put(value), value.size());
+}
+
 }  // namespace
 
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
+  if (const auto value = VariableAlone(ctx, formula)) return *value;
   DepthScope depth(ctx);
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 
 #include "evaluators/evaluator_helpers.h"
 
@@ -78,6 +79,29 @@ TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
                                              : RandomPlainArithmetic(rng);
     ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula.c_str())),
               std::string(formel_evaluate(general.get(), formula.c_str())))
+        << formula;
+  }
+}
+
+// A reference alone, as a formula or an argument, with values that are a
+// plain number or only look like one.
+TEST(FastPathsTest, LoneReferencesGiveWhatTheGeneralWayGives) {
+  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
+  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
+  formel_set_observer(general.get(), &Ignore, nullptr);
+  for (formel_evaluator* ev : {fast.get(), general.get()}) {
+    formel_register_standard_functions(ev);
+    for (const auto& [name, value] : {std::pair{"d", "12"}, {"p", "0042.50"}, {"n", "-3"},
+                                      {"b", "5 "}, {"e", ""}, {"x", "1.2.3"}, {"h", "1Fh"},
+                                      {"l", "1e5"}, {"q", "\"7\""}}) {
+      formel_set_var(ev, name, value);
+    }
+  }
+  for (const char* formula : {"[d]", "[ d ]", "[D]", "[p]", "[n]", "[b]", "[e]", "[x]", "[h]",
+                              "[l]", "[q]", "[unset]", "[]", "[[d]]", "[d]]", "[(d)]", "[\"d]",
+                              "max(1,[d])", "max([p],[n])", "max(1,[ d ])", "([d])"}) {
+    EXPECT_EQ(std::string(formel_evaluate(fast.get(), formula)),
+              std::string(formel_evaluate(general.get(), formula)))
         << formula;
   }
 }
