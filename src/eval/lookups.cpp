@@ -1,23 +1,43 @@
 // The tables as the stages read them: names as written in a formula.
 #include "eval/stages.h"
+#include "text/text.h"
 
 namespace formel {
 
-std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
+namespace {
+
+// find(key) for the key of name: a short name's (nearly every name) is
+// built on the stack, a longer one's in the workspace for the moment.
+template <class Find>
+auto FindByName(EvalContext& ctx, std::string_view name, Find find) {
+  constexpr std::size_t kShortName = 64;
+  const std::string_view trimmed = TrimBlanks(name);
+  if (trimmed.size() <= kShortName) {
+    char key[kShortName];
+    return find(WriteNameKey(trimmed, key));
+  }
   WorkspaceScope temporaries(ctx.workspace);
-  const Text* found = ctx.vars.Find(BuildNameKey(ctx.workspace, name));
-  return found == nullptr ? std::string_view() : std::string_view(*found);
+  return find(BuildNameKey(ctx.workspace, trimmed));
+}
+
+}  // namespace
+
+std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
+  return FindByName(ctx, name, [&ctx](std::string_view key) {
+    const Text* found = ctx.vars.Find(key);
+    return found == nullptr ? std::string_view() : std::string_view(*found);
+  });
 }
 
 bool IsVariableSet(EvalContext& ctx, std::string_view name) {
-  WorkspaceScope temporaries(ctx.workspace);
-  return ctx.vars.Find(BuildNameKey(ctx.workspace, name)) != nullptr;
+  return FindByName(ctx, name, [&ctx](std::string_view key) { return ctx.vars.Find(key) != nullptr; });
 }
 
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name) {
-  WorkspaceScope temporaries(ctx.workspace);
-  const FuncInfo* found = ctx.funcs.Find(BuildNameKey(ctx.workspace, name));
-  return found == nullptr ? FuncInfo{} : *found;
+  return FindByName(ctx, name, [&ctx](std::string_view key) {
+    const FuncInfo* found = ctx.funcs.Find(key);
+    return found == nullptr ? FuncInfo{} : *found;
+  });
 }
 
 }  // namespace formel

@@ -13,7 +13,8 @@ namespace formel {
 inline constexpr std::uint32_t kUnmatched = 0xFFFFFFFFu;
 
 // closeOf[i]: for an opening byte at i, the index of its closing byte, or
-// kUnmatched. stack is scratch.
+// kUnmatched; the entries of other bytes are left as they were (nobody
+// reads them). stack is scratch.
 void MatchPairs(std::string_view text, char open, char close,
                 std::pmr::vector<std::uint32_t>& closeOf, std::pmr::vector<std::uint32_t>& stack);
 

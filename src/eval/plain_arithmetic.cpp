@@ -94,6 +94,7 @@ struct Terms {
   bool negativeFirst = false;
   float firstWritten = 0;  // the value whose text the first number is, once computed
   unsigned operators = 0;  // which operators stand in the text
+  bool mayOutgrow = true;  // the text might grow past 4 MiB
 };
 
 constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -256,15 +257,20 @@ bool Pass(Terms& t) {
     if (step == Step::kFailed) return false;
   }
   t.count = kept;
-  return TextLength(t) <= kMaxTextLength;  // past it, the passes end the evaluation
+  // Past 4 MiB the passes end the evaluation. A step replaces at least
+  // three bytes by at most a literal's, so a short level never gets there.
+  return !t.mayOutgrow || TextLength(t) <= kMaxTextLength;
+}
+
+// Runs the pass of kX if kX stands in the text.
+template <char kX>
+bool PassIfNeeded(Terms& t) {
+  return (t.operators & OperatorBit(kX)) == 0 || Pass<kX>(t);
 }
 
 bool RunPasses(Terms& t) {
-  const auto run = [&t](auto pass, char x) {
-    return (t.operators & OperatorBit(x)) == 0 || pass(t);
-  };
-  return run(Pass<'^'>, '^') && run(Pass<'/'>, '/') && run(Pass<'\\'>, '\\') &&
-         run(Pass<'*'>, '*') && run(Pass<'+'>, '+') && run(Pass<'-'>, '-');
+  return PassIfNeeded<'^'>(t) && PassIfNeeded<'/'>(t) && PassIfNeeded<'\\'>(t) &&
+         PassIfNeeded<'*'>(t) && PassIfNeeded<'+'>(t) && PassIfNeeded<'-'>(t);
 }
 
 // Room for the numbers of a short level on the stack, of a long one on
@@ -308,6 +314,7 @@ std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_vi
   TermStorage storage(ctx.heap, shape.terms);
   Terms& t = storage.terms;
   t.operators = shape.operators;
+  t.mayOutgrow = text.size() + (shape.terms - 1) * kRealTextMax > kMaxTextLength;
   Split(body, t);
   if (!RunPasses(t)) return std::nullopt;
   if (t.count != 1) return std::nullopt;

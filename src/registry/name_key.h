@@ -14,6 +14,9 @@ namespace formel {
 // Builds the key of name as a temporary at the workspace write position.
 std::string_view BuildNameKey(StringWorkspace& workspace, std::string_view name);
 
+// The key of a name already trimmed, written at out (room for its length).
+std::string_view WriteNameKey(std::string_view trimmed, char* out);
+
 struct KeyHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view key) const {

@@ -5,14 +5,6 @@
 
 namespace formel {
 
-std::string_view TrimBlanks(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && IsBlank(text[first])) ++first;
-  while (last > first && IsBlank(text[last - 1])) --last;
-  return text.substr(first, last - first);
-}
-
 int CompareBytes(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   const int c = n == 0 ? 0 : std::memcmp(a.data(), b.data(), n);  // memcmp is unsigned

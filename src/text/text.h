@@ -3,6 +3,7 @@
 // buffers of their own.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace formel {
@@ -14,7 +15,14 @@ inline std::string_view View(const char* text) {
 // Blanks are code 32 only: a tab or line break is part of the text.
 inline bool IsBlank(char c) { return c == ' '; }
 
-std::string_view TrimBlanks(std::string_view text);
+// Inline: every stage trims operands and names.
+inline std::string_view TrimBlanks(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  return text.substr(first, last - first);
+}
 
 // A-Z and 0xC0-0xDF gain 32; a-z and 0xE0-0xFF lose 32. Both ranges whole.
 inline char LowerByte(char c) {
