@@ -81,10 +81,10 @@ using HostText = const char*;
 // quote and to the next comma.
 std::size_t ArgumentEnd(std::string_view inside, std::size_t from) {
   for (std::size_t i = from;;) {
-    const std::size_t comma = std::min(inside.find(',', i), inside.size());
-    const std::size_t quote = inside.find(kQuote, i);
+    const std::size_t comma = std::min(FindByte(inside, ',', i), inside.size());
+    const std::size_t quote = FindByte(inside, kQuote, i);
     if (quote >= comma) return comma;
-    const std::size_t closing = inside.find(kQuote, quote + 1);
+    const std::size_t closing = FindByte(inside, kQuote, quote + 1);
     if (closing == std::string_view::npos) return std::string_view::npos;
     i = closing + 1;
   }
@@ -188,7 +188,7 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
                 Text& out, OriginTrack* track) {
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
-  for (; next != std::string_view::npos; next = text.find('(', next)) {
+  for (; next != std::string_view::npos; next = FindByte(text, '(', next)) {
     if (track != nullptr) {
       KeepAsWritten(ctx, ')', text, copied, next - copied, out.size(), insideQuotes, *track);
     }
@@ -262,7 +262,7 @@ namespace {
 
 void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
   out.clear();
-  const std::size_t first = text.find('(');
+  const std::size_t first = FindByte(text, '(');
   if (first == std::string_view::npos) {
     out.assign(text);
     if (track != nullptr) KeepAsWritten(ctx, ')', text, 0, text.size(), 0, false, *track);

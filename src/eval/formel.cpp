@@ -122,7 +122,7 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
     return PutResult(ctx.workspace, s.Current());
   };
   if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
-  if (s.Current().find('[') != Text::npos) {
+  if (FindByte(s.Current(), '[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
     s.Advance("variables");
   } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
@@ -180,7 +180,9 @@ std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view
     return std::nullopt;
   }
   const std::string_view name = formula.substr(1, formula.size() - 2);
-  if (name.find_first_of("[]()") != std::string_view::npos) return std::nullopt;
+  for (const char c : name) {
+    if (c == '[' || c == ']' || c == '(' || c == ')') return std::nullopt;
+  }
   const std::string_view value = LookUpVariable(ctx, name);
   if (value.size() >= kMaxTextLength || !IsUnsignedDecimal(value)) return std::nullopt;
   return std::string_view(ctx.workspace.Put(value), value.size());

@@ -12,6 +12,7 @@
 #include "eval/pair_findings.h"
 #include "eval/pair_matching.h"
 #include "eval/stages.h"
+#include "text/text.h"
 
 namespace formel {
 
@@ -33,7 +34,7 @@ namespace {
 
 void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
   out.clear();
-  std::size_t next = text.find('[');
+  std::size_t next = FindByte(text, '[');
   if (next == std::string_view::npos) {
     out.assign(text);
     if (track != nullptr) KeepAsWritten(ctx, ']', text, 0, text.size(), 0, false, *track);
@@ -44,7 +45,7 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
   out.reserve(text.size());
   bool insideQuotes = false;  // parity of the quotes in out
   std::size_t copied = 0;     // text before this is in out
-  for (; next != std::string_view::npos; next = text.find('[', next)) {
+  for (; next != std::string_view::npos; next = FindByte(text, '[', next)) {
     if (track != nullptr) {
       KeepAsWritten(ctx, ']', text, copied, next - copied, out.size(), insideQuotes, *track);
     }

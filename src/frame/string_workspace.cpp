@@ -17,11 +17,6 @@ StringWorkspace::~StringWorkspace() {
   for (const Block& b : blocks_) heap_->deallocate(b.data, b.size, 1);
 }
 
-void StringWorkspace::Rewind(Mark mark) {
-  current_ = mark.block;
-  offset_ = mark.offset;
-}
-
 void StringWorkspace::OpenBlockFor(std::size_t bytes) {
   const std::size_t next = current_ + 1;
   if (next < blocks_.size() && blocks_[next].size >= bytes) {
@@ -49,13 +44,6 @@ char* StringWorkspace::Reserve(std::size_t n) {
   return WritePointer();
 }
 
-char* StringWorkspace::Commit(std::size_t n) {
-  char* start = WritePointer();
-  start[n] = '\0';
-  offset_ += n;
-  return start;
-}
-
 char* StringWorkspace::Put(std::string_view text) {
   char* dest = Reserve(text.size());
   // A text already in place (a host function giving back its first
@@ -63,8 +51,6 @@ char* StringWorkspace::Put(std::string_view text) {
   if (!text.empty() && dest != text.data()) std::memmove(dest, text.data(), text.size());
   return Commit(text.size());
 }
-
-void StringWorkspace::Keep() { ++offset_; }
 
 void StringWorkspace::Reset() {
   for (std::size_t i = 1; i < blocks_.size(); ++i) {

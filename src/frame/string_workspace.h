@@ -32,20 +32,28 @@ class StringWorkspace {
   StringWorkspace& operator=(const StringWorkspace&) = delete;
 
   Mark Position() const { return {current_, offset_}; }
-  void Rewind(Mark mark);
+  void Rewind(Mark mark) {
+    current_ = mark.block;
+    offset_ = mark.offset;
+  }
 
   // Room for n bytes and a terminator at the write position; the returned
   // pointer is where the text goes. Call Commit(n) once it is written.
   char* Reserve(std::size_t n);
   // Terminates the n bytes written at Reserve()'s pointer, leaves the write
   // position on the terminator and returns the text's first byte.
-  char* Commit(std::size_t n);
+  char* Commit(std::size_t n) {
+    char* start = WritePointer();
+    start[n] = '\0';
+    offset_ += n;
+    return start;
+  }
   // Reserve, copy, Commit. The source may lie anywhere, inside the
   // workspace included.
   char* Put(std::string_view text);
   // Steps past the terminator of the text just built, so the next text
   // does not overwrite it.
-  void Keep();
+  void Keep() { ++offset_; }
   // Back to the first byte of the first block; extra blocks are released.
   void Reset();
 

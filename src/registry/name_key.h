@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -17,16 +18,33 @@ std::string_view BuildNameKey(StringWorkspace& workspace, std::string_view name)
 // The key of a name already trimmed, written at out (room for its length).
 std::string_view WriteNameKey(std::string_view trimmed, char* out);
 
+// Names are mostly a few bytes: those are hashed (FNV-1a) and compared
+// inline, longer ones by the library.
+inline constexpr std::size_t kShortKey = 16;
+
 struct KeyHash {
   using is_transparent = void;
   std::size_t operator()(std::string_view key) const {
-    return std::hash<std::string_view>{}(key);
+    if (key.size() > kShortKey) return std::hash<std::string_view>{}(key);
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : key) {
+      h ^= static_cast<unsigned char>(c);
+      h *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(h ^ (h >> 32));
   }
 };
 
 struct KeyEqual {
   using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const { return a == b; }
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    if (a.size() > kShortKey) return a == b;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
 };
 
 }  // namespace formel

@@ -36,6 +36,18 @@ inline char UpperByte(char c) {
   return lower ? static_cast<char>(b - 32) : c;
 }
 
+// text.find(c, from): a plain loop on the short stretches most formulas
+// are, where a library search costs more to set up than to run.
+inline std::size_t FindByte(std::string_view text, char c, std::size_t from = 0) {
+  constexpr std::size_t kShort = 32;
+  if (from >= text.size()) return std::string_view::npos;
+  if (text.size() - from > kShort) return text.find(c, from);
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == c) return i;
+  }
+  return std::string_view::npos;
+}
+
 // Unsigned byte order; a proper beginning sorts first. <0, 0 or >0.
 int CompareBytes(std::string_view a, std::string_view b);
 
