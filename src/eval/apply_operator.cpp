@@ -333,7 +333,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
   } else {
     Append(more);
   }
-  grow_.GrowBy(more, out_.size());
+  grow_.GrowBy(more, out_.size(), IsArithmetic(op_));
   return true;
 }
 
@@ -381,26 +381,33 @@ void OperatorPass::AppendToQuoted(std::string_view more) {
 // the bytes before it have not changed) and that literal as the right one
 // (from its opening quote to the delimiter behind its closing one, nothing
 // dropped), and grow the literal by the right value when the form allows;
-// they are taken here without the scans. Not with an observer, like the
-// number runs. Returns the steps.
+// they are taken here without the scans. A literal's inside is its value
+// with every quote doubled, just as the growing literal holds it: the
+// insides are gathered and go in before the closing quote at once. Not
+// with an observer, like the number runs. Returns the steps.
 std::size_t OperatorPass::FollowJoins(std::size_t budget) {
   if (ctx_.observer.callback != nullptr || op_ != Op::kConcat || !grow_.Valid() ||
       !grow_.Quoted() || grow_.End() != out_.size()) {
     return 0;
   }
   std::size_t steps = 0;
+  tail_.clear();  // free outside Splice
   while (steps < budget && inPos_ + 1 < input_.size() && input_[inPos_] == '&') {
     const std::string_view rest = input_.substr(inPos_ + 1);
     const std::size_t n = LeadingLiteral(rest);
     if (n == 0 || n == rest.size() || !IsOperandDelimiter(rest[n])) break;
-    scratch_.clear();
-    AppendUnquoted(rest.substr(0, n), scratch_);
-    if (!grow_.CanGrowBy(scratch_, false)) break;
+    const std::string_view inside = rest.substr(1, n - 2);
+    if (!grow_.CanGrowBy(inside, false)) break;  // decides alike on the value
     inPos_ += 1 + n;
-    AppendToQuoted(scratch_);
-    grow_.GrowBy(scratch_, out_.size());
+    tail_.append(inside);
+    grow_.GrowBy(inside, 0, false);
     ++steps;
   }
+  if (steps == 0) return 0;
+  Truncate(out_.size() - 1);  // the closing quote
+  tail_.push_back(kQuote);
+  Append(tail_);
+  grow_.GrowBy({}, out_.size(), false);
   return steps;
 }
 

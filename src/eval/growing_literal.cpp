@@ -82,12 +82,12 @@ bool GrowingLiteral::CanGrowBy(std::string_view more, bool arithmetic) const {
   return !grown.hasInf_;
 }
 
-void GrowingLiteral::GrowBy(std::string_view more, std::size_t end) {
+void GrowingLiteral::GrowBy(std::string_view more, std::size_t end, bool arithmetic) {
   end_ = end;
   if (more.empty()) return;
   inside_ |= ClassOf(last_) | ClassesOf(more.substr(0, more.size() - 1));
   last_ = more.back();
-  NoteTail(more);
+  if (arithmetic) NoteTail(more);
 }
 
 // Keeps the last three bytes of the value, and whether "#INF" occurs in it,

@@ -31,8 +31,9 @@ class GrowingLiteral {
   // left operand being this literal. In a sum of texts (arithmetic) a value
   // holding "#INF" reads as 0, which the general way must write.
   bool CanGrowBy(std::string_view more, bool arithmetic) const;
-  // The value is now followed by more; the literal ends at end.
-  void GrowBy(std::string_view more, std::size_t end);
+  // The value is now followed by more; the literal ends at end. Only a sum
+  // (arithmetic) needs to know whether "#INF" occurs in the value.
+  void GrowBy(std::string_view more, std::size_t end, bool arithmetic);
 
  private:
   void NoteTail(std::string_view more);

@@ -71,7 +71,7 @@ bool IsSingleLiteral(std::string_view text) {
 std::size_t LeadingLiteral(std::string_view text) {
   if (text.empty() || text.front() != kQuote) return 0;
   for (std::size_t from = 1;;) {
-    const std::size_t quote = text.find(kQuote, from);
+    const std::size_t quote = FindByte(text, kQuote, from);
     if (quote == std::string_view::npos) return 0;
     if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
       from = quote + 2;

@@ -36,16 +36,17 @@ inline char UpperByte(char c) {
   return lower ? static_cast<char>(b - 32) : c;
 }
 
-// text.find(c, from): a plain loop on the short stretches most formulas
-// are, where a library search costs more to set up than to run.
+// text.find(c, from): the first bytes by a plain loop, where most hits in
+// a formula are and a library search costs more to set up than to run;
+// the rest by the library search.
 inline std::size_t FindByte(std::string_view text, char c, std::size_t from = 0) {
-  constexpr std::size_t kShort = 32;
+  constexpr std::size_t kNear = 32;
   if (from >= text.size()) return std::string_view::npos;
-  if (text.size() - from > kShort) return text.find(c, from);
-  for (std::size_t i = from; i < text.size(); ++i) {
+  const std::size_t near = text.size() - from > kNear ? from + kNear : text.size();
+  for (std::size_t i = from; i < near; ++i) {
     if (text[i] == c) return i;
   }
-  return std::string_view::npos;
+  return near < text.size() ? text.find(c, near) : std::string_view::npos;
 }
 
 // Unsigned byte order; a proper beginning sorts first. <0, 0 or >0.
