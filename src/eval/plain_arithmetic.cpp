@@ -50,35 +50,6 @@ constexpr Op OpOf(char c) {
   }
 }
 
-struct Shape {
-  std::size_t terms = 0;  // 0: not of the form
-  unsigned operators = 0;
-};
-
-// "-"? number (operator number)+ with nothing else, every number holding a
-// digit (a "-" before points alone reads as 0, not -0): checked before any
-// number is read.
-Shape ShapeOf(std::string_view body) {
-  Shape s;
-  bool digit = false;  // in the number so far
-  std::size_t operators = 0;
-  for (std::size_t i = !body.empty() && body.front() == '-' ? 1 : 0; i < body.size(); ++i) {
-    const unsigned c = kByteClass[static_cast<unsigned char>(body[i])];
-    if (c == kDigit) {
-      digit = true;
-    } else if (c >= kFirstOperator && digit) {
-      ++operators;
-      s.operators |= c;
-      digit = false;
-    } else if (c != kPoint) {
-      return {};
-    }
-  }
-  if (!digit || operators == 0) return {};
-  s.terms = operators + 1;
-  return s;
-}
-
 // The numbers of a level as the passes leave them: op[k] stands before
 // number k (k >= 1), the first may have a "-" before it. read[k] is what a
 // step reads from the number's text without its sign, length[k] that
@@ -100,48 +71,67 @@ struct Terms {
 constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
 
-// Reads the numbers as ParseReal reads them: the decimal rounded to double,
-// then to float. With at most 15 digits and one point the digits are exact
-// as a double and one division by an exact power of ten rounds as the full
-// reading does; longer numbers and a second point take the full reading.
-void Split(std::string_view body, Terms& t) {
-  t.negativeFirst = body.front() == '-';
-  std::size_t from = t.negativeFirst ? 1 : 0;
-  std::size_t k = 0;
-  char before = 0;
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
+
+// One number from text[i]: digits and points, at least one digit (a "-"
+// before points alone reads as 0, not -0). Read as ParseReal reads it: the
+// decimal rounded to double, then to float. With at most 15 digits and
+// one point the digits are exact as a double and one division by an exact
+// power of ten rounds as the full reading does; longer numbers and a
+// second point take the full reading. Returns the index behind it, 0 when
+// there is no digit.
+std::size_t ReadNumber(std::string_view text, std::size_t i, float& value) {
+  const std::size_t from = i;
   std::uint64_t digits = 0;  // wraps harmlessly past 15 digits: not used then
   std::size_t count = 0;     // of digits
   std::size_t points = 0;
   std::size_t decimals = 0;  // digits behind the point
-  for (std::size_t i = from;; ++i) {
-    const char c = i < body.size() ? body[i] : ' ';
-    if (c >= '0' && c <= '9') {
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (IsDigit(c)) {
       digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
       ++count;
       decimals += points;
-      continue;
-    }
-    if (c == '.') {
+    } else if (c == '.') {
       ++points;
-      continue;
-    }
-    float value = 0;
-    if (count > 15 || points > 1) {
-      value = ParseReal(body.substr(from, i - from));
-    } else if (points == 0) {
-      value = static_cast<float>(digits);  // below 1e15: no overflow
     } else {
-      value = static_cast<float>(static_cast<double>(digits) / kPowersOfTen[decimals]);
+      break;
     }
-    t.read[k] = value;
+  }
+  if (count == 0) return 0;
+  if (count > 15 || points > 1) {
+    value = ParseReal(text.substr(from, i - from));
+  } else if (points == 0) {
+    value = static_cast<float>(digits);  // below 1e15: no overflow
+  } else {
+    value = static_cast<float>(static_cast<double>(digits) / kPowersOfTen[decimals]);
+  }
+  return i;
+}
+
+// "-"? number (operator number)+ with nothing else, read into t (room for
+// every number the body could hold). False when not so.
+bool ReadTerms(std::string_view body, Terms& t) {
+  t.negativeFirst = !body.empty() && body.front() == '-';
+  std::size_t i = t.negativeFirst ? 1 : 0;
+  std::size_t k = 0;
+  char before = 0;
+  for (;;) {
+    const std::size_t from = i;
+    i = ReadNumber(body, i, t.read[k]);
+    if (i == 0) return false;
     t.length[k] = static_cast<std::uint32_t>(i - from);
     t.op[k] = before;
     ++k;
-    if (i >= body.size()) break;
-    before = c;
-    from = i + 1;
-    digits = count = points = decimals = 0;
+    if (i == body.size()) break;
+    before = body[i];
+    const unsigned bit = kByteClass[static_cast<unsigned char>(before)];
+    if (bit < kFirstOperator) return false;
+    t.operators |= bit;
+    ++i;
   }
+  t.count = k;
+  return k > 1;
 }
 
 // What FormatReal writes for a value that is not whole (so below 2^23):
@@ -307,15 +297,16 @@ class TermStorage {
 }  // namespace
 
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text) {
-  if (text.size() < 2 || text.back() != ' ') return std::nullopt;
+  if (text.size() < 2 || text.back() != ' ' || !(IsDigit(text.front()) || text.front() == '-' ||
+                                                 text.front() == '.')) {
+    return std::nullopt;
+  }
   const std::string_view body = text.substr(0, text.size() - 1);
-  const Shape shape = ShapeOf(body);
-  if (shape.terms == 0) return std::nullopt;
-  TermStorage storage(ctx.heap, shape.terms);
+  const std::size_t room = body.size() / 2 + 1;  // numbers of one byte each
+  TermStorage storage(ctx.heap, room);
   Terms& t = storage.terms;
-  t.operators = shape.operators;
-  t.mayOutgrow = text.size() + (shape.terms - 1) * kRealTextMax > kMaxTextLength;
-  Split(body, t);
+  if (!ReadTerms(body, t)) return std::nullopt;
+  t.mayOutgrow = text.size() + (t.count - 1) * kRealTextMax > kMaxTextLength;
   if (!RunPasses(t)) return std::nullopt;
   if (t.count != 1) return std::nullopt;
   char* out = ctx.workspace.Reserve(kRealTextMax);
