@@ -10,7 +10,8 @@ EvalContext::EvalContext(std::pmr::memory_resource* h, std::size_t workspaceBloc
       quoteParity(h),
       closeScratch(h),
       openScratch(h),
-      parenScratch(h) {}
+      parenScratch(h),
+      repeated(h) {}
 
 namespace {
 template <class Vector>

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "eval/observer.h"
+#include "eval/repeated_formula.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
 #include "registry/var_table.h"
@@ -41,6 +42,8 @@ struct EvalContext {
   std::pmr::vector<std::uint32_t> closeScratch;
   std::pmr::vector<std::uint32_t> openScratch;
   std::pmr::vector<std::uint32_t> parenScratch;
+  // The last outermost formula of references and plain arithmetic.
+  RepeatedFormula repeated;
 
   // Gives back scratch grown by a long formula.
   void TrimScratch();

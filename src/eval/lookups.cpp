@@ -22,16 +22,16 @@ auto FindByName(EvalContext& ctx, std::string_view name, Find find) {
 
 }  // namespace
 
-std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
-  return FindByName(ctx, name, [&ctx](std::string_view key) {
-    const Text* found = ctx.vars.Find(key);
-    return found == nullptr ? std::string_view() : std::string_view(*found);
-  });
+const Text* FindVariable(EvalContext& ctx, std::string_view name) {
+  return FindByName(ctx, name, [&ctx](std::string_view key) { return ctx.vars.Find(key); });
 }
 
-bool IsVariableSet(EvalContext& ctx, std::string_view name) {
-  return FindByName(ctx, name, [&ctx](std::string_view key) { return ctx.vars.Find(key) != nullptr; });
+std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
+  const Text* found = FindVariable(ctx, name);
+  return found == nullptr ? std::string_view() : std::string_view(*found);
 }
+
+bool IsVariableSet(EvalContext& ctx, std::string_view name) { return FindVariable(ctx, name) != nullptr; }
 
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name) {
   return FindByName(ctx, name, [&ctx](std::string_view key) {

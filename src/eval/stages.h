@@ -74,6 +74,8 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula);
 
 // Look up the tables with names as written in a formula.
 std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
+// The variable's entry (valid while the table's generation stays), or null.
+const Text* FindVariable(EvalContext& ctx, std::string_view name);
 bool IsVariableSet(EvalContext& ctx, std::string_view name);
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name);
 

@@ -28,6 +28,7 @@ class NamedTable {
       return;
     }
     entries_.emplace(Text(key, entries_.get_allocator().resource()), std::move(value));
+    ++generation_;
   }
 
   // The value of the entry with that key, or null.
@@ -41,13 +42,22 @@ class NamedTable {
     auto found = entries_.find(key);
     if (found == entries_.end()) return 0;
     entries_.erase(found);
+    ++generation_;
     return 1;
   }
 
-  void Clear() { entries_.clear(); }
+  void Clear() {
+    entries_.clear();
+    ++generation_;
+  }
+
+  // Changes whenever an entry comes or goes. While it stays, what Find gave
+  // stays valid and finds the same entry (whose value Set may replace).
+  std::uint64_t Generation() const { return generation_; }
 
  private:
   std::pmr::unordered_map<Text, Value, KeyHash, KeyEqual> entries_;
+  std::uint64_t generation_ = 0;
 };
 
 }  // namespace formel

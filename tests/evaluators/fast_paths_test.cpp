@@ -106,4 +106,34 @@ TEST(FastPathsTest, LoneReferencesGiveWhatTheGeneralWayGives) {
   }
 }
 
+// One formula evaluated again and again while its variables change value,
+// come and go, and other variables come: the evaluator keeps what it
+// learnt of the formula and must notice every change.
+TEST(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
+  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
+  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
+  formel_set_observer(general.get(), &Ignore, nullptr);
+  static const char* const kValues[] = {"5", "0", "12.5", "007", "-3", "", "1e3", "5 ", "x", "99999999999999999"};
+  static const char* const kFormulas[] = {"[x]*[x]+2*[x]-1", "[ X ]-[y]", "1[x]", "[x].5", "-[x]^2",
+                                          "[x]/[y]\\2", "[x]+[x]]", "[x]&[y]", "[[x]]", "[x]-"};
+  std::mt19937 rng(7);
+  for (int i = 0; i < 4000; ++i) {
+    const char* value = kValues[rng() % std::size(kValues)];
+    const unsigned change = rng() % 10;
+    for (formel_evaluator* ev : {fast.get(), general.get()}) {
+      if (change == 0) {
+        formel_remove_var(ev, "x");
+      } else if (change == 1) {
+        formel_clear_vars(ev);
+      } else {
+        formel_set_var(ev, change == 2 ? "y" : change == 3 ? "z" : "x", value);
+      }
+    }
+    const char* formula = kFormulas[(i / 8) % std::size(kFormulas)];  // each kept for a while
+    ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula)),
+              std::string(formel_evaluate(general.get(), formula)))
+        << formula << " after change " << change << " to " << value;
+  }
+}
+
 }  // namespace
