@@ -225,9 +225,10 @@ std::size_t TextLength(Terms& t) {
 }
 
 // One pass: every occurrence of kX, left to right, the numbers kept packed
-// at the front.
+// at the front. Out of line: a long level spends its time in here, in a
+// frame of its own.
 template <char kX>
-bool Pass(Terms& t) {
+[[gnu::noinline]] bool Pass(Terms& t) {
   std::size_t kept = 1;
   for (std::size_t k = 1; k < t.count; ++k) {
     if (t.op[k] != kX) {
