@@ -136,4 +136,41 @@ TEST(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
   }
 }
 
+// Plain arithmetic at the edges of its model: a "-" taken as a sign and a
+// "+" written back (once, and in a cascade), "-0", infinities read as 0,
+// a NaN, results past 1e15 and between digits, long numbers and second
+// points. Each must give what the general way gives.
+TEST(FastPathsTest, PlainArithmeticEdgesGiveWhatTheGeneralWayGives) {
+  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
+  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
+  formel_set_observer(general.get(), &Ignore, nullptr);
+  for (const char* formula :
+       {"1-2+3", "1-2-3+10", "5-2^2", "-2^2", "-5-3", "0-0*5", "1-0*5", "-0*5+1", "2-0.0000004*1",
+        "1-0.0000004*1", "10^39-1", "1-10^39", "0/0+1", "1-0/0", "5\\0", "1-5\\0", "1/128+0",
+        "3/2048", "1/3*3", "0.9999999+0", "16777217+1", "99999999999999999+1", "1234567890123456*1",
+        "1.2.3+1", "1..5*2", "3*4+10/4-2^2-7\\2+1", "-1.5-1.5", "2^-1", "1+-1", "1--1", "1-", "-",
+        "8388607.5+0.25", "1e3+1", ".5+.5", "5.+1"}) {
+    EXPECT_EQ(std::string(formel_evaluate(fast.get(), formula)),
+              std::string(formel_evaluate(general.get(), formula)))
+        << formula;
+  }
+}
+
+// A level whose text grows past 4 MiB in a pass ends the evaluation with
+// "": the first formula of "9^39+" chunks whose text after the "^" pass
+// is one byte too long, and the one before it, which is not.
+TEST(FastPathsTest, PlainArithmeticKeepsTheLengthLimit) {
+  const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
+  const std::size_t power = std::string(formel_evaluate(ev.get(), "9^39")).size();
+  constexpr std::size_t kLimit = std::size_t{4} << 20;
+  const std::size_t chunks = (kLimit - 2) / (power + 1) + 1;  // (power + 1) * chunks + 2 > kLimit
+  auto formulaOf = [](std::size_t n) {
+    std::string formula;
+    for (std::size_t i = 0; i < n; ++i) formula += "9^39+";
+    return formula + "1";
+  };
+  EXPECT_NE(std::string(formel_evaluate(ev.get(), formulaOf(chunks - 1).c_str())), "");
+  EXPECT_EQ(std::string(formel_evaluate(ev.get(), formulaOf(chunks).c_str())), "");
+}
+
 }  // namespace
