@@ -23,9 +23,9 @@ std::string Megabytes(std::uint64_t bytes) {
 
 std::string Duration(std::uint64_t seconds) {
   const std::uint64_t minutes = seconds / 60;
-  const std::string secs = (seconds % 60 < 10 ? "0" : "") + Whole(seconds % 60);
+  const std::string secs = std::string(seconds % 60 < 10 ? "0" : "").append(Whole(seconds % 60));
   if (minutes < 60) return Whole(minutes) + ":" + secs;
-  const std::string mins = (minutes % 60 < 10 ? "0" : "") + Whole(minutes % 60);
+  const std::string mins = std::string(minutes % 60 < 10 ? "0" : "").append(Whole(minutes % 60));
   return Whole(minutes / 60) + ":" + mins + ":" + secs;
 }
 

@@ -23,15 +23,18 @@ void ReportMessage(std::string_view message) {
 
 // Blanks, not a terminal control sequence, so that any terminal clears it.
 void ShowStatus(std::string_view text) {
-  std::string line = "\r" + std::string(text);
-  if (text.size() < gStatusWidth) line += std::string(gStatusWidth - text.size(), ' ') + "\r" + std::string(text);
+  std::string line(1, '\r');
+  line.append(text);
+  if (text.size() < gStatusWidth) line.append(gStatusWidth - text.size(), ' ').append(1, '\r').append(text);
   gStatusWidth = text.size();
   WriteError(line);
 }
 
 void ClearStatus() {
   if (gStatusWidth == 0) return;
-  WriteError("\r" + std::string(gStatusWidth, ' ') + "\r");
+  std::string line(gStatusWidth + 2, ' ');
+  line.front() = line.back() = '\r';
+  WriteError(line);
   gStatusWidth = 0;
 }
 
