@@ -109,7 +109,7 @@ class FormulaWriter {
   std::string CallText(int depth) {
     const Call& c = r_.Pick(kCalls);
     std::string s = std::string(c.name) + (r_.Chance(10) ? " (" : "(");
-    for (int i = 0; i < c.args; ++i) s += (i == 0 ? "" : ",") + Expression(depth);
+    for (int i = 0; i < c.args; ++i) s.append(i == 0 ? "" : ",").append(Expression(depth));
     return s + ")";
   }
 
@@ -178,7 +178,7 @@ std::vector<std::string> GenerateLongFormulas(std::uint64_t seed) {
     out.push_back(Chain(r, terms, "=", true));
     out.push_back(Chain(r, terms, "-", true));
     std::string mixed;
-    for (int i = 0; i < terms / 5; ++i) mixed += (i == 0 ? "" : "+") + writer.Expression(1);
+    for (int i = 0; i < terms / 5; ++i) mixed.append(i == 0 ? "" : "+").append(writer.Expression(1));
     out.push_back(mixed);
     std::string signs;
     for (int i = 0; i < terms; ++i) signs += std::string(r.Pick(kNumbers)) + r.Pick(kSignRuns);
