@@ -1,6 +1,7 @@
 #include "prompt.h"
 
 #include <signal.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -26,8 +27,10 @@ volatile sig_atomic_t gInterrupted = 0;
 
 void NoteInterrupt(int) { gInterrupted = 1; }
 
-// Ctrl-C interrupts the read of the line being typed (no SA_RESTART)
-// instead of ending the program.
+// Ctrl-C interrupts the read of the line being typed instead of ending the
+// program. SIGINT stays blocked except while waiting for a byte, so that a
+// Ctrl-C that comes while the program is busy is seen at the next wait
+// instead of being noted just before a read that would then block.
 class InterruptCatcher {
  public:
   InterruptCatcher() {
@@ -35,22 +38,43 @@ class InterruptCatcher {
     action.sa_handler = &NoteInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous_);
+    sigset_t blocked;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGINT);
+    sigprocmask(SIG_BLOCK, &blocked, &previousMask_);
+    waitMask_ = previousMask_;
+    sigdelset(&waitMask_, SIGINT);
   }
-  ~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
+  ~InterruptCatcher() {
+    sigprocmask(SIG_SETMASK, &previousMask_, nullptr);
+    sigaction(SIGINT, &previous_, nullptr);
+  }
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
+  static const sigset_t* WaitMask() { return &waitMask_; }
+
  private:
   struct sigaction previous_ {};
+  sigset_t previousMask_ {};
+  static inline sigset_t waitMask_ {};
 };
 
 // One byte typed; EOF at the end of input and when Ctrl-C interrupts.
 int ReadTypedByte(FILE*) {
   for (;;) {
+    if (gInterrupted != 0) return EOF;
+    fd_set input;
+    FD_ZERO(&input);
+    FD_SET(STDIN_FILENO, &input);
+    if (pselect(STDIN_FILENO + 1, &input, nullptr, nullptr, nullptr, InterruptCatcher::WaitMask()) < 0) {
+      if (errno == EINTR) continue;
+      return EOF;
+    }
     unsigned char byte = 0;
     const ssize_t n = read(STDIN_FILENO, &byte, 1);
     if (n == 1) return byte;
-    if (n < 0 && errno == EINTR && gInterrupted == 0) continue;
+    if (n < 0 && errno == EINTR) continue;
     return EOF;
   }
 }

@@ -193,7 +193,8 @@ std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
   if (const auto value = VariableAlone(ctx, formula)) return *value;
-  if (ctx.evalDepth == 0 && ctx.observer.callback == nullptr && FindByte(formula, '[') != Text::npos) {
+  if (ctx.evalDepth == 0 && ctx.observer.callback == nullptr && FindByte(formula, '[') != Text::npos &&
+      FindByte(formula, '(') == Text::npos) {
     if (const auto value = ctx.repeated.Evaluate(ctx, formula)) return *value;
   }
   DepthScope depth(ctx);

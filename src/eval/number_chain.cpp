@@ -26,13 +26,6 @@ float ReadBack(float value) {
   return ParseReal({text, FormatReal(value, text)});
 }
 
-bool IsUnsignedDecimal(std::string_view text) {
-  for (const char c : text) {
-    if (!IsPlainNumberByte(c)) return false;
-  }
-  return !text.empty();
-}
-
 bool IsSignedDecimal(std::string_view text) {
   return !text.empty() && text.front() == '-' && IsUnsignedDecimal(text.substr(1));
 }

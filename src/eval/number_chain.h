@@ -34,7 +34,12 @@ float ReadBack(float value);
 
 // Digits and points only: a number form without sign or suffix, which an
 // operand scan passes and base-suffix conversion leaves alone.
-bool IsUnsignedDecimal(std::string_view text);
+inline bool IsUnsignedDecimal(std::string_view text) {
+  for (const char c : text) {
+    if (!((c >= '0' && c <= '9') || c == '.')) return false;
+  }
+  return !text.empty();
+}
 
 struct ChainEnd {
   std::size_t at;      // index of the byte that ended the last right operand

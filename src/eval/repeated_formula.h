@@ -28,9 +28,9 @@ class RepeatedFormula {
   explicit RepeatedFormula(std::pmr::memory_resource* heap)
       : formula_(heap), references_(heap), values_(heap) {}
 
-  // The result of formula (which holds a "[") written at the workspace
-  // write position, or nullopt (nothing written). Only for an outermost
-  // formula, observer off.
+  // The result of formula (which holds a "[" and no "(") written at the
+  // workspace write position, or nullopt (nothing written). Only for an
+  // outermost formula, observer off.
   std::optional<std::string_view> Evaluate(EvalContext& ctx, std::string_view formula);
 
  private:
