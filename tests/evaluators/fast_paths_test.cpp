@@ -63,56 +63,64 @@ std::string RandomJoin(std::mt19937& rng) {
   return formula + blanks();
 }
 
-TEST(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
-  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
-  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
-  formel_set_observer(general.get(), &Ignore, nullptr);
-  for (formel_evaluator* ev : {fast.get(), general.get()}) {  // plain, negative, text
-    formel_set_var(ev, "p", "0042.50");
-    formel_set_var(ev, "n", "-3");
-    formel_set_var(ev, "t", "1 2");
+// Two evaluators set up alike, the second with an observer: what the
+// first gives must be what the second (the general way) gives.
+class FastPathsTest : public ::testing::Test {
+ protected:
+  FastPathsTest() { formel_set_observer(general_.get(), &Ignore, nullptr); }
+
+  template <class Change>
+  void OnBoth(Change change) {
+    for (formel_evaluator* ev : {fast_.get(), general_.get()}) change(ev);
   }
+  void SetOnBoth(const char* name, const char* value) {
+    OnBoth([&](formel_evaluator* ev) { formel_set_var(ev, name, value); });
+  }
+  // Empty when both give the same result, else both results.
+  std::string Difference(const std::string& formula) {
+    const std::string fast = formel_evaluate(fast_.get(), formula.c_str());
+    const std::string general = formel_evaluate(general_.get(), formula.c_str());
+    return fast == general ? "" : "fast \"" + fast + "\", general \"" + general + "\"";
+  }
+
+ private:
+  formel_test::OwnedEvaluator fast_ = formel_test::MakeEvaluator();
+  formel_test::OwnedEvaluator general_ = formel_test::MakeEvaluator();
+};
+
+TEST_F(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
+  SetOnBoth("p", "0042.50");  // plain, negative, text
+  SetOnBoth("n", "-3");
+  SetOnBoth("t", "1 2");
   std::mt19937 rng(16);
   for (int i = 0; i < 30000; ++i) {
     const std::string formula = i % 3 == 0   ? RandomFormula(rng)
                                 : i % 3 == 1 ? RandomJoin(rng)
                                              : RandomPlainArithmetic(rng);
-    ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula.c_str())),
-              std::string(formel_evaluate(general.get(), formula.c_str())))
-        << formula;
+    ASSERT_EQ(Difference(formula), "") << formula;
   }
 }
 
 // A reference alone, as a formula or an argument, with values that are a
 // plain number or only look like one.
-TEST(FastPathsTest, LoneReferencesGiveWhatTheGeneralWayGives) {
-  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
-  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
-  formel_set_observer(general.get(), &Ignore, nullptr);
-  for (formel_evaluator* ev : {fast.get(), general.get()}) {
-    formel_register_standard_functions(ev);
-    for (const auto& [name, value] : {std::pair{"d", "12"}, {"p", "0042.50"}, {"n", "-3"},
-                                      {"b", "5 "}, {"e", ""}, {"x", "1.2.3"}, {"h", "1Fh"},
-                                      {"l", "1e5"}, {"q", "\"7\""}}) {
-      formel_set_var(ev, name, value);
-    }
+TEST_F(FastPathsTest, LoneReferencesGiveWhatTheGeneralWayGives) {
+  OnBoth([](formel_evaluator* ev) { formel_register_standard_functions(ev); });
+  for (const auto& [name, value] : {std::pair{"d", "12"}, {"p", "0042.50"}, {"n", "-3"}, {"b", "5 "},
+                                    {"e", ""}, {"x", "1.2.3"}, {"h", "1Fh"}, {"l", "1e5"},
+                                    {"q", "\"7\""}}) {
+    SetOnBoth(name, value);
   }
   for (const char* formula : {"[d]", "[ d ]", "[D]", "[p]", "[n]", "[b]", "[e]", "[x]", "[h]",
                               "[l]", "[q]", "[unset]", "[]", "[[d]]", "[d]]", "[(d)]", "[\"d]",
                               "max(1,[d])", "max([p],[n])", "max(1,[ d ])", "([d])"}) {
-    EXPECT_EQ(std::string(formel_evaluate(fast.get(), formula)),
-              std::string(formel_evaluate(general.get(), formula)))
-        << formula;
+    EXPECT_EQ(Difference(formula), "") << formula;
   }
 }
 
 // One formula evaluated again and again while its variables change value,
 // come and go, and other variables come: the evaluator keeps what it
 // learnt of the formula and must notice every change.
-TEST(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
-  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
-  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
-  formel_set_observer(general.get(), &Ignore, nullptr);
+TEST_F(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
   static const char* const kValues[] = {"5", "0", "12.5", "007", "-3", "", "1e3", "5 ", "x", "99999999999999999"};
   static const char* const kFormulas[] = {"[x]*[x]+2*[x]-1", "[ X ]-[y]", "1[x]", "[x].5", "-[x]^2",
                                           "[x]/[y]\\2", "[x]+[x]]", "[x]&[y]", "[[x]]", "[x]-"};
@@ -120,46 +128,37 @@ TEST(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
   for (int i = 0; i < 4000; ++i) {
     const char* value = kValues[rng() % std::size(kValues)];
     const unsigned change = rng() % 10;
-    for (formel_evaluator* ev : {fast.get(), general.get()}) {
-      if (change == 0) {
-        formel_remove_var(ev, "x");
-      } else if (change == 1) {
-        formel_clear_vars(ev);
-      } else {
-        formel_set_var(ev, change == 2 ? "y" : change == 3 ? "z" : "x", value);
-      }
+    if (change == 0) {
+      OnBoth([](formel_evaluator* ev) { formel_remove_var(ev, "x"); });
+    } else if (change == 1) {
+      OnBoth([](formel_evaluator* ev) { formel_clear_vars(ev); });
+    } else {
+      SetOnBoth(change == 2 ? "y" : change == 3 ? "z" : "x", value);
     }
     const char* formula = kFormulas[(i / 8) % std::size(kFormulas)];  // each kept for a while
-    ASSERT_EQ(std::string(formel_evaluate(fast.get(), formula)),
-              std::string(formel_evaluate(general.get(), formula)))
-        << formula << " after change " << change << " to " << value;
+    ASSERT_EQ(Difference(formula), "") << formula << " after change " << change << " to " << value;
   }
 }
 
 // Plain arithmetic at the edges of its model: a "-" taken as a sign and a
 // "+" written back (once, and in a cascade), "-0", infinities read as 0,
 // a NaN, results past 1e15 and between digits, long numbers and second
-// points. Each must give what the general way gives.
-TEST(FastPathsTest, PlainArithmeticEdgesGiveWhatTheGeneralWayGives) {
-  const formel_test::OwnedEvaluator fast = formel_test::MakeEvaluator();
-  const formel_test::OwnedEvaluator general = formel_test::MakeEvaluator();
-  formel_set_observer(general.get(), &Ignore, nullptr);
+// points.
+TEST_F(FastPathsTest, PlainArithmeticEdgesGiveWhatTheGeneralWayGives) {
   for (const char* formula :
        {"1-2+3", "1-2-3+10", "5-2^2", "-2^2", "-5-3", "0-0*5", "1-0*5", "-0*5+1", "2-0.0000004*1",
         "1-0.0000004*1", "10^39-1", "1-10^39", "0/0+1", "1-0/0", "5\\0", "1-5\\0", "1/128+0",
         "3/2048", "1/3*3", "0.9999999+0", "16777217+1", "99999999999999999+1", "1234567890123456*1",
         "1.2.3+1", "1..5*2", "3*4+10/4-2^2-7\\2+1", "-1.5-1.5", "2^-1", "1+-1", "1--1", "1-", "-",
         "8388607.5+0.25", "1e3+1", ".5+.5", "5.+1"}) {
-    EXPECT_EQ(std::string(formel_evaluate(fast.get(), formula)),
-              std::string(formel_evaluate(general.get(), formula)))
-        << formula;
+    EXPECT_EQ(Difference(formula), "") << formula;
   }
 }
 
 // A level whose text grows past 4 MiB in a pass ends the evaluation with
 // "": the first formula of "9^39+" chunks whose text after the "^" pass
 // is one byte too long, and the one before it, which is not.
-TEST(FastPathsTest, PlainArithmeticKeepsTheLengthLimit) {
+TEST(FastPathsLimitTest, PlainArithmeticKeepsTheLengthLimit) {
   const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
   const std::size_t power = std::string(formel_evaluate(ev.get(), "9^39")).size();
   constexpr std::size_t kLimit = std::size_t{4} << 20;
