@@ -28,10 +28,6 @@ inline float Arithmetic(Op op, float x, float y) {
   }
 }
 
-// What the next step reads back from the written text of a result: a
-// whole value itself (its digits are exact), any other through its text.
-float ReadBack(float value);
-
 // Digits and points only: a number form without sign or suffix, which an
 // operand scan passes and base-suffix conversion leaves alone.
 inline bool IsUnsignedDecimal(std::string_view text) {

@@ -14,17 +14,20 @@ namespace formel {
 
 namespace {
 
-constexpr std::array<char, 6> kPassOrder = {'^', '/', '\\', '*', '+', '-'};
+// The arithmetic operators are the first passes (the language's
+// precedence), one byte each.
+constexpr std::size_t kArithmeticPasses = 6;
+static_assert(!IsArithmetic(kOperatorPasses[kArithmeticPasses].op));
 
-// Byte classes: digit, point, or an operator's bit (its place in
-// kPassOrder, shifted past the first two).
+// Byte classes: digit, point, or an arithmetic operator's bit (its pass,
+// shifted past the first two).
 constexpr unsigned kDigit = 1;
 constexpr unsigned kPoint = 2;
 constexpr unsigned kFirstOperator = 4;
 
 constexpr unsigned OperatorBit(char c) {
-  for (std::size_t i = 0; i < kPassOrder.size(); ++i) {
-    if (kPassOrder[i] == c) return kFirstOperator << i;
+  for (std::size_t i = 0; i < kArithmeticPasses; ++i) {
+    if (kOperatorPasses[i].written[0] == c) return kFirstOperator << i;
   }
   return 0;
 }
@@ -33,21 +36,28 @@ constexpr std::array<std::uint8_t, 256> kByteClass = [] {
   std::array<std::uint8_t, 256> classes{};
   for (char c = '0'; c <= '9'; ++c) classes[static_cast<unsigned char>(c)] = kDigit;
   classes['.'] = kPoint;
-  for (const char c : kPassOrder) {
+  for (std::size_t i = 0; i < kArithmeticPasses; ++i) {
+    const char c = kOperatorPasses[i].written[0];
     classes[static_cast<unsigned char>(c)] = static_cast<std::uint8_t>(OperatorBit(c));
   }
   return classes;
 }();
 
 constexpr Op OpOf(char c) {
-  switch (c) {
-    case '^': return Op::kPower;
-    case '/': return Op::kDivide;
-    case '\\': return Op::kIntDivide;
-    case '*': return Op::kMultiply;
-    case '+': return Op::kAdd;
-    default: return Op::kSubtract;
+  for (std::size_t i = 0; i < kArithmeticPasses; ++i) {
+    if (kOperatorPasses[i].written[0] == c) return kOperatorPasses[i].op;
   }
+  return Op::kSubtract;
+}
+
+// The same as every byte's class not being 0, in a form the compiler
+// vectorizes: "*" to "9" but ",", and "\\" and "^".
+bool OnlyPlainArithmeticBytes(std::string_view text) {
+  std::size_t others = 0;
+  for (const char c : text) {
+    others += !((c >= '*' && c <= '9' && c != ',') || c == '\\' || c == '^');
+  }
+  return others == 0;
 }
 
 // The numbers of a level as the passes leave them: op[k] stands before
@@ -68,47 +78,6 @@ struct Terms {
   bool mayOutgrow = true;  // the text might grow past 4 MiB
 };
 
-constexpr std::array<double, 16> kPowersOfTen = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-
-bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') <= 9; }
-
-// One number from text[i]: digits and points, at least one digit (a "-"
-// before points alone reads as 0, not -0). Read as ParseReal reads it: the
-// decimal rounded to double, then to float. With at most 15 digits and
-// one point the digits are exact as a double and one division by an exact
-// power of ten rounds as the full reading does; longer numbers and a
-// second point take the full reading. Returns the index behind it, 0 when
-// there is no digit.
-std::size_t ReadNumber(std::string_view text, std::size_t i, float& value) {
-  const std::size_t from = i;
-  std::uint64_t digits = 0;  // wraps harmlessly past 15 digits: not used then
-  std::size_t count = 0;     // of digits
-  std::size_t points = 0;
-  std::size_t decimals = 0;  // digits behind the point
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (IsDigit(c)) {
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      ++count;
-      decimals += points;
-    } else if (c == '.') {
-      ++points;
-    } else {
-      break;
-    }
-  }
-  if (count == 0) return 0;
-  if (count > 15 || points > 1) {
-    value = ParseReal(text.substr(from, i - from));
-  } else if (points == 0) {
-    value = static_cast<float>(digits);  // below 1e15: no overflow
-  } else {
-    value = static_cast<float>(static_cast<double>(digits) / kPowersOfTen[decimals]);
-  }
-  return i;
-}
-
 // "-"? number (operator number)+ with nothing else, read into t (room for
 // every number the body could hold). False when not so.
 bool ReadTerms(std::string_view body, Terms& t) {
@@ -118,8 +87,8 @@ bool ReadTerms(std::string_view body, Terms& t) {
   char before = 0;
   for (;;) {
     const std::size_t from = i;
-    i = ReadNumber(body, i, t.read[k]);
-    if (i == 0) return false;
+    i = ReadPlainNumber(body, i, t.read[k]);
+    if (i == from) return false;  // no digit: a "-" before points alone reads as 0, not -0
     t.length[k] = static_cast<std::uint32_t>(i - from);
     t.op[k] = before;
     ++k;
@@ -134,60 +103,12 @@ bool ReadTerms(std::string_view body, Terms& t) {
   return k > 1;
 }
 
-// What FormatReal writes for a value that is not whole (so below 2^23):
-// its millionths rounded half to even. The product with 1e6 is exact in
-// double (24 + 14 significant bits), and so are the rounding steps.
-std::uint64_t Millionths(float magnitude) {
-  const double millionths = static_cast<double>(magnitude) * 1e6;
-  double rounded = std::floor(millionths);
-  const double fraction = millionths - rounded;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;
-  return static_cast<std::uint64_t>(rounded);
-}
-
-std::size_t DigitCount(std::uint64_t v) {
-  std::size_t n = 1;
-  for (; v >= 10; v /= 10) ++n;
-  return n;
-}
-
-// What a step reads from the text FormatReal writes for a value, sign
-// excluded. A whole number's text is its exact digits, which read back as
-// itself; any other's reads as the decimal its millionths make (see
-// ReadNumber).
-float ReadMagnitude(float value) {
-  const float magnitude = std::fabs(value);
-  if (magnitude == std::trunc(magnitude)) return magnitude;
-  return static_cast<float>(static_cast<double>(Millionths(magnitude)) / 1e6);
-}
-
-// Whether that text, its sign included, reads as less than 0: not when its
-// digits are all zero ("-0").
-bool ReadsBelowZero(float value) { return value < 0 && static_cast<double>(-value) * 1e6 > 0.5; }
-
-// The length of that text, sign excluded.
-std::size_t MagnitudeLength(float value) {
-  const float magnitude = std::fabs(value);
-  if (magnitude == std::trunc(magnitude)) {
-    if (magnitude < 1e15f) return DigitCount(static_cast<std::uint64_t>(magnitude));
-    char text[kRealTextMax];
-    return FormatReal(magnitude, text);
-  }
-  const std::uint64_t q = Millionths(magnitude);
-  std::size_t length = DigitCount(q / 1000000);
-  if (std::uint64_t decimals = q % 1000000; decimals != 0) {
-    length += 7;  // the point and six decimals, less the trailing zeros
-    for (; decimals % 10 == 0; decimals /= 10) --length;
-  }
-  return length;
-}
-
 enum class Step { kFailed, kWritten, kCompensated };
 
 // The step of operator x between number i and the number behind it (its
 // value right), which the caller then drops: number i becomes the result.
 template <char kX>
-Step Combine(Terms& t, std::size_t i, float right) {
+[[gnu::always_inline]] inline Step Combine(Terms& t, std::size_t i, float right) {
   const bool first = i == 0;
   const bool minusTaken = !first && t.op[i] == '-';
   const float left = (first ? t.negativeFirst : minusTaken) ? -t.read[i] : t.read[i];
@@ -195,11 +116,12 @@ Step Combine(Terms& t, std::size_t i, float right) {
   if (std::isnan(result)) return Step::kFailed;
   if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
   const bool negative = std::signbit(result);  // its literal starts with "-"
+  const float read = ReadBackReal(result);     // below 0 unless it reads "-0"
   Step step = Step::kWritten;
   if (first) {
     t.negativeFirst = negative;
     t.firstWritten = result;
-  } else if (minusTaken && !ReadsBelowZero(result)) {
+  } else if (minusTaken && !(read < 0)) {
     if (negative) return Step::kFailed;  // "+-0": a sign pair
     t.op[i] = '+';
     t.operators |= OperatorBit('+');
@@ -207,7 +129,7 @@ Step Combine(Terms& t, std::size_t i, float right) {
   } else if (negative && !minusTaken) {
     return Step::kFailed;  // a "-" behind another operator: a sign pair
   }
-  t.read[i] = ReadMagnitude(result);
+  t.read[i] = std::fabs(read);
   t.written[i] = result;
   t.length[i] = 0;
   return step;
@@ -218,7 +140,7 @@ Step Combine(Terms& t, std::size_t i, float right) {
 std::size_t TextLength(Terms& t) {
   std::size_t length = t.negativeFirst + t.count;  // the sign, the operators, the blank
   for (std::size_t k = 0; k < t.count; ++k) {
-    if (t.length[k] == 0) t.length[k] = static_cast<std::uint32_t>(MagnitudeLength(t.written[k]));
+    if (t.length[k] == 0) t.length[k] = static_cast<std::uint32_t>(RealTextLength(std::fabs(t.written[k])));
     length += t.length[k];
   }
   return length;
@@ -268,10 +190,11 @@ bool RunPasses(Terms& t) {
 // the heap: one block, values first (the strictest alignment).
 class TermStorage {
  public:
+  static bool FitsInline(std::size_t count) { return count * kPerTerm <= kInlineBytes; }
+
   TermStorage(std::pmr::memory_resource* heap, std::size_t count) : heap_(heap) {
-    constexpr std::size_t kPerTerm = 2 * sizeof(float) + sizeof(std::uint32_t) + sizeof(char);
     bytes_ = count * kPerTerm;
-    std::byte* room = bytes_ <= inline_.size() ? inline_.data()
+    std::byte* room = FitsInline(count) ? inline_.data()
                                                : static_cast<std::byte*>(heap->allocate(bytes_));
     if (room != inline_.data()) block_ = room;
     terms.count = count;
@@ -292,18 +215,25 @@ class TermStorage {
   std::pmr::memory_resource* heap_;
   std::byte* block_ = nullptr;
   std::size_t bytes_ = 0;
-  alignas(float) std::array<std::byte, 640> inline_;
+  static constexpr std::size_t kPerTerm = 2 * sizeof(float) + sizeof(std::uint32_t) + sizeof(char);
+  static constexpr std::size_t kInlineBytes = 640;
+  alignas(float) std::array<std::byte, kInlineBytes> inline_;
 };
 
 }  // namespace
 
+bool IsPlainArithmeticByte(char c) { return kByteClass[static_cast<unsigned char>(c)] != 0; }
+
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text) {
-  if (text.size() < 2 || text.back() != ' ' || !(IsDigit(text.front()) || text.front() == '-' ||
-                                                 text.front() == '.')) {
+  const unsigned first = text.empty() ? 0 : kByteClass[static_cast<unsigned char>(text.front())];
+  if (text.size() < 2 || text.back() != ' ' || !(first == kDigit || first == kPoint || text.front() == '-')) {
     return std::nullopt;
   }
   const std::string_view body = text.substr(0, text.size() - 1);
   const std::size_t room = body.size() / 2 + 1;  // numbers of one byte each
+  // A long text is checked byte by byte before its room is taken from the
+  // heap, so that one which is not arithmetic costs no memory.
+  if (!TermStorage::FitsInline(room) && !OnlyPlainArithmeticBytes(body)) return std::nullopt;
   TermStorage storage(ctx.heap, room);
   Terms& t = storage.terms;
   if (!ReadTerms(body, t)) return std::nullopt;

@@ -37,4 +37,7 @@ namespace formel {
 // that form or a step would leave it, which the passes then handle.
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text);
 
+// A digit, a point or one of the six operators.
+bool IsPlainArithmeticByte(char c);
+
 }  // namespace formel

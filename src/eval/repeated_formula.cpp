@@ -16,16 +16,6 @@ namespace {
 constexpr std::size_t kLongestFormula = 256;
 constexpr std::size_t kTextRoom = 512;
 
-// The bytes a plain arithmetic text may hold besides the values.
-bool IsArithmeticByte(char c) {
-  switch (c) {
-    case '^': case '/': case '\\': case '*': case '+': case '-': case '.':
-      return true;
-    default:
-      return c >= '0' && c <= '9';
-  }
-}
-
 }  // namespace
 
 // References: each "[" with the first "]" behind it, no "[" between (so
@@ -37,7 +27,7 @@ bool RepeatedFormula::Learn(EvalContext& ctx, std::string_view formula) {
   if (formula.size() > kLongestFormula) return false;
   for (std::size_t i = 0; i < formula.size(); ++i) {
     if (formula[i] != '[') {
-      if (!IsArithmeticByte(formula[i])) return false;
+      if (!IsPlainArithmeticByte(formula[i])) return false;
       continue;
     }
     std::size_t close = i + 1;

@@ -88,7 +88,30 @@ std::optional<std::int64_t> ShortWholeNumber(std::string_view t) {
   return value;
 }
 
+std::size_t DigitCount(std::uint64_t v) {
+  std::size_t n = 1;
+  for (; v >= 10; v /= 10) ++n;
+  return n;
+}
+
 }  // namespace
+
+std::size_t RealTextLength(float value) {
+  const float magnitude = std::fabs(value);
+  const std::size_t sign = std::signbit(value) ? 1 : 0;
+  if (magnitude == std::trunc(magnitude)) {
+    if (magnitude < 1e15f) return sign + DigitCount(static_cast<std::uint64_t>(magnitude));
+    char text[kRealTextMax];
+    return FormatReal(value, text);
+  }
+  const std::uint64_t q = Millionths(magnitude);
+  std::size_t length = sign + DigitCount(q / 1000000);
+  if (std::uint64_t decimals = q % 1000000; decimals != 0) {
+    length += 7;  // the point and six decimals, less the trailing zeros
+    for (; decimals % 10 == 0; decimals /= 10) --length;
+  }
+  return length;
+}
 
 float RoundToFloat(double value) {
   // Halfway between FLT_MAX and the next power of two: from here on, round

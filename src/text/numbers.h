@@ -3,6 +3,7 @@
 // always ".", and non-finite values have fixed forms on every platform.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -29,6 +30,67 @@ float ParseReal(std::string_view text);
 // How many bytes of text ParseReal reads: white space, sign and number; 0
 // when it finds no number (and reads 0).
 std::size_t ParsedLength(std::string_view text);
+
+// Digits and points from text[from] on (a plain number: no sign, no
+// exponent), read as ParseReal reads them. Returns the index behind them;
+// from itself when they hold no digit (value untouched then). With at most
+// 15 digits and one point the digits are exact as a double, and one
+// division by an exact power of ten rounds as the full reading does;
+// longer numbers and a second point take the full reading. Inline, as the
+// next few: the value paths run them once per number.
+inline constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+inline std::size_t ReadPlainNumber(std::string_view text, std::size_t from, float& value) {
+  std::uint64_t digits = 0;  // wraps harmlessly past 15 digits: not used then
+  std::size_t count = 0;     // of digits
+  std::size_t points = 0;
+  std::size_t decimals = 0;  // digits behind the point
+  std::size_t i = from;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      ++count;
+      decimals += points;
+    } else if (c == '.') {
+      ++points;
+    } else {
+      break;
+    }
+  }
+  if (count == 0) return from;
+  if (count > 15 || points > 1) {
+    value = ParseReal(text.substr(from, i - from));
+  } else if (points == 0) {
+    value = static_cast<float>(digits);  // below 1e15: no overflow
+  } else {
+    value = static_cast<float>(static_cast<double>(digits) / kPowersOfTen[decimals]);
+  }
+  return i;
+}
+
+// FormatReal's digits of a value that is not whole (so below 2^23): its
+// millionths rounded half to even. The product with 1e6 is exact in double
+// (24 + 14 significant bits), and so are the rounding steps.
+inline std::uint64_t Millionths(float magnitude) {
+  const double millionths = static_cast<double>(magnitude) * 1e6;
+  double rounded = std::floor(millionths);
+  const double fraction = millionths - rounded;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;
+  return static_cast<std::uint64_t>(rounded);
+}
+
+// What ParseReal reads back from FormatReal's text of a finite value,
+// without writing the text: a whole value's text is its exact digits,
+// which read back as itself.
+inline float ReadBackReal(float value) {
+  const float magnitude = std::fabs(value);
+  if (magnitude == std::trunc(magnitude)) return value;
+  return std::copysign(static_cast<float>(static_cast<double>(Millionths(magnitude)) / 1e6), value);
+}
+
+// The length of FormatReal's text of a finite value, without writing it.
+std::size_t RealTextLength(float value);
 
 // Double to single precision, round to nearest, with no out-of-range cast.
 float RoundToFloat(double value);

@@ -4,7 +4,9 @@
 #include <clocale>
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "text/numbers.h"
 #include "unit/library_fixture.h"
@@ -106,6 +108,42 @@ TEST(RoundToFloat, OverflowBoundaryIsHalfAnUlpAboveTheMaximum) {
   EXPECT_EQ(RoundToFloat(0x1.ffffffp127), kInf);
   EXPECT_EQ(RoundToFloat(-0x1.ffffffp127), -kInf);
   EXPECT_EQ(RoundToFloat(1e300), kInf);
+}
+
+// The shortcuts that skip writing a result's text must agree with writing
+// it and reading it back: for random finite floats of every magnitude
+// (ties such as 1/128 and values around 1e15 included) and for random
+// plain decimals.
+TEST(ResultTexts, ReadBackAndLengthAgreeWithTheWrittenText) {
+  std::mt19937 rng(5);
+  std::vector<float> values = {0.0078125f, -0.0078125f, 1e15f, -1e15f, 999999.9f, 4.999999e-7f, -0.0f, 0.0f};
+  for (int i = 0; i < 200000; ++i) {
+    const float scale = std::ldexp(1.0f, static_cast<int>(rng() % 80) - 30);  // 2^-30 .. 2^49
+    values.push_back(std::ldexp(static_cast<float>(rng() % (1u << 24)), static_cast<int>(rng() % 40) - 30) *
+                     (rng() % 2 ? 1.0f : -1.0f) * (i % 7 == 0 ? scale : 1.0f));
+  }
+  for (const float v : values) {
+    const std::string text = Format(v);
+    ASSERT_EQ(RealTextLength(v), text.size()) << text;
+    const float read = ParseReal(text);
+    ASSERT_TRUE(ReadBackReal(v) == read && std::signbit(ReadBackReal(v)) == std::signbit(read)) << text;
+  }
+}
+
+TEST(ReadPlainNumber, ReadsAsParseRealDoes) {
+  std::mt19937 rng(6);
+  for (int i = 0; i < 100000; ++i) {
+    std::string text = std::to_string(rng() % 2 ? rng() : rng() % 1000);
+    if (rng() % 3 != 0) text.insert(rng() % (text.size() + 1), ".");
+    if (rng() % 9 == 0) text += std::string(rng() % 12, '0') + "7";
+    if (rng() % 13 == 0) text += ".5";  // a second point
+    float value = -1;
+    ASSERT_EQ(ReadPlainNumber(text + "+", 0, value), text.size()) << text;
+    ASSERT_EQ(value, ParseReal(text)) << text;
+  }
+  float untouched = -1;
+  EXPECT_EQ(ReadPlainNumber("1+..", 2, untouched), 2u);  // points alone: no number
+  EXPECT_EQ(untouched, -1);
 }
 
 // A host that runs in a German locale gets the same texts and numbers.
