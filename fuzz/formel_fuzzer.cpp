@@ -14,8 +14,10 @@
 // and an independent evaluator with the same tables (host functions as
 // closures) gives the same result under an observer, which is told every
 // range inside the formula and every finding's text as the formula's bytes
-// there; the peak of the library's heap stays
-// in proportion to what the input brings in (formula, values, host texts).
+// there; the peak of the library's heap stays in proportion to what the
+// input brings in (formula, values, host texts) and to the longest text the
+// evaluation itself produced (references can multiply a value many times).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -104,9 +106,10 @@ void SetUpTables(const Input& in) {
 }
 
 // What one evaluation may hold at its peak: a generous multiple of every
-// byte the input can bring in, and a constant for the workspace and scratch.
-std::size_t PeakAllowed(const Input& in) {
-  std::size_t bytes = in.formula.size() + kLongTextBudget;
+// byte the input can bring in and of the longest stage text, and a constant
+// for the workspace and scratch.
+std::size_t PeakAllowed(const Input& in, std::size_t longestText) {
+  std::size_t bytes = in.formula.size() + kLongTextBudget + longestText;
   for (const auto& var : in.vars) bytes += var.first.size() + var.second.size();
   for (const HostItem& h : in.hosts) bytes += h.script.size();
   return 32 * bytes + (std::size_t{4} << 20);
@@ -152,13 +155,18 @@ int ClosureCount(const HostItem& h) {
 
 // Counts the events whose range is not in the formula, or (a finding) whose
 // text is not the formula's bytes there.
+// Also keeps the length of the longest text a stage was given or gave.
 struct RangeWatch {
   std::string_view formula;
   int misplaced = 0;
+  std::size_t longestText = 0;
 };
 
 void WatchRanges(void* user, const formel_event* e) {
   auto& watch = *static_cast<RangeWatch*>(user);
+  if (e->kind == FORMEL_EVENT_STAGE) {
+    watch.longestText = std::max({watch.longestText, e->before.size, e->after.size});
+  }
   if (e->start == -1 && e->end == -1) return;
   const auto size = static_cast<std::ptrdiff_t>(watch.formula.size());
   if (e->start < 0 || e->start > e->end || e->end > size) {
@@ -172,7 +180,8 @@ void WatchRanges(void* user, const formel_event* e) {
   }
 }
 
-void CheckIndependentEvaluator(const Input& in, const std::string& classic) {
+// Returns the length of the longest stage text of the observed evaluation.
+std::size_t CheckIndependentEvaluator(const Input& in, const std::string& classic) {
   formel_evaluator* ev = formel_new();
   Require(ev != nullptr, "formel_new");
   RangeWatch watch{in.formula};
@@ -198,6 +207,7 @@ void CheckIndependentEvaluator(const Input& in, const std::string& classic) {
     Fail("an independent evaluator under an observer differs from the classic exports",
          "formula [" + in.formula + "]\nclassic [" + classic + "]\nevaluator [" + result + "]");
   }
+  return watch.longestText;
 }
 
 }  // namespace
@@ -216,15 +226,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string first = Evaluate(in.formula);
   // A script that unloads and restarts the library may get a new heap at
   // the old evaluator's address: only inputs that keep the tables count.
-  if (!in.changesTables && formel::DefaultEvaluator() == ev) {
-    const std::size_t peak = ev->heap.PeakBytesInUse() - level;
-    Require(peak <= PeakAllowed(in), "heap peak out of proportion to the input",
-            "formula [" + in.formula.substr(0, 200) + "] peak " + std::to_string(peak));
-  }
+  const bool sameHeap = formel::DefaultEvaluator() == ev;
+  const std::size_t peak = sameHeap ? ev->heap.PeakBytesInUse() - level : 0;
   CheckResultBytes(in, first);
   if (!in.changesTables) {
     CheckVariablesIntact(in);
-    CheckIndependentEvaluator(in, first);
+    const std::size_t longestText = CheckIndependentEvaluator(in, first);
+    Require(!sameHeap || peak <= PeakAllowed(in, longestText), "heap peak out of proportion to the input",
+            "formula [" + in.formula.substr(0, 200) + "] peak " + std::to_string(peak) +
+                " longest text " + std::to_string(longestText));
   }
   for (const std::string& prior : in.priors) Evaluate(prior);
   SetUpTables(in);

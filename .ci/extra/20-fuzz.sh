@@ -13,10 +13,10 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 seconds=${FUZZ_SECONDS:-120}
 build=build-sanitize
-if [ ! -x "$build/fuzz/formel_fuzzer" ]; then
+if [ ! -f "$build/CMakeCache.txt" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -DFORMEL_SANITIZE=ON -DFORMEL_WERROR=ON -DFORMEL_WINDOWS_SUITE=OFF -DFORMEL_PLAYGROUND=OFF
-  cmake --build "$build" -j2 --target formel_fuzzer registry_fuzzer formel_fuzz_corpora
 fi
+cmake --build "$build" -j2 --target formel_fuzzer registry_fuzzer formel_fuzz_corpora
 findings=$build/fuzz-findings
 mkdir -p "$findings"
 run_fuzzer() {
@@ -37,9 +37,9 @@ run_fuzzer() {
 run_fuzzer formel "$seconds"
 run_fuzzer registry $((seconds / 2))
 
-if [ ! -x build/fuzz/formel_fuzz_replay ]; then
+if [ ! -f build/CMakeCache.txt ]; then
   cmake -S . -B build -DFORMEL_WERROR=ON
-  cmake --build build -j2 --target formel_fuzz_replay
 fi
+cmake --build build -j2 --target formel_fuzz_replay
 build/fuzz/formel_fuzz_replay 1000 "$build/fuzz-corpus/formel" "$build/fuzz/seeds/formel" \
   fuzz/regressions/formel
