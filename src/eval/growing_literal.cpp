@@ -47,14 +47,17 @@ bool IsNumberFormOf(unsigned inside, char last) {
 }  // namespace
 
 bool GrowingLiteral::Track(std::size_t begin, std::size_t end, std::string_view value, bool quoted) {
-  valid_ = !value.empty() && (quoted || (ClassesOf(value) & kSign) == 0);
+  // A leading "-" is where a leftward scan stops and takes it in: the
+  // operand is still the whole literal. It adds nothing to the form.
+  const std::string_view body = !quoted && value.size() > 1 && value.front() == '-' ? value.substr(1) : value;
+  valid_ = !body.empty() && (quoted || (ClassesOf(body) & kSign) == 0);
   if (!valid_) return false;
   quoted_ = quoted;
   begin_ = begin;
   end_ = end;
   first_ = value.front();
-  last_ = value.back();
-  inside_ = ClassesOf(value.substr(0, value.size() - 1));
+  last_ = body.back();
+  inside_ = ClassesOf(body.substr(0, body.size() - 1));
   hasInf_ = false;
   tailLength_ = 0;
   NoteTail(value);

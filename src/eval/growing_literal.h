@@ -4,9 +4,10 @@
 // that the next step can append the right operand's value in place instead
 // of rebuilding the whole literal: either
 //  - quoted: the value between two quotes, every quote in it doubled; or
-//  - plain: a number form without signs, written as itself.
-// Neither holds a delimiter outside quotes, so an operand scan passes over
-// it in one step.
+//  - plain: a number form without signs but for a leading "-", written as
+//    itself.
+// Neither holds a delimiter outside quotes behind its first byte, so an
+// operand scan passes over it in one step.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +25,7 @@ class GrowingLiteral {
 
   // Notes the literal just written at [begin, end) for value (trimmed,
   // not empty). Returns false, and drops it, when it is neither form, or a
-  // plain literal that holds a sign.
+  // plain literal that holds a sign behind its first byte.
   bool Track(std::size_t begin, std::size_t end, std::string_view value, bool quoted);
 
   // Whether the value followed by more is written in the same form, the

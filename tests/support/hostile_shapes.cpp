@@ -27,10 +27,11 @@ std::vector<HostileShape> HostileShapes(std::size_t bytes) {
       {"groups_around_literal", Around("(", literal, ")", 300)},
       {"joins_around_literal", Around("(", literal, "&\"\")", 150)},
       {"open_parens", std::string(bytes, '(')},
-      {"number_then_open_parens", "1" + std::string(bytes - 1, '(')},
+      {"number_then_open_parens", std::string("1").append(bytes - 1, '(')},
       {"quote_run", std::string(bytes, '"')},
       {"nested_brackets", Around("[", "x", "]", bytes / 2)},
       {"open_brackets", std::string(bytes, '[')},
+      {"joins_after_minus", std::string("-1").append(Repeat("&1", bytes / 2 - 1))},
   };
 }
 
