@@ -123,15 +123,13 @@ void CheckObserver(const FormelDll& dll) {
 void CheckStandardFunctions(const FormelDll& dll) {
   const Evaluator ev(dll);
   Check(dll.formel_register_standard_functions(ev.get()) == 1, "formel_register_standard_functions");
+  // Numbers and texts; a count past the end of the text.
   const struct {
     const char* formula;
     const char* expect;
   } cases[] = {
-      {"max(1,5,3)", "5"},        {"min(4,,2)", "2"},           {"abs(-2.5)", "2.5"},
-      {"sqrt(16)", "4"},          {"round(2.675,2)", "2.68"},   {"len(\"h\xC3\xA9\")", "3"},
-      {"upper(\"a\xC3\xA9z\")", "A\xC3\xA9Z"},                 {"lower(\"AbC\")", "abc"},
-      {"left(\"abc\",2)", "ab"},  {"right(\"abc\",2)", "bc"},   {"mid(\"abcdef\",2,3)", "bcd"},
-      {"trim(\"  a b \")", "a b"}, {"if(0,\"y\",\"n\")", "n"},
+      {"max(1,5,3)", "5"}, {"round(2.675,2)", "2.68"}, {"upper(\"a\xC3\xA9z\")", "A\xC3\xA9Z"},
+      {"mid(\"abc\",2,9)", "bc"}, {"if(0,\"y\",\"n\")", "n"},
   };
   for (const auto& c : cases) {
     CheckText(ev.Evaluate(c.formula), c.expect, std::string("standard ") + c.formula);
