@@ -21,6 +21,7 @@ extern "C" FORMEL_API const char* FORMEL_CALL Formel(const char* formula) {
   return Evaluate(formel::DefaultEvaluator(), formula);
 }
 
-extern "C" FORMEL_API const char* formel_evaluate(formel_evaluator* ev, const char* formula) {
+extern "C" FORMEL_API const char* FORMEL_CALL formel_evaluate(formel_evaluator* ev,
+                                                              const char* formula) {
   return Evaluate(ev, formula);
 }
