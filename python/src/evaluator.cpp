@@ -16,7 +16,6 @@ struct Evaluator::HostEntry {
 };
 
 struct Evaluator::Call {
-  std::string formula;
   std::vector<Event>* events;   // null unless this call collects them
   py::object error;             // the first exception of a host function
   std::string errorFunction;    // the function that raised it
@@ -140,12 +139,13 @@ void Evaluator::Observe(void* user, const formel_event* e) noexcept {
 }
 
 py::str Evaluator::Run(py::handle formula, std::vector<Event>* events) {
-  Call call{BytesOf(formula, "formula"), events, {}, {}};
+  const TextArgument text(formula, "formula");
+  Call call{events, {}, {}};
   Lock lock(mutex_);
   py::str result;
   {
     Observing observing(*this, call);
-    result = StrOf(formel_evaluate(ev_, call.formula.c_str()));
+    result = StrOf(formel_evaluate(ev_, text.c_str()));
   }
   if (call.error) {
     const std::string note = "raised in host function '" + call.errorFunction + "' while evaluating the formula " +

@@ -2,29 +2,35 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 
 namespace formel_python {
 
 std::string TypeName(py::handle value) { return Py_TYPE(value.ptr())->tp_name; }
 
-std::string BytesOf(py::handle text, const char* what) {
+TextArgument::TextArgument(py::handle text, const char* what) {
   if (!PyUnicode_Check(text.ptr())) {
     throw py::type_error(std::string(what) + " must be str, not " + TypeName(text));
   }
   Py_ssize_t size = 0;
-  std::string bytes;
-  if (const char* utf8 = PyUnicode_AsUTF8AndSize(text.ptr(), &size)) {
-    bytes.assign(utf8, static_cast<std::size_t>(size));
-  } else {
+  data_ = PyUnicode_AsUTF8AndSize(text.ptr(), &size);
+  if (data_ == nullptr) {
     // Lone surrogates: bytes that an earlier result brought back.
     PyErr_Clear();
     const py::object encoded = py::reinterpret_steal<py::object>(
         PyUnicode_AsEncodedString(text.ptr(), "utf-8", "surrogateescape"));
     if (!encoded) throw py::error_already_set();
-    bytes.assign(PyBytes_AS_STRING(encoded.ptr()), static_cast<std::size_t>(PyBytes_GET_SIZE(encoded.ptr())));
+    owned_.assign(PyBytes_AS_STRING(encoded.ptr()), static_cast<std::size_t>(PyBytes_GET_SIZE(encoded.ptr())));
+    data_ = owned_.c_str();
+    size = static_cast<Py_ssize_t>(owned_.size());
   }
-  if (bytes.find('\0') != std::string::npos) throw py::value_error(std::string("embedded null character in ") + what);
-  return bytes;
+  size_ = static_cast<std::size_t>(size);
+  if (std::strlen(data_) != size_) throw py::value_error(std::string("embedded null character in ") + what);
+}
+
+std::string BytesOf(py::handle text, const char* what) {
+  const TextArgument argument(text, what);
+  return std::string(argument.c_str(), argument.size());
 }
 
 py::str StrOf(std::string_view text) {

@@ -20,6 +20,23 @@ namespace py = pybind11;
 // the argument in the message.
 std::string BytesOf(py::handle text, const char* what);
 
+// The bytes of a str for the length of a call, without a copy when the
+// str holds its UTF-8 already. Errors as BytesOf.
+class TextArgument {
+ public:
+  TextArgument(py::handle text, const char* what);
+  TextArgument(const TextArgument&) = delete;
+  TextArgument& operator=(const TextArgument&) = delete;
+
+  const char* c_str() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ private:
+  std::string owned_;  // when the str had to be encoded with surrogates
+  const char* data_;
+  std::size_t size_;
+};
+
 // The str of a library text.
 py::str StrOf(std::string_view text);
 
