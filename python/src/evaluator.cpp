@@ -268,4 +268,13 @@ void Evaluator::ClearFunctions() {
   entries_.clear();
 }
 
+int Evaluator::Traverse(visitproc visit, void* arg) const {
+  for (const auto* entries : {&entries_, &retired_}) {
+    for (const auto& entry : *entries) {
+      if (entry != nullptr) Py_VISIT(entry->function.ptr());
+    }
+  }
+  return 0;
+}
+
 }  // namespace formel_python

@@ -44,6 +44,10 @@ class Evaluator {
   bool RemoveFunction(py::handle name);
   void ClearFunctions();
 
+  // The garbage collector's view: a host function that refers to its own
+  // evaluator makes a cycle, which only these let it break.
+  int Traverse(visitproc visit, void* arg) const;
+
  private:
   struct Event {
     int kind;

@@ -11,12 +11,19 @@ using formel_python::Evaluator;
 
 namespace {
 
-Evaluator* EvaluatorOf(PyObject* self) {
+// The evaluator of a Python object, null when its __init__ has not run.
+Evaluator* ConstructedEvaluator(PyObject* self) {
   auto* instance = reinterpret_cast<py::detail::instance*>(self);
-  if (instance->simple_layout && instance->simple_holder_constructed) {
-    return static_cast<Evaluator*>(instance->simple_value_holder[0]);
+  if (instance->simple_layout) {
+    return instance->simple_holder_constructed ? static_cast<Evaluator*>(instance->simple_value_holder[0]) : nullptr;
   }
-  return py::cast<Evaluator*>(py::handle(self));
+  auto first = py::detail::values_and_holders(instance).begin();
+  return first->holder_constructed() ? first->value_ptr<Evaluator>() : nullptr;
+}
+
+Evaluator* EvaluatorOf(PyObject* self) {
+  if (Evaluator* evaluator = ConstructedEvaluator(self)) return evaluator;
+  throw py::type_error("formel.Evaluator.__init__ has not been called");
 }
 
 // evaluate is the call that hosts make most: as a plain CPython method it
@@ -36,6 +43,17 @@ PyObject* EvaluateMethod(PyObject* self, PyObject* formula) {
   return nullptr;
 }
 
+int Traverse(PyObject* self, visitproc visit, void* arg) {
+  Py_VISIT(Py_TYPE(self));
+  const Evaluator* evaluator = ConstructedEvaluator(self);
+  return evaluator != nullptr ? evaluator->Traverse(visit, arg) : 0;
+}
+
+int Clear(PyObject* self) {
+  if (Evaluator* evaluator = ConstructedEvaluator(self)) evaluator->ClearFunctions();
+  return 0;
+}
+
 PyMethodDef evaluate_method = {"evaluate", &EvaluateMethod, METH_O,
                                "evaluate($self, formula, /)\n--\n\nEvaluates formula (a str) and returns its result (a str)."};
 
@@ -44,7 +62,11 @@ PyMethodDef evaluate_method = {"evaluate", &EvaluateMethod, METH_O,
 PYBIND11_MODULE(_formel, m) {
   m.doc() = "The formel library's evaluator, for the formel package (use formel, not this module).";
 
-  py::class_<Evaluator> evaluator(m, "Evaluator", py::dynamic_attr());
+  py::class_<Evaluator> evaluator(m, "Evaluator", py::custom_type_setup([](PyHeapTypeObject* heap) {
+                                    heap->ht_type.tp_flags |= Py_TPFLAGS_HAVE_GC;
+                                    heap->ht_type.tp_traverse = &Traverse;
+                                    heap->ht_type.tp_clear = &Clear;
+                                  }));
   evaluator
       .def(py::init<bool>(), py::arg("standard_functions") = false,
            "A new evaluator with no variables; with standard_functions, the library's standard functions.")

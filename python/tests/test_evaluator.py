@@ -1,5 +1,7 @@
 """formel.Evaluator: variables as a mapping, host functions, bad input, threads."""
+import gc
 import threading
+import weakref
 import time
 
 import pytest
@@ -129,3 +131,15 @@ def test_one_evaluator_shared_by_threads_is_serialized():
     for t in threads:
         t.join(timeout=60)
     assert not failures and not any(t.is_alive() for t in threads)
+
+
+def test_an_evaluator_in_a_cycle_with_its_host_function_is_collected():
+    def make():
+        ev = formel.Evaluator()
+        ev.function(lambda: ev.evaluate("1"), name="me")  # ev -> function -> closure -> ev
+        assert ev.evaluate("me()") == "1"
+        return weakref.ref(ev)
+
+    gone = make()
+    gc.collect()
+    assert gone() is None
