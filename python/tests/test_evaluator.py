@@ -113,19 +113,18 @@ def test_one_evaluator_shared_by_threads_is_serialized():
 
     @ev.function
     def slow(x):
-        time.sleep(0.0002)  # lets the other thread run
+        time.sleep(0.0001)  # the other thread runs meanwhile, into the same evaluator
         return x
 
     failures = []
 
-    def work(offset):
+    def work(k):
         for i in range(300):
-            ev[f"v{offset}"] = i
-            result = ev.evaluate(f"slow([v{offset}])+{offset}")
-            if result != str(i + offset):
-                failures.append((offset, i, result))
+            result = ev.evaluate(f'slow("{k}a{i}"&"{k}")&"-"&(slow({i})*2+{k})&"-"&slow("z"&slow("{k}"))')
+            if result != f"{k}a{i}{k}-{i * 2 + k}-z{k}":
+                failures.append((k, i, result))
 
-    threads = [threading.Thread(target=work, args=(n * 1000,)) for n in (1, 2)]
+    threads = [threading.Thread(target=work, args=(k,)) for k in (1, 2)]
     for t in threads:
         t.start()
     for t in threads:
