@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "python_errors.h"
 #include "texts.h"
 
 namespace formel_python {
@@ -109,14 +110,8 @@ const char* Evaluator::CallHost(void* user, int argc, const char* const* argv) n
     }
     entry.result = std::move(text);
     return entry.result.c_str();
-  } catch (py::error_already_set& e) {
-    e.restore();
-  } catch (py::builtin_exception& e) {
-    e.set_error();
-  } catch (const std::bad_alloc&) {
-    PyErr_NoMemory();
-  } catch (const std::exception& e) {
-    PyErr_SetString(PyExc_RuntimeError, e.what());
+  } catch (...) {
+    SetErrorOfCurrentException();
   }
   py::object error = FetchError();
   Call* call = entry.owner->current_;

@@ -5,9 +5,11 @@
 
 #include "evaluator.h"
 #include "record_run.h"
+#include "python_errors.h"
 
 namespace py = pybind11;
 using formel_python::Evaluator;
+using formel_python::SetErrorOfCurrentException;
 
 namespace {
 
@@ -31,14 +33,8 @@ Evaluator* EvaluatorOf(PyObject* self) {
 PyObject* EvaluateMethod(PyObject* self, PyObject* formula) {
   try {
     return EvaluatorOf(self)->Evaluate(formula).release().ptr();
-  } catch (py::error_already_set& e) {
-    e.restore();
-  } catch (py::builtin_exception& e) {
-    e.set_error();
-  } catch (const std::bad_alloc&) {
-    PyErr_NoMemory();
-  } catch (const std::exception& e) {
-    PyErr_SetString(PyExc_RuntimeError, e.what());
+  } catch (...) {
+    SetErrorOfCurrentException();
   }
   return nullptr;
 }
