@@ -215,7 +215,10 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
     else:
         raise TypeError(f"table must be a pandas DataFrame or a mapping of columns, not {type(table).__name__}")
     setting = list((variables or {}).items())
-    jobs = os.cpu_count() or 1 if jobs is None else jobs
+    if jobs is None:
+        jobs = os.cpu_count() or 1
+    elif jobs < 1:
+        raise ValueError(f"jobs must be at least 1, not {jobs}")
     result_names, results = _formel.evaluate_records(formulas, names, columns, rows, setting, jobs,
                                                      standard_functions)
     if is_frame:

@@ -74,6 +74,8 @@ def test_each_record_starts_from_the_same_variables():
     three = formel.evaluate_records(formulas, table, variables={"n": "1", "m": "k"}, jobs=3)
     assert one == three
     assert one["n"][:3] == ["10", "11", "12"] and set(one["[m]"]) == {"k"}
+    with pytest.raises(ValueError):
+        formel.evaluate_records(formulas, table, jobs=0)
 
 
 @pytest.mark.parametrize("formulas, table, error", [
