@@ -1,12 +1,12 @@
-#include "table_columns.h"
+#include "records/record_columns.h"
 
 #include <memory>
 #include <new>
 
-#include "assignment.h"
+#include "records/assignment.h"
 #include "formel_evaluator.h"
 
-namespace formel_cli {
+namespace formel_records {
 
 namespace {
 
@@ -51,4 +51,4 @@ HeaderColumns ReadHeader(const std::vector<std::string>& names) {
   return header;
 }
 
-}  // namespace formel_cli
+}  // namespace formel_records

@@ -1,11 +1,11 @@
-// The columns of a CSV run: the file's own columns, each set as a variable
+// The columns of a table run: the table's own columns, each set as a variable
 // under its header name, and one more column per formula.
 #pragma once
 
 #include <string>
 #include <vector>
 
-namespace formel_cli {
+namespace formel_records {
 
 struct FormulaColumn {
   std::string name;
@@ -26,4 +26,4 @@ struct HeaderColumns {
 // variable names match) is reported. Throws std::bad_alloc.
 HeaderColumns ReadHeader(const std::vector<std::string>& names);
 
-}  // namespace formel_cli
+}  // namespace formel_records

@@ -1,6 +1,6 @@
-#include "assignment.h"
+#include "records/assignment.h"
 
-namespace formel_cli {
+namespace formel_records {
 
 std::optional<Assignment> ReadAssignment(const std::string& line) {
   const std::size_t open = line.find_first_not_of(' ');
@@ -12,4 +12,4 @@ std::optional<Assignment> ReadAssignment(const std::string& line) {
   return Assignment{line.substr(open + 1, close - open - 1), line.substr(op + 2)};
 }
 
-}  // namespace formel_cli
+}  // namespace formel_records
