@@ -5,7 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "eval/stages.h"
+#include "eval/limits.h"
 #include "text/text.h"
 
 namespace formel {

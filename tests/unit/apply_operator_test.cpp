@@ -2,7 +2,7 @@
 // driver appends, and the result keeps it.
 #include <string>
 
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "unit/library_fixture.h"
 
 namespace {

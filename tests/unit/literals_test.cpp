@@ -3,7 +3,7 @@
 #include <string>
 
 #include "eval/literals.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "text/text.h"
 #include "unit/library_fixture.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "eval/context.h"
-#include "eval/origins.h"
+#include "eval/observer/origins.h"
 
 namespace formel {
 

@@ -1,4 +1,4 @@
-#include "eval/finding_message.h"
+#include "eval/observer/finding_message.h"
 
 #include <algorithm>
 #include <charconv>

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "eval/context.h"
-#include "eval/observer.h"
+#include "eval/observer/observer.h"
 #include "eval/operators.h"
 
 namespace formel {

@@ -1,9 +1,9 @@
-#include "eval/literal_join.h"
+#include "eval/shortcuts/literal_join.h"
 
 #include <new>
 
 #include "eval/literals.h"
-#include "eval/stages.h"
+#include "eval/limits.h"
 
 namespace formel {
 

@@ -1,4 +1,4 @@
-#include "eval/pair_matching.h"
+#include "eval/stages/pair_matching.h"
 
 namespace formel {
 

@@ -7,38 +7,14 @@
 #include <string_view>
 
 #include "eval/context.h"
+#include "eval/limits.h"
+#include "eval/lookups.h"
 #include "eval/operators.h"
-#include "eval/origins.h"
+#include "eval/observer/observer.h"
+#include "eval/observer/origins.h"
 #include "frame/private_text.h"
 
 namespace formel {
-
-// Groups and calls nest at most this deep: a group inside kMaxNesting
-// others is left in the text as written. Each level costs a few hundred bytes of stack, so
-// the limit keeps the deepest formula well under 1 MB of stack in any build.
-inline constexpr int kMaxNesting = 200;
-
-// No text of an evaluation grows longer than this. Quoting doubles the
-// quotes of a value at every nesting level, so without a bound a formula of
-// a hundred bytes could ask for more memory than any machine has. Going
-// past it counts as running out of memory: the call gives its nothing value.
-inline constexpr std::size_t kMaxTextLength = std::size_t{4} << 20;
-// Reports the limit to the observer and throws std::bad_alloc.
-[[noreturn]] void ExceedLength(EvalContext& ctx);
-inline void LimitLength(EvalContext& ctx, const Text& text) {
-  if (text.size() > kMaxTextLength) ExceedLength(ctx);
-}
-
-// The bytes that quoting (the enclosing quotes and the doubled quotes of
-// text literals) may add in one outermost evaluation, host re-entries
-// included. The length limit alone bounds memory but not time: a formula
-// can make many values that each double up to just below it. All other
-// work grows linearly with the input and the nesting depth.
-inline std::size_t QuotingBudget(std::size_t formulaLength) {
-  return (std::size_t{1} << 20) + 4 * formulaLength;
-}
-// Reports the allowance to the observer and throws std::bad_alloc.
-[[noreturn]] void ExceedQuoting(EvalContext& ctx);
 
 // The stages below take track when an observer listens: the origins of
 // their input, and those of the text they build, which come empty and
@@ -71,13 +47,6 @@ void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, 
 // The formula driver. Builds the result at the workspace write position,
 // leaves the write position on its terminator and returns it.
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula);
-
-// Look up the tables with names as written in a formula.
-std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
-// The variable's entry (valid while the table's generation stays), or null.
-const Text* FindVariable(EvalContext& ctx, std::string_view name);
-bool IsVariableSet(EvalContext& ctx, std::string_view name);
-FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name);
 
 // Calls a registered function with the first paramCount texts of args and
 // returns its text (null for "").

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "eval/finding_message.h"
-#include "eval/findings.h"
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/literals.h"
-#include "eval/pair_findings.h"
-#include "eval/pair_matching.h"
-#include "eval/stages.h"
+#include "eval/observer/pair_findings.h"
+#include "eval/stages/pair_matching.h"
+#include "eval/stages/stages.h"
 #include "text/text.h"
 
 namespace formel {
@@ -55,13 +55,13 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
     }
     const std::uint32_t close = closeOf[next];
     if (insideQuotes || close == kUnmatched) {
-      if (ctx.observer.callback != nullptr && !insideQuotes) ReportUnclosed(ctx, '[', next, track);
+      if (ctx.Observed() && !insideQuotes) ReportUnclosed(ctx, '[', next, track);
       ++next;
       continue;
     }
     const std::size_t before = out.size();
     const std::string_view value = LookUpVariable(ctx, text.substr(next + 1, close - next - 1));
-    if (ctx.observer.callback != nullptr && value.empty()) {
+    if (ctx.Observed() && value.empty()) {
       ReportIfUnset(ctx, text.substr(next, close - next + 1), next, track);
     }
     AppendChargedLiteral(ctx, value, out);

@@ -1,8 +1,8 @@
-#include "eval/pair_findings.h"
+#include "eval/observer/pair_findings.h"
 
-#include "eval/findings.h"
+#include "eval/observer/findings.h"
 #include "eval/literals.h"
-#include "eval/observer.h"
+#include "eval/observer/observer.h"
 
 namespace formel {
 
@@ -40,7 +40,7 @@ void ReportStrayClosers(EvalContext& ctx, char closer, std::string_view piece, s
                                      std::size_t from, std::size_t n, std::size_t at,
                                      bool insideQuotes, OriginTrack& track) {
   track.out->Append(*track.in, from, n, at);
-  if (ctx.observer.callback != nullptr) {
+  if (ctx.Observed()) {
     ReportStrayClosers(ctx, closer, text.substr(from, n), from, insideQuotes, &track);
   }
 }

@@ -1,7 +1,7 @@
-#include "eval/observer.h"
+#include "eval/observer/observer.h"
 
 #include "eval/context.h"
-#include "eval/origins.h"
+#include "eval/observer/origins.h"
 
 namespace formel {
 
@@ -11,9 +11,9 @@ formel_text TextOf(std::string_view text) { return {text.data(), text.size()}; }
 
 void Report(EvalContext& ctx, formel_event& event) {
   event.depth = ctx.evalDepth;
-  ctx.observer.reporting = true;
-  ctx.observer.callback(ctx.observer.user, &event);
-  ctx.observer.reporting = false;
+  ctx.SetReporting(true);
+  ctx.Listener().callback(ctx.Listener().user, &event);
+  ctx.SetReporting(false);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "eval/repeated_formula.h"
+#include "eval/shortcuts/repeated_formula.h"
 
 #include <cstring>
 
-#include "eval/number_chain.h"
-#include "eval/plain_arithmetic.h"
-#include "eval/stages.h"
+#include "eval/shortcuts/number_chain.h"
+#include "eval/shortcuts/plain_arithmetic.h"
+#include "eval/lookups.h"
 #include "text/text.h"
 
 namespace formel {

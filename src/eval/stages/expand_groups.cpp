@@ -8,13 +8,13 @@
 #include <array>
 #include <vector>
 
-#include "eval/call_findings.h"
-#include "eval/finding_message.h"
-#include "eval/findings.h"
+#include "eval/observer/call_findings.h"
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/literals.h"
-#include "eval/pair_findings.h"
-#include "eval/pair_matching.h"
-#include "eval/stages.h"
+#include "eval/observer/pair_findings.h"
+#include "eval/stages/pair_matching.h"
+#include "eval/stages/stages.h"
 #include "text/text.h"
 
 namespace formel {
@@ -120,7 +120,7 @@ std::size_t ArgumentEnd(std::string_view inside, std::size_t from) {
     from = comma + 1;
   }
   const FuncInfo f = LookUpFunction(ctx, name);
-  if (ctx.observer.callback != nullptr) InspectCall(ctx, {name, call, inside, count, f});
+  if (ctx.Observed()) InspectCall(ctx, {name, call, inside, count, f});
   if (!f.Callable()) {
     ws.Rewind(start);
     char* list = ws.Reserve(inside.size() + 1);
@@ -197,13 +197,13 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     copied = next;
     const std::size_t close = index.CloseWithin(text, next);
     if (insideQuotes || close == std::string_view::npos) {
-      if (ctx.observer.callback != nullptr && !insideQuotes) ReportUnclosed(ctx, '(', next, track);
+      if (ctx.Observed() && !insideQuotes) ReportUnclosed(ctx, '(', next, track);
       ++next;
       continue;
     }
     const std::string_view group = text.substr(next, close - next + 1);
     if (ctx.evalDepth > kMaxNesting) {  // too deep: left as written
-      if (ctx.observer.callback != nullptr) ReportTooDeep(ctx, group);
+      if (ctx.Observed()) ReportTooDeep(ctx, group);
       if (track != nullptr) track->out->Append(*track->in, next, group.size(), out.size());
       AppendTracked(group, out, insideQuotes);
       copied = next = close + 1;
@@ -217,7 +217,7 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
         name.empty() ? EvaluateFormula(ctx, inside)
                      : ExpandCall(ctx, name, inside,
                                   CallAsWritten(text, next, close, out, copiedBefore, name));
-    if (ctx.observer.callback != nullptr) ReportReplacement(ctx, name, group, value);
+    if (ctx.Observed()) ReportReplacement(ctx, name, group, value);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     if (track != nullptr) track->out->Truncate(literalStart);

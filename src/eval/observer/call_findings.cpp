@@ -1,9 +1,9 @@
-#include "eval/call_findings.h"
+#include "eval/observer/call_findings.h"
 
-#include "eval/finding_message.h"
-#include "eval/findings.h"
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/literals.h"
-#include "eval/observer.h"
+#include "eval/observer/observer.h"
 
 namespace formel {
 

@@ -1,4 +1,4 @@
-#include "eval/plain_arithmetic.h"
+#include "eval/shortcuts/plain_arithmetic.h"
 
 #include <array>
 #include <cmath>
@@ -6,8 +6,9 @@
 #include <cstddef>
 #include <memory_resource>
 
-#include "eval/number_chain.h"
-#include "eval/stages.h"
+#include "eval/shortcuts/number_chain.h"
+#include "eval/limits.h"
+#include "eval/operators.h"
 #include "text/numbers.h"
 
 namespace formel {

@@ -1,9 +1,9 @@
-#include "eval/operand_findings.h"
+#include "eval/observer/operand_findings.h"
 
 #include <cmath>
 
-#include "eval/finding_message.h"
-#include "eval/findings.h"
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/literals.h"
 #include "text/numbers.h"
 #include "text/text.h"

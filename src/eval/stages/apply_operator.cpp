@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "eval/base_suffix.h"
-#include "eval/growing_literal.h"
+#include "eval/shortcuts/growing_literal.h"
 #include "eval/literals.h"
-#include "eval/number_chain.h"
-#include "eval/operand_findings.h"
-#include "eval/stages.h"
+#include "eval/shortcuts/number_chain.h"
+#include "eval/observer/operand_findings.h"
+#include "eval/stages/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"
 
@@ -297,6 +297,7 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
 // After a replacement: notes the literal just written at the end of the
 // processed part when a longer value could grow it in place.
 void OperatorPass::TrackLiteral(std::size_t leftCut) {
+  if (ctx_.GeneralPathOnly()) return;
   const bool keptAsIs = !result_.empty() && result_.front() == kQuote && result_.back() == kQuote;
   if (keptAsIs || literal_.empty() || leftCut + literal_.size() != out_.size()) return;
   const bool quoted = literal_.front() == kQuote;
@@ -344,7 +345,7 @@ bool OperatorPass::Grow(std::string_view right, std::size_t rightCut) {
 // come from the general way, which the chain must equal. Returns the steps.
 std::size_t OperatorPass::FollowChain(std::size_t leftCut, std::size_t budget) {
   const bool atStart = leftCut == 0;
-  if (ctx_.observer.callback != nullptr || leftCut + literal_.size() != out_.size() ||
+  if (ctx_.GeneralPathOnly() || leftCut + literal_.size() != out_.size() ||
       inPos_ >= input_.size() || input_[inPos_] != written_[0] ||
       !(IsUnsignedDecimal(literal_) || (atStart && IsSignedDecimal(literal_)))) {
     return 0;
@@ -386,7 +387,7 @@ void OperatorPass::AppendToQuoted(std::string_view more) {
 // insides are gathered and go in before the closing quote at once. Not
 // with an observer, like the number runs. Returns the steps.
 std::size_t OperatorPass::FollowJoins(std::size_t budget) {
-  if (ctx_.observer.callback != nullptr || op_ != Op::kConcat || !grow_.Valid() ||
+  if (ctx_.GeneralPathOnly() || op_ != Op::kConcat || !grow_.Valid() ||
       !grow_.Quoted() || grow_.End() != out_.size()) {
     return 0;
   }
@@ -434,7 +435,7 @@ Span OperatorPass::SpanAt(std::size_t pos, std::size_t n) const {
 // when observed: the observer may be gone since the level began.
 [[gnu::noinline]] void OperatorPass::ReportOperation(std::size_t p, std::size_t leftCut,
                                                      std::size_t rightFrom) {
-  if (ctx_.observer.callback == nullptr) return;
+  if (!ctx_.Observed()) return;
   char leftDigits[kIntTextMax];
   char rightDigits[kIntTextMax];
   Operand left;

@@ -3,16 +3,13 @@
 // then a last sign folding and the form of the result.
 #include <memory_resource>
 #include <new>
-#include <optional>
 
 #include "eval/base_suffix.h"
-#include "eval/literal_join.h"
 #include "eval/literals.h"
-#include "eval/number_chain.h"
-#include "eval/plain_arithmetic.h"
+#include "eval/shortcuts/shortcuts.h"
 #include "eval/operators.h"
-#include "eval/pair_findings.h"
-#include "eval/stages.h"
+#include "eval/observer/pair_findings.h"
+#include "eval/stages/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"
 
@@ -60,7 +57,7 @@ class Stages {
   // formula: the level's, all of which stands in the outermost one.
   Stages(EvalContext& ctx, std::string_view formula)
       : ctx_(ctx), current_(ctx.heap), next_(ctx.heap) {
-    if (ctx.observer.callback != nullptr) origins_ = NewOrigins(ctx, formula);
+    if (ctx.Observed()) origins_ = NewOrigins(ctx, formula);
   }
   ~Stages() {
     if (origins_ == nullptr) return;
@@ -84,7 +81,7 @@ class Stages {
   void Advance(std::string_view stage) { Advance(stage, current_); }
   void Advance(std::string_view stage, std::string_view before) {
     LimitLength(ctx_, next_);
-    if (ctx_.observer.callback != nullptr) ReportStage(ctx_, stage, before, next_);
+    if (ctx_.Observed()) ReportStage(ctx_, stage, before, next_);
     current_.swap(next_);
     if (origins_ != nullptr) origins_->current.Swap(origins_->next);
   }
@@ -104,15 +101,6 @@ class Stages {
   LevelOrigins* origins_ = nullptr;
 };
 
-// A text that is one quoted literal (and the final blank) has nothing
-// outside quotes for a later stage to change: its value is the result. So
-// a nested group around a long text costs a copy, not every stage's pass.
-// The observer still sees every stage.
-bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
-  return ctx.observer.callback == nullptr && !text.empty() && text.back() == ' ' &&
-         IsSingleLiteral(text.substr(0, text.size() - 1));
-}
-
 // The stages after groups and calls. Kept out of EvaluateFormula's frame,
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
@@ -125,17 +113,14 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   if (FindByte(s.Current(), '[') != Text::npos) {
     SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
     s.Advance("variables");
-  } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
+  } else if (ctx.Observed()) {  // a "]" still stays unclaimed
     ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
   }
-  if (ctx.observer.callback == nullptr) {
+  if (!ctx.GeneralPathOnly()) {
     ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
     if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
     if (const auto value = PlainArithmetic(ctx, s.Current())) return *value;
-    // A plain number and the final blank (a variable's value alone): as
-    // with a plain number formula, no later stage changes it.
-    const std::string_view text = s.Current();
-    if (IsUnsignedDecimal(text.substr(0, text.size() - 1))) return PutResult(ctx.workspace, text);
+    if (IsPlainNumberLeft(s.Current())) return PutResult(ctx.workspace, s.Current());
   }
   std::uint32_t needed = PassesNeeded(s.Current());
   for (int pass = NextPass(needed, 0); pass < kPassCount; pass = NextPass(needed, pass + 1)) {
@@ -148,7 +133,7 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   if ((needed & kSignPairFound) != 0) {
     FoldSigns(s.Current(), s.Next(), s.Track());
     s.Advance("signs");
-  } else if (ctx.observer.callback != nullptr) {  // folding would change nothing
+  } else if (ctx.Observed()) {  // folding would change nothing
     ReportStage(ctx, "signs", s.Current(), s.Current());
   }
   std::string_view text = TrimBlanks(s.Current());
@@ -157,35 +142,8 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   if (!quotedEnds && IsNumberForm(text)) text = FinishNumberForm(text, digits);
   ctx.workspace.Rewind(start);
   const std::string_view result = PutResult(ctx.workspace, text);
-  if (ctx.observer.callback != nullptr) ReportStage(ctx, "result", text, result);
+  if (ctx.Observed()) ReportStage(ctx, "result", text, result);
   return result;
-}
-
-// Digits and points alone (an argument such as "1"): no stage changes
-// them (no bracket, operator, sign, blank or base suffix) and a number form
-// keeps its text, so the text is the result. The observer sees the stages.
-bool IsOwnResult(const EvalContext& ctx, std::string_view formula) {
-  return ctx.observer.callback == nullptr && formula.size() < kMaxTextLength &&
-         IsUnsignedDecimal(formula);
-}
-
-// A reference alone ("[x]", as in max(1,[x])) to a variable whose value is
-// digits and points: with no "(" there are no groups, the reference is
-// the only one (no other bracket), its value goes in as it stands (a
-// number form needs no quotes) and, as with digits and points written in
-// the formula, no later stage changes it. Writes that value.
-std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view formula) {
-  if (ctx.observer.callback != nullptr || formula.size() < 2 || formula.front() != '[' ||
-      formula.back() != ']') {
-    return std::nullopt;
-  }
-  const std::string_view name = formula.substr(1, formula.size() - 2);
-  for (const char c : name) {
-    if (c == '[' || c == ']' || c == '(' || c == ')') return std::nullopt;
-  }
-  const std::string_view value = LookUpVariable(ctx, name);
-  if (value.size() >= kMaxTextLength || !IsUnsignedDecimal(value)) return std::nullopt;
-  return std::string_view(ctx.workspace.Put(value), value.size());
 }
 
 }  // namespace
@@ -193,10 +151,7 @@ std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
   if (const auto value = VariableAlone(ctx, formula)) return *value;
-  if (ctx.evalDepth == 0 && ctx.observer.callback == nullptr && FindByte(formula, '[') != Text::npos &&
-      FindByte(formula, '(') == Text::npos) {
-    if (const auto value = ctx.repeated.Evaluate(ctx, formula)) return *value;
-  }
+  if (const auto value = RepeatedFormulaResult(ctx, formula)) return *value;
   DepthScope depth(ctx);
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());

@@ -1,7 +1,7 @@
 // Calling the host's functions.
 #include <array>
 
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "formel.h"
 
 namespace formel {

@@ -1,4 +1,4 @@
-#include "eval/growing_literal.h"
+#include "eval/shortcuts/growing_literal.h"
 
 #include "eval/literals.h"
 #include "text/text.h"

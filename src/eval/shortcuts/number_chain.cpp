@@ -1,4 +1,4 @@
-#include "eval/number_chain.h"
+#include "eval/shortcuts/number_chain.h"
 
 #include <cmath>
 

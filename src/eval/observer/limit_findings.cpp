@@ -2,13 +2,14 @@
 // evaluation ends as if out of memory, with an empty result.
 #include <new>
 
-#include "eval/findings.h"
-#include "eval/stages.h"
+#include "eval/observer/findings.h"
+#include "eval/observer/observer.h"
+#include "eval/limits.h"
 
 namespace formel {
 
 void ExceedLength(EvalContext& ctx) {
-  if (ctx.observer.callback != nullptr) {
+  if (ctx.Observed()) {
     ReportFinding(ctx, finding::kLengthLimit,
                   "a text of this evaluation grew past 4 MiB: the result is empty", {}, {});
   }
@@ -16,7 +17,7 @@ void ExceedLength(EvalContext& ctx) {
 }
 
 void ExceedQuoting(EvalContext& ctx) {
-  if (ctx.observer.callback != nullptr) {
+  if (ctx.Observed()) {
     ReportFinding(ctx, finding::kQuotingLimit,
                   "the quotes that text literals add went past their allowance for this "
                   "formula: the result is empty",

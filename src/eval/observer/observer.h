@@ -7,18 +7,10 @@
 #include <cstddef>
 #include <string_view>
 
-#include "formel_evaluator.h"
 
 namespace formel {
 
 struct EvalContext;
-
-struct Observer {
-  formel_observer callback = nullptr;
-  void* user = nullptr;
-  // Set while the callback runs: it must not re-enter its evaluator.
-  bool reporting = false;
-};
 
 // A stretch of the outermost formula as byte offsets [start, end); -1 and
 // -1 when the stretch does not stand there as written.

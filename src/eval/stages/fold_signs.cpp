@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "eval/literals.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 
 namespace formel {
 

@@ -1,4 +1,4 @@
-#include "eval/origins.h"
+#include "eval/observer/origins.h"
 
 #include <algorithm>
 #include <functional>
