@@ -15,7 +15,7 @@ class ApplyOperatorTest : public LibraryTest {
     Text out(&Lib().heap);
     Ctx().quotingLeft = QuotingBudget(text.size());  // as an evaluation would grant
     for (const Operator& pass : kOperatorPasses) {
-      if (pass.written == op) ApplyOperator(Ctx(), text, pass, out);
+      if (pass.written == op) ApplyOperator(Ctx(), text, pass, out, HasSignPair(text));
     }
     return std::string(out);
   }

@@ -61,11 +61,11 @@ TEST_F(Literals, UnquotedValue) {
 }
 
 TEST_F(Literals, IsQuotedNeedsTwoBytesAndNoTrim) {
-  EXPECT_TRUE(IsQuotedView("\"\""));
-  EXPECT_FALSE(IsQuotedView("\""));
-  EXPECT_FALSE(IsQuotedView(" \"a\""));
-  EXPECT_TRUE(IsQuotedView("\"a\""));
-  EXPECT_FALSE(IsQuotedView(View(nullptr)));
+  EXPECT_TRUE(IsEnclosedInQuotes("\"\""));
+  EXPECT_FALSE(IsEnclosedInQuotes("\""));
+  EXPECT_FALSE(IsEnclosedInQuotes(" \"a\""));
+  EXPECT_TRUE(IsEnclosedInQuotes("\"a\""));
+  EXPECT_FALSE(IsEnclosedInQuotes(View(nullptr)));
 }
 
 TEST_F(Literals, NumberFormLooksAtCharactersOnly) {

@@ -12,14 +12,7 @@ namespace formel {
 
 namespace {
 
-// The text that an operator reads a number from: the trimmed operand, the
-// inside of a quoted one.
-std::string_view NumberText(std::string_view operand) {
-  const std::string_view t = TrimBlanks(operand);
-  return IsQuotedView(t) ? t.substr(1, t.size() - 2) : t;
-}
-
-float NumberOf(const Operand& operand) { return ParseReal(NumberText(operand.value)); }
+float NumberOf(const Operand& operand) { return OperandNumber(operand.value); }
 
 void InspectNumber(EvalContext& ctx, const OperationFacts& f, const Operand& operand,
                    std::string_view side) {
@@ -29,7 +22,7 @@ void InspectNumber(EvalContext& ctx, const OperationFacts& f, const Operand& ope
     ReportFinding(ctx, finding::kMissingOperand, message.View(), f.op.written, f.operatorAt);
     return;
   }
-  const std::string_view text = NumberText(operand.value);
+  const std::string_view text = OperandNumberText(operand.value);
   const std::size_t read = ParsedLength(text);
   if (read == text.size()) return;
   message.Quoted(text);
@@ -52,8 +45,8 @@ void ReportOperation(EvalContext& ctx, const OperationFacts& f, std::string_view
 }
 
 void InspectTextComparison(EvalContext& ctx, const OperationFacts& f) {
-  const bool leftQuoted = IsQuotedView(f.left.value);
-  const bool rightQuoted = IsQuotedView(f.right.value);
+  const bool leftQuoted = IsEnclosedInQuotes(f.left.value);
+  const bool rightQuoted = IsEnclosedInQuotes(f.right.value);
   if (leftQuoted == rightQuoted) return;
   const std::string_view other = leftQuoted ? f.right.value : f.left.value;
   if (other.empty() || !IsNumberForm(other)) return;

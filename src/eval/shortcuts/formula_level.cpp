@@ -4,12 +4,8 @@
 
 namespace formel {
 
-std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view formula) {
-  if (ctx.GeneralPathOnly() || formula.size() < 2 || formula.front() != '[' ||
-      formula.back() != ']') {
-    return std::nullopt;
-  }
-  const std::string_view name = formula.substr(1, formula.size() - 2);
+// The name between the brackets of a lone reference.
+std::optional<std::string_view> VariableValueAlone(EvalContext& ctx, std::string_view name) {
   for (const char c : name) {
     if (c == '[' || c == ']' || c == '(' || c == ')') return std::nullopt;
   }

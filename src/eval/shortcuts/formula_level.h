@@ -29,7 +29,14 @@ inline bool IsOwnResult(const EvalContext& ctx, std::string_view formula) {
 // number form needs no quotes) and, as with digits and points written in
 // the formula, no later stage changes it. Writes that value at the
 // workspace write position.
-std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view formula);
+std::optional<std::string_view> VariableValueAlone(EvalContext& ctx, std::string_view name);
+inline std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view formula) {
+  if (ctx.GeneralPathOnly() || formula.size() < 2 || formula.front() != '[' ||
+      formula.back() != ']') {
+    return std::nullopt;
+  }
+  return VariableValueAlone(ctx, formula.substr(1, formula.size() - 2));
+}
 
 // An outermost formula with references and no "(": the repeated formula
 // (repeated_formula.h) writes its result, or declines.

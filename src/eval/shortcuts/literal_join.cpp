@@ -38,7 +38,7 @@ std::optional<std::string_view> JoinOfTwoLiterals(EvalContext& ctx, std::string_
   std::size_t n = WriteUnquoted(text.substr(0, leftEnd), out);
   n += WriteUnquoted(text.substr(rightBegin, rightLength), out + n);
   const std::string_view value(out, n);
-  const bool quotedEnds = n > 0 && value.front() == kQuote && value.back() == kQuote;
+  const bool quotedEnds = StartsAndEndsWithQuote(value);
   if (n == 0 || quotedEnds || value.front() == ' ' || value.back() == ' ' || IsNumberForm(value)) {
     return std::nullopt;
   }

@@ -28,4 +28,21 @@ ChainEnd FollowNumberChain(std::string_view text, std::size_t at, char written, 
   return end;
 }
 
+std::size_t TakeNumberChain(PassText& text, std::size_t leftCut, std::string_view literal,
+                            char written, Op op, std::size_t maxSteps) {
+  const bool atStart = leftCut == 0;
+  const std::string_view rest = text.Rest();
+  if (leftCut + literal.size() != text.Processed().size() || rest.empty() || rest.front() != written ||
+      !(IsUnsignedDecimal(literal) || (atStart && IsSignedDecimal(literal)))) {
+    return 0;
+  }
+  const ChainEnd end = FollowNumberChain(rest, 0, written, op, ParseReal(literal), atStart, maxSteps);
+  if (end.steps == 0) return 0;
+  text.SkipRead(end.at);
+  text.Truncate(leftCut);
+  char digits[kRealTextMax];
+  text.Append({digits, FormatReal(end.value, digits)});
+  return end.steps;
+}
+
 }  // namespace formel

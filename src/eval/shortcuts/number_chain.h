@@ -11,31 +11,10 @@
 #include <string_view>
 
 #include "eval/operators.h"
+#include "eval/pass_text.h"
 #include "text/numbers.h"
 
 namespace formel {
-
-// The operation of an arithmetic operator on its operands' numbers. Inline:
-// the value paths call it with the operator known.
-inline float Arithmetic(Op op, float x, float y) {
-  switch (op) {
-    case Op::kPower: return PowerReal(x, y);
-    case Op::kDivide: return x / y;
-    case Op::kIntDivide: return static_cast<float>(IntPart(x / y));
-    case Op::kMultiply: return x * y;
-    case Op::kAdd: return x + y;
-    default: return x - y;
-  }
-}
-
-// Digits and points only: a number form without sign or suffix, which an
-// operand scan passes and base-suffix conversion leaves alone.
-inline bool IsUnsignedDecimal(std::string_view text) {
-  for (const char c : text) {
-    if (!((c >= '0' && c <= '9') || c == '.')) return false;
-  }
-  return !text.empty();
-}
 
 struct ChainEnd {
   std::size_t at;      // index of the byte that ended the last right operand
@@ -54,5 +33,13 @@ bool IsSignedDecimal(std::string_view text);
 // text[at]. At most maxSteps steps.
 ChainEnd FollowNumberChain(std::string_view text, std::size_t at, char written, Op op,
                            float left, bool atStart, std::size_t maxSteps);
+
+// In an operator pass (shortcuts.h, 8): after a step that wrote literal, a
+// plain number, from leftCut to the end of the processed part, the
+// following steps of a run of the same operator (written) between plain
+// numbers, taken on the values; their last result is written where each
+// of theirs would have been. At most maxSteps; returns the steps taken.
+std::size_t TakeNumberChain(PassText& text, std::size_t leftCut, std::string_view literal,
+                            char written, Op op, std::size_t maxSteps);
 
 }  // namespace formel

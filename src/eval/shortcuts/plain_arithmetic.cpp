@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstddef>
 #include <memory_resource>
+#include <utility>
 
 #include "eval/shortcuts/number_chain.h"
 #include "eval/limits.h"
@@ -51,13 +52,22 @@ constexpr Op OpOf(char c) {
   return Op::kSubtract;
 }
 
-// The same as every byte's class not being 0, in a form the compiler
+// The same as a byte's class not being 0, in a form the compiler
 // vectorizes: "*" to "9" but ",", and "\\" and "^".
+constexpr bool IsPlainArithmeticByteRange(char c) {
+  return (c >= '*' && c <= '9' && c != ',') || c == '\\' || c == '^';
+}
+static_assert([] {
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    if (IsPlainArithmeticByteRange(c) != (kByteClass[static_cast<unsigned char>(c)] != 0)) return false;
+  }
+  return true;
+}());
+
 bool OnlyPlainArithmeticBytes(std::string_view text) {
   std::size_t others = 0;
-  for (const char c : text) {
-    others += !((c >= '*' && c <= '9' && c != ',') || c == '\\' || c == '^');
-  }
+  for (const char c : text) others += !IsPlainArithmeticByteRange(c);
   return others == 0;
 }
 
@@ -182,9 +192,14 @@ bool PassIfNeeded(Terms& t) {
   return (t.operators & OperatorBit(kX)) == 0 || Pass<kX>(t);
 }
 
+// The arithmetic passes in the order of the operator list.
+template <std::size_t... I>
+bool RunPassesInOrder(Terms& t, std::index_sequence<I...>) {
+  return (PassIfNeeded<kOperatorPasses[I].written[0]>(t) && ...);
+}
+
 bool RunPasses(Terms& t) {
-  return PassIfNeeded<'^'>(t) && PassIfNeeded<'/'>(t) && PassIfNeeded<'\\'>(t) &&
-         PassIfNeeded<'*'>(t) && PassIfNeeded<'+'>(t) && PassIfNeeded<'-'>(t);
+  return RunPassesInOrder(t, std::make_index_sequence<kArithmeticPasses>{});
 }
 
 // Room for the numbers of a short level on the stack, of a long one on

@@ -38,18 +38,21 @@
 //     formula_level.h). Trigger: digits and points and the final blank.
 //     Same bytes: as 1. Guard: none more.
 //
-// Inside an operator pass (stages/apply_operator.cpp):
-//  8. Number chains (number_chain.h). Trigger: the pass just wrote a plain
-//     number and the same one-byte operator follows with a plain number.
-//     Same bytes: each step would cut the literal just written and the
-//     digits behind the operator. Guard: results finite and not negative
-//     (negative only at the start of the text); a step budget.
-//  9. The growing literal (growing_literal.h). Trigger: a step of "&" (or
-//     of "+" between quoted literals) whose left operand is the literal
-//     the pass last wrote. Same bytes: the longer value keeps the form of
-//     the shorter one, so its new bytes go behind it. Guard: CanGrowBy,
-//     which declines whenever the longer value would take another form.
-// 10. Runs of joins (FollowJoins, growing_literal.h). Trigger: after 9 on a
+// Inside an operator pass (stages/apply_operator.cpp), only while it keeps
+// no origins:
+//  8. Number chains (TakeNumberChain, number_chain.h). Trigger: the pass
+//     just wrote a plain number and the same one-byte operator follows
+//     with a plain number. Same bytes: each step would cut the literal
+//     just written and the digits behind the operator. Guard: results
+//     finite and not negative (negative only at the start of the text); a
+//     step budget.
+//  9. The growing literal (LiteralGrowth, literal_growth.h, over the form
+//     that growing_literal.h keeps). Trigger: a step of "&" (or of "+"
+//     between quoted literals) whose left operand is the literal the pass
+//     last wrote. Same bytes: the longer value keeps the form of the
+//     shorter one, so its new bytes go behind it. Guard: CanGrowBy, which
+//     declines whenever the longer value would take another form.
+// 10. Runs of joins (LiteralGrowth::FollowJoins). Trigger: after 9 on a
 //     quoted literal, "&" directly followed by a quoted literal that a
 //     delimiter ends. Same bytes: each step would cut the growing literal
 //     and that literal and grow by its inside. Guard: CanGrowBy on each
@@ -58,6 +61,7 @@
 
 #include "eval/shortcuts/formula_level.h"
 #include "eval/shortcuts/growing_literal.h"
+#include "eval/shortcuts/literal_growth.h"
 #include "eval/shortcuts/literal_join.h"
 #include "eval/shortcuts/number_chain.h"
 #include "eval/shortcuts/plain_arithmetic.h"

@@ -138,7 +138,7 @@ class Stages {
   }
   std::string_view text = TrimBlanks(s.Current());
   char digits[kIntTextMax];
-  const bool quotedEnds = !text.empty() && text.front() == kQuote && text.back() == kQuote;
+  const bool quotedEnds = StartsAndEndsWithQuote(text);
   if (!quotedEnds && IsNumberForm(text)) text = FinishNumberForm(text, digits);
   ctx.workspace.Rewind(start);
   const std::string_view result = PutResult(ctx.workspace, text);

@@ -15,6 +15,7 @@
 #include "eval/observer/pair_findings.h"
 #include "eval/stages/pair_matching.h"
 #include "eval/stages/stages.h"
+#include "text/bytes.h"
 #include "text/text.h"
 
 namespace formel {
@@ -47,18 +48,6 @@ struct ParenIndex {
 
 namespace {
 
-// The twelve bytes at which the scan for a name stops: the operand
-// delimiters and the quote.
-bool IsNameDelimiter(char c) {
-  switch (c) {
-    case '+': case '-': case '*': case '\\': case '/': case '=':
-    case '<': case '>': case '&': case '^': case ' ': case kQuote:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Length of the raw name at the end of before: scanning leftward, blanks are
 // passed until something else is met; then a delimiter ends the name.
 std::size_t RawNameLength(std::string_view before) {
@@ -68,9 +57,9 @@ std::size_t RawNameLength(std::string_view before) {
   for (;; --p) {
     const char c = before[p - 1];
     if (c != ' ') metNonBlank = true;
-    if (p == 1 || (IsNameDelimiter(c) && metNonBlank)) break;
+    if (p == 1 || (IsOperandDelimiterOrQuote(c) && metNonBlank)) break;
   }
-  return IsNameDelimiter(before[p - 1]) ? before.size() - p : before.size();
+  return IsOperandDelimiterOrQuote(before[p - 1]) ? before.size() - p : before.size();
 }
 
 using HostText = const char*;
@@ -226,7 +215,7 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     // A literal that quoting wrote has an even number of quotes (the outer
     // two and the doubled ones); a number form has none: only a value kept
     // as it stands is counted.
-    if (IsQuotedEnds(value)) insideQuotes ^= OddQuotes(std::string_view(out).substr(literalStart));
+    if (StartsAndEndsWithQuote(value)) insideQuotes ^= OddQuotes(std::string_view(out).substr(literalStart));
     ctx.workspace.Rewind(mark);
     copied = next = close + 1;
   }

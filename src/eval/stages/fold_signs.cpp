@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "eval/literals.h"
+#include "text/bytes.h"
 #include "eval/stages/stages.h"
 
 namespace formel {
@@ -88,16 +89,8 @@ void FoldSigns(std::string_view text, Text& out, OriginTrack* track) {
 
 namespace {
 
-// 0x80 in every byte of x that is zero, 0 elsewhere (exact: no borrow
-// between bytes).
-constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-std::uint64_t ZeroBytes(std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
-
 // 0x80 in every byte of w that is a sign.
-std::uint64_t SignBytes(std::uint64_t w) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  return ZeroBytes(w ^ (kOnes * '+')) | ZeroBytes(w ^ (kOnes * '-'));
-}
+std::uint64_t SignBytes(std::uint64_t w) { return BytesEqualTo(w, '+') | BytesEqualTo(w, '-'); }
 
 }  // namespace
 

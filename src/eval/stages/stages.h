@@ -38,9 +38,8 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out,
 void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track = nullptr);
 
 // One operator pass: evaluates every occurrence of the operator (as written)
-// outside quoted literals, left to right. text must end in a blank.
-void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out);
-// The same, told whether text holds two signs side by side.
+// outside quoted literals, left to right. text must end in a blank;
+// signPair tells whether it holds two signs side by side (HasSignPair).
 void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
                    bool signPair, OriginTrack* track = nullptr);
 
