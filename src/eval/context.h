@@ -53,11 +53,16 @@ struct EvalContext {
   // by the evaluator; null: that shortcut is not kept.
   RepeatedFormula* repeated = nullptr;
 
-  // General path only: when true, every shortcut (shortcuts/shortcuts.h)
-  // stands aside and each formula takes the stages' general path. On while
-  // an observer listens, whose reports come from that path, and when asked
-  // for, so that a test can compare every input both ways.
+  // General path only: when true, the shortcuts (shortcuts/shortcuts.h)
+  // stand aside and each formula takes the stages' general path. Asked for
+  // by the differential tests, which compare every input both ways: then
+  // every shortcut stands aside. On while an observer listens too, whose
+  // reports come from that path; only the growing literal keeps running
+  // then (GeneralPathAsked): its steps are joins, which report nothing,
+  // and without it an observed chain of joins would take time in the
+  // square of its length.
   bool GeneralPathOnly() const { return generalPathOnly_; }
+  bool GeneralPathAsked() const { return generalPathAsked_; }
   void SetObserver(formel_observer callback, void* user);
   void AskGeneralPathOnly(bool on);
 

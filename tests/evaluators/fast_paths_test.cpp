@@ -204,7 +204,8 @@ namespace {
 void Ignore(void*, const formel_event*) {}
 
 // The switch is on while an observer listens or while asked for, and an
-// observer that goes leaves it as asked.
+// observer that goes leaves it as asked; only asking turns off the growing
+// literal.
 TEST(GeneralPathSwitchTest, FollowsTheObserverAndTheAsking) {
   for (const bool asked : {false, true}) {
     const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
@@ -212,6 +213,7 @@ TEST(GeneralPathSwitchTest, FollowsTheObserverAndTheAsking) {
     EXPECT_EQ(ev->eval.GeneralPathOnly(), asked);
     formel_set_observer(ev.get(), &Ignore, nullptr);
     EXPECT_TRUE(ev->eval.GeneralPathOnly());
+    EXPECT_EQ(ev->eval.GeneralPathAsked(), asked);  // the growing literal keeps running
     formel_set_observer(ev.get(), nullptr, nullptr);
     EXPECT_EQ(ev->eval.GeneralPathOnly(), asked);
   }

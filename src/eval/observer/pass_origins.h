@@ -26,6 +26,8 @@ class PassOrigins {
   // literal, which has no origin; a rest kept from the processed part
   // keeps its own.
   void Replace(const PassText& text, std::size_t leftCut, std::size_t rightCut, std::size_t n);
+  // After the processed part was cut to length and grew by new bytes.
+  void Cut(std::size_t length) { track_->out->Truncate(length); }
   // Where bytes [pos, pos + n) of the text stand in the outermost formula.
   Span SpanAt(const PassText& text, std::size_t pos, std::size_t n) const;
 

@@ -75,7 +75,7 @@ void LiteralGrowth::AppendToQuoted(PassText& text, std::string_view more) {
 // insides are gathered and go in before the closing quote at once.
 // Returns the steps.
 std::size_t LiteralGrowth::FollowJoins(PassText& text, std::size_t budget) {
-  if (op_ != Op::kConcat || !grow_.Valid() || !grow_.Quoted() ||
+  if (!joinsOn_ || op_ != Op::kConcat || !grow_.Valid() || !grow_.Quoted() ||
       grow_.End() != text.Processed().size()) {
     return 0;
   }

@@ -18,10 +18,12 @@ namespace formel {
 
 class LiteralGrowth {
  public:
-  // on: false while the context asks for the general path only (or the
-  // pass keeps origins); then nothing is ever tracked.
-  LiteralGrowth(std::pmr::memory_resource* heap, Op op, bool on)
-      : op_(op), on_(on && (op == Op::kConcat || op == Op::kAdd)), more_(heap), pending_(heap) {}
+  // on: false when the general path is asked for; then nothing is ever
+  // tracked. joinsOn: whether runs of joins may be followed too (not while
+  // the pass keeps origins).
+  LiteralGrowth(std::pmr::memory_resource* heap, Op op, bool on, bool joinsOn)
+      : op_(op), on_(on && (op == Op::kConcat || op == Op::kAdd)), joinsOn_(joinsOn), more_(heap),
+        pending_(heap) {}
 
   // The leftward operand scan at position j: from the last byte of the
   // growing literal it may go on at its first, which holds no delimiter
@@ -30,6 +32,9 @@ class LiteralGrowth {
     return grow_.Valid() && j + 1 == grow_.End() && j > grow_.Begin() ? grow_.Begin() : j;
   }
   void Drop() { grow_.Drop(); }
+  // Behind the growing literal's last byte: a step that grows it keeps
+  // the bytes before this and replaces the rest.
+  std::size_t End() const { return grow_.End(); }
 
   // After a replacement that wrote literal (for the value result) from
   // leftCut on.
@@ -51,6 +56,7 @@ class LiteralGrowth {
 
   Op op_;
   bool on_;
+  bool joinsOn_;
   GrowingLiteral grow_;
   Text more_;     // the right operand's value
   Text pending_;  // bytes that go in before the closing quote at once

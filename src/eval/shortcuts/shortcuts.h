@@ -2,12 +2,13 @@
 // the general stages and must give the very bytes those stages give. Each
 // is named here by its trigger (what it looks for), why its bytes are the
 // general path's, and its guard (what sends the input back to the general
-// path). Every one of them stands aside while the context asks for the
-// general path only (EvalContext::GeneralPathOnly): an observer then sees
-// the general path's reports, and the differential tests
+// path). Every one of them stands aside when the general path only is
+// asked for (EvalContext::GeneralPathAsked): the differential tests
 // (tests/evaluators/fast_paths_test.cpp, the fuzz target) evaluate every
-// input both ways and compare the bytes. A new shortcut checks that switch
-// and gets an entry here.
+// input both ways and compare the bytes. All but the growing literal (9)
+// also stand aside while an observer listens (EvalContext::GeneralPathOnly),
+// which then sees the general path's reports. A new shortcut checks the
+// switch and gets an entry here.
 //
 // Whole formula levels, in the driver (stages/evaluate_formula.cpp):
 //  1. Digits alone (IsOwnResult, formula_level.h). Trigger: the formula is

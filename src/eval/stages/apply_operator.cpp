@@ -37,7 +37,7 @@ class OperatorPass {
                OriginTrack* track)
       : ctx_(ctx), text_(input, out, ctx.quoteParity), written_(op.written), op_(op.op),
         operator_(op), origins_(track), shortcuts_(!ctx.GeneralPathOnly() && track == nullptr),
-        growth_(ctx.heap, op.op, shortcuts_), right_(ctx.heap), result_(ctx.heap),
+        growth_(ctx.heap, op.op, !ctx.GeneralPathAsked(), shortcuts_), right_(ctx.heap), result_(ctx.heap),
         literal_(ctx.heap), tail_(ctx.heap), leftValue_(ctx.heap), rightValue_(ctx.heap) {}
 
   void Run();
@@ -60,7 +60,7 @@ class OperatorPass {
   Op op_;
   const Operator& operator_;
   PassOrigins origins_;
-  bool shortcuts_;  // the pass's shortcuts may run: general path not asked, no origins kept
+  bool shortcuts_;  // number chains and runs of joins may run: general path not on, no origins kept
   LiteralGrowth growth_;
   Text right_;    // the right operand's bytes as cut
   Text result_;   // the operation's value
@@ -303,7 +303,9 @@ void OperatorPass::Run() {
       from = at + 1;
       continue;
     }
+    const std::size_t literalEnd = growth_.End();
     if (growth_.Grow(text_, at, lc.cut, right, rc.cut, budget)) {
+      if (origins_.Kept()) [[unlikely]] origins_.Cut(literalEnd);  // the bytes behind it are new
       from = text_.Processed().size() - 1;
       continue;
     }
