@@ -1,6 +1,8 @@
 // Every limit of an evaluation, each with the reason for its value. Going
 // past one counts as running out of memory: the call gives its nothing
 // value, and the observer hears why first (observer/limit_findings.cpp).
+// The one limit of the tables, ten parameters for a host function
+// (kMaxParams), lives with the tables, which check it.
 #pragma once
 
 #include <cstddef>

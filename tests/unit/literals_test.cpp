@@ -60,14 +60,6 @@ TEST_F(Literals, UnquotedValue) {
   for (const auto& c : cases) EXPECT_EQ(Unquoted(c.in), c.out) << "[" << (c.in ? c.in : "null") << "]";
 }
 
-TEST_F(Literals, IsQuotedNeedsTwoBytesAndNoTrim) {
-  EXPECT_TRUE(IsEnclosedInQuotes("\"\""));
-  EXPECT_FALSE(IsEnclosedInQuotes("\""));
-  EXPECT_FALSE(IsEnclosedInQuotes(" \"a\""));
-  EXPECT_TRUE(IsEnclosedInQuotes("\"a\""));
-  EXPECT_FALSE(IsEnclosedInQuotes(View(nullptr)));
-}
-
 TEST_F(Literals, NumberFormLooksAtCharactersOnly) {
   const char* yes[] = {"", "+", "-", "1-2", "1.2.3", "..h", "FFh", "FFH", "h", "12b", "7O", "-1.5"};
   const char* no[] = {"ffh", "1e5", "AB", "1h2", "Ab", "1 2", "bb", "1hh"};
