@@ -1,6 +1,6 @@
 // Evaluation: Formel on the default evaluator, formel_evaluate on the one given.
 #include "api/export_call.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "formel.h"
 #include "formel_evaluator.h"
 

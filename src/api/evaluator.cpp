@@ -9,7 +9,9 @@ formel_evaluator* gDefault = nullptr;
 }  // namespace
 
 Evaluator::Evaluator(std::size_t workspaceBlock)
-    : eval(&heap, workspaceBlock), standardResult(&heap) {}
+    : eval(&heap, workspaceBlock), repeatedFormula(&heap), standardResult(&heap) {
+  eval.repeated = &repeatedFormula;
+}
 
 Evaluator* DefaultEvaluator() { return gDefault; }
 

@@ -25,8 +25,7 @@ extern "C" FORMEL_API void FORMEL_CALL formel_free(formel_evaluator* ev) {
 
 extern "C" FORMEL_API int FORMEL_CALL formel_set_observer(formel_evaluator* ev,
                                                           formel_observer observer, void* user) {
-  if (ev == nullptr || ev->eval.observer.reporting) return 0;
-  ev->eval.observer.callback = observer;
-  ev->eval.observer.user = user;
+  if (ev == nullptr || ev->eval.Listener().reporting) return 0;
+  ev->eval.SetObserver(observer, user);
   return 1;
 }

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "api/export_call.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "formel.h"
 #include "formel_evaluator.h"
 #include "text/numbers.h"
