@@ -3,29 +3,16 @@
 #include <map>
 #include <utility>
 
+#include "batch_run.h"
 #include "csv_reader.h"
 #include "csv_writer.h"
-#include "ordered_pipeline.h"
 #include "output.h"
-#include "progress.h"
 #include "status_line.h"
 #include "table_columns.h"
 
 namespace formel_cli {
 
 namespace {
-
-constexpr std::size_t kChunkRecords = 256;
-
-struct Chunk {
-  std::vector<CsvRecord> records;
-};
-
-struct Printed {
-  std::string out;
-  std::vector<std::string> messages;
-  std::size_t records = 0;
-};
 
 // What every record needs; read only while records are evaluated.
 struct Run {
@@ -41,9 +28,16 @@ struct Run {
 
   std::string Problem(const CsvRecord& record) const {
     if (!record.problem.empty()) return record.problem;
-    if (record.fields.size() == header.size()) return {};
     const std::size_t n = record.fields.size();
-    return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(header.size());
+    if (n != header.size()) {
+      return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(header.size());
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+      if (std::string nul = NulByteProblem(record.fields[i]); !nul.empty()) {
+        return "field " + std::to_string(i + 1) + ": " + nul;
+      }
+    }
+    return {};
   }
 };
 
@@ -56,47 +50,40 @@ void Restore(Evaluator& evaluator, const std::string& name, const std::string& v
 }
 
 // The record's results; empty, each with a message, when it is bad.
-std::vector<std::string> Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record,
-                                  std::vector<std::string>& messages) {
+void Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
+  std::string row;
+  CsvRowWriter writer(row, run.delimiter);
+  for (const std::string& field : record.fields) writer.Field(field);
+  std::vector<std::string> messages;
   if (const std::string problem = run.Problem(record); !problem.empty()) {
+    for (std::size_t i = 0; i < run.formulas.size(); ++i) writer.Field({});
     messages.push_back(run.Place(record) + ": " + problem);
-    return std::vector<std::string>(run.formulas.size());
-  }
-  for (const FormulaColumn& formula : run.formulas) {
-    if (formula.assigns) Restore(evaluator, formula.name, run.before.at(formula.name));
-  }
-  for (const std::size_t column : run.columns.variables) evaluator.SetVariable(run.header[column], record.fields[column]);
-  std::vector<std::string> results;
-  for (const FormulaColumn& formula : run.formulas) {
-    Evaluation evaluation = evaluator.Evaluate(formula.formula);
-    if (!evaluation.complete) {
-      const std::string which = "formula " + std::to_string(results.size() + 1);
-      messages.push_back(run.Place(record) + ", " + which + ": " + kTooLongMessage);
+  } else {
+    for (const FormulaColumn& formula : run.formulas) {
+      if (formula.assigns) Restore(evaluator, formula.name, run.before.at(formula.name));
     }
-    if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
-    results.push_back(std::move(evaluation.result));
+    for (const std::size_t column : run.columns.variables) evaluator.SetVariable(run.header[column], record.fields[column]);
+    std::size_t number = 0;
+    for (const FormulaColumn& formula : run.formulas) {
+      Evaluation evaluation = evaluator.Evaluate(formula.formula);
+      ++number;
+      if (!evaluation.Complete()) {
+        messages.push_back(run.Place(record) + ", formula " + std::to_string(number) + ": " + ShortfallMessage(evaluation));
+      }
+      if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
+      writer.Field(evaluation.result);
+    }
   }
-  return results;
-}
-
-Printed EvaluateChunk(const Run& run, Evaluator& evaluator, const Chunk& chunk) {
-  Printed printed;
-  for (const CsvRecord& record : chunk.records) {
-    const std::vector<std::string> results = Evaluate(run, evaluator, record, printed.messages);
-    CsvRowWriter row(printed.out, run.delimiter);
-    for (const std::string& field : record.fields) row.Field(field);
-    for (const std::string& result : results) row.Field(result);
-    row.End();
-    ++printed.records;
-  }
-  return printed;
+  writer.End();
+  printed.Item(row);
+  for (std::string& message : messages) printed.Message(std::move(message));
 }
 
 std::string HeaderRow(const Run& run) {
   std::string out;
   CsvRowWriter row(out, run.delimiter);
   for (const std::string& name : run.header) row.Field(name);
-  for (const FormulaColumn& formula : run.formulas) row.Field(formula.name);
+  for (const FormulaColumn& formula : run.formulas) row.Field(formula.heading);
   row.End();
   return out;
 }
@@ -124,36 +111,20 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
   Input input(table.path);
   CsvReader reader(input, table.delimiter);
   Run run{input.Name(), table.delimiter, {}, {}, ReadFormulaColumns(formulas), {}};
-  bool good = TakeHeader(reader, run);
+  const bool goodHeader = TakeHeader(reader, run);
+  HeadFormulaColumns(run.header, run.formulas);
   if (!run.header.empty() || !run.formulas.empty()) WriteOut(HeaderRow(run));
   NoteValuesBefore(run, team.Main());
 
-  Progress progress(!quiet && !input.FromTerminal(), "records");
-  std::uint64_t recordsDone = 0;
-  const auto deliver = [&](Printed& printed) {
-    WriteOut(printed.out);
-    for (const std::string& message : printed.messages) ReportMessage(message);
-    good = good && printed.messages.empty();
-    recordsDone += printed.records;
-    progress.Update(recordsDone, input.BytesDone(), input.Size());
-  };
-  OrderedPipeline<Chunk, Printed> pipeline(
-      team.Size(), [&](int member, Chunk& chunk) { return EvaluateChunk(run, team[member], chunk); }, deliver);
-  Chunk chunk;
-  CsvRecord record;
-  try {
-    while (reader.Next(record)) {
-      chunk.records.push_back(std::move(record));
-      // Records that are not there yet may be long in coming: answer what came.
-      if (chunk.records.size() == kChunkRecords || !reader.Ready()) pipeline.Submit(std::exchange(chunk, {}));
-    }
-  } catch (const FileError&) {
-    pipeline.Drain();
-    throw;
-  }
-  if (!chunk.records.empty()) pipeline.Submit(std::move(chunk));
-  pipeline.Drain();
-  return good;
+  BatchRun<CsvRecord> batch(team, input, "records", quiet,
+                            [&](Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
+                              Evaluate(run, evaluator, record, printed);
+                            });
+  batch.Run([&](BatchRun<CsvRecord>& records) {
+    CsvRecord record;
+    while (reader.Next(record)) records.Add(std::move(record), reader.Ready());
+  });
+  return goodHeader && batch.Good();
 }
 
 }  // namespace formel_cli

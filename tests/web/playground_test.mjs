@@ -4,7 +4,7 @@
 // trace stages of the formel program, a link restores formula and
 // variables, and the library's limits give "" without breaking the module.
 // Writes playground.png and playground-figures.json (sizes, load time,
-// time per evaluation of the README's examples) next to it as artefacts.
+// time per evaluation of the language's examples) next to it as artefacts.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
@@ -230,12 +230,11 @@ test('the limits give "" as in the program, and the module goes on', async () =>
   assert.equal(results[1], '');
 });
 
-test('the README\'s examples give the program\'s results; sizes and times measured', async () => {
-  const readme = fs.readFileSync(env.FORMEL_README, 'utf8');
-  const tour = readme.slice(readme.indexOf('\n## A tour'), readme.indexOf('\n## ', readme.indexOf('\n## A tour') + 1));
-  const examples = [...tour.matchAll(/\n\| `([^`]+)` \| `([^`]*)` \||`([^`]+)` gives `([^`]*)`/g)]
+test('the language\'s examples give the program\'s results; sizes and times measured', async () => {
+  const language = fs.readFileSync(env.FORMEL_LANGUAGE_DOC, 'utf8');
+  const examples = [...language.matchAll(/\n\| `([^`]+)` \| `([^`]*)` \||`([^`]+)` gives `([^`]*)`/g)]
     .map((m) => m[1] ?? m[3]);
-  assert.ok(examples.length > 40, 'the README\'s examples were not found');
+  assert.ok(examples.length > 40, 'the language\'s examples were not found');
   if (!await page.isChecked('#standard-functions')) await page.click('#standard-functions');
   await setVariables(page, []);
   const expected = runProgram(['-f', '-'], examples.join('\n') + '\n').split('\n').slice(0, -1);
