@@ -6,31 +6,11 @@
 # PKG_CONFIG and README.
 cmake_minimum_required(VERSION 3.20)
 
-# The README's evaluator example: the first c block of its section, and the
-# text block after it (what it prints).
-file(READ ${README} readme)
-string(FIND "${readme}" "\n## Independent evaluators" section)
-if(section EQUAL -1)
-  message(FATAL_ERROR "README: no section \"Independent evaluators\"")
-endif()
-string(SUBSTRING "${readme}" ${section} -1 readme)
-function(fenced_text kind out)
-  string(FIND "${readme}" "```${kind}\n" start)
-  if(start EQUAL -1)
-    message(FATAL_ERROR "README: no ${kind} block in \"Independent evaluators\"")
-  endif()
-  string(LENGTH "```${kind}\n" fence)
-  math(EXPR start "${start} + ${fence}")
-  string(SUBSTRING "${readme}" ${start} -1 rest)
-  string(FIND "${rest}" "```" end)
-  string(SUBSTRING "${rest}" 0 ${end} text)
-  set(${out} "${text}" PARENT_SCOPE)
-  math(EXPR end "${start} + ${end}")
-  string(SUBSTRING "${readme}" ${end} -1 readme)
-  set(readme "${readme}" PARENT_SCOPE)
-endfunction()
-fenced_text(c example)
-fenced_text(text example_output)
+# The README's evaluator example, and what it prints.
+include(${CMAKE_CURRENT_LIST_DIR}/../readme_blocks.cmake)
+readme_blocks(${README} "## Independent evaluators" c text)
+set(example "${README_c}")
+set(example_output "${README_text}")
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
