@@ -49,33 +49,41 @@ void Restore(Evaluator& evaluator, const std::string& name, const std::string& v
   }
 }
 
-// The record's results; empty, each with a message, when it is bad.
+// Evaluates the formulas for a good record: its results, and a message for
+// each formula that gave none.
+void WriteResults(const Run& run, Evaluator& evaluator, const CsvRecord& record, CsvRowWriter& row,
+                  std::vector<std::string>& messages) {
+  for (const FormulaColumn& formula : run.formulas) {
+    if (formula.assigns) Restore(evaluator, formula.name, run.before.at(formula.name));
+  }
+  for (const std::size_t column : run.columns.variables) evaluator.SetVariable(run.header[column], record.fields[column]);
+  std::size_t number = 0;
+  for (const FormulaColumn& formula : run.formulas) {
+    const Evaluation evaluation = evaluator.Evaluate(formula.formula);
+    ++number;
+    if (!evaluation.Complete()) {
+      messages.push_back(run.Place(record) + ", formula " + std::to_string(number) + ": " + ShortfallMessage(evaluation));
+    }
+    if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
+    row.Field(evaluation.result);
+  }
+}
+
+// The record's fields and results; a bad record gets empty results and a
+// message.
 void Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
-  std::string row;
-  CsvRowWriter writer(row, run.delimiter);
-  for (const std::string& field : record.fields) writer.Field(field);
+  std::string line;
+  CsvRowWriter row(line, run.delimiter);
+  for (const std::string& field : record.fields) row.Field(field);
   std::vector<std::string> messages;
   if (const std::string problem = run.Problem(record); !problem.empty()) {
-    for (std::size_t i = 0; i < run.formulas.size(); ++i) writer.Field({});
+    for (std::size_t i = 0; i < run.formulas.size(); ++i) row.Field({});
     messages.push_back(run.Place(record) + ": " + problem);
   } else {
-    for (const FormulaColumn& formula : run.formulas) {
-      if (formula.assigns) Restore(evaluator, formula.name, run.before.at(formula.name));
-    }
-    for (const std::size_t column : run.columns.variables) evaluator.SetVariable(run.header[column], record.fields[column]);
-    std::size_t number = 0;
-    for (const FormulaColumn& formula : run.formulas) {
-      Evaluation evaluation = evaluator.Evaluate(formula.formula);
-      ++number;
-      if (!evaluation.Complete()) {
-        messages.push_back(run.Place(record) + ", formula " + std::to_string(number) + ": " + ShortfallMessage(evaluation));
-      }
-      if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
-      writer.Field(evaluation.result);
-    }
+    WriteResults(run, evaluator, record, row, messages);
   }
-  writer.End();
-  printed.Item(row);
+  row.End();
+  printed.Item(line);
   for (std::string& message : messages) printed.Message(std::move(message));
 }
 
