@@ -217,12 +217,12 @@ test('a link with a fragment restores formula, variables and option', async () =
 test('the limits give "" as in the program, and the module goes on', async () => {
   const deepest = '('.repeat(200) + '1+1' + ')'.repeat(200);
   const tooLong = '1&'.repeat(2 * 1024 * 1024) + '1';  // beyond the 4 MiB text limit
-  // The program prints an empty line for the result past the limit, says so
-  // on standard error and ends with status 1.
+  // The program prints an empty line for the formula past the limit, names
+  // the limit on standard error and ends with status 1.
   const run = spawnSync(env.FORMEL_PROGRAM, ['--no-functions', '-f', '-'],
     { input: [deepest, tooLong, '1+1'].join('\n') + '\n', encoding: 'latin1', maxBuffer: 1 << 28 });
   assert.equal(run.status, 1);
-  assert.equal(run.stderr, 'formel: standard input:2: result longer than the text limit\n');
+  assert.equal(run.stderr, 'formel: standard input:2: formula longer than the text limit (4 MiB)\n');
   const program = run.stdout.split('\n');
   const results = await page.evaluate(([a, b]) =>
     [a, b, '1+1'].map((f) => window.formelPlayground.evaluate(f, false).result), [deepest, tooLong]);
