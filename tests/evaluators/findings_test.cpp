@@ -64,8 +64,8 @@ struct Case {
   std::vector<Finding> findings;
 };
 
-// With the standard functions, x = 5, s = abc and big = a text of an
-// eighth of the length limit.
+// With the standard functions, x = 5, s = abc, big = a text of an eighth
+// of the length limit and huge = one just over it.
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"sin(1)", {{"unknown-function", 0, 6}}},
@@ -102,6 +102,7 @@ const std::vector<Case>& Cases() {
       {Nested(201, "1+1"),
        {{"nesting-limit", 200, 205}, {"text-as-zero", 200, 202}, {"number-prefix", 203, 205}}},
       {Repeat("[big]", 9), {{"length-limit", -1, -1}}},
+      {"len([huge])", {{"length-limit", 4, 10}}},  // an input too long: the reference
       {QuoteDoubling(64), {{"quoting-limit", -1, -1}}},
   };
   return cases;
@@ -114,6 +115,8 @@ TEST(Findings, EachCodeWithItsRange) {
   formel_set_var(ev.get(), "s", "abc");
   const std::string big(formel::kMaxTextLength / 8, 'v');
   formel_set_var(ev.get(), "big", big.c_str());
+  const std::string huge(formel::kMaxTextLength + 1, 'h');
+  formel_set_var(ev.get(), "huge", huge.c_str());
   for (const Case& c : Cases()) {
     EXPECT_EQ(FindingsOf(ev.get(), c.formula), c.findings) << c.formula.substr(0, 80);
   }
