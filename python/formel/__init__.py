@@ -194,10 +194,12 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
     The records are evaluated in C++ on jobs threads (default: every core),
     one evaluator each, without the GIL. With standard_functions (the
     default, as the program has), the library's standard functions are
-    there. Gives a data frame with table's index for a data frame (its
-    column names may repeat, as in the program's output), else a dict of
-    lists; ValueError when the table names a column twice (as variable names
-    match) or when a dict would get two columns of one name.
+    there. Gives a data frame with table's index for a data frame, else a
+    dict of lists, one column per formula, headed as in the program's
+    output: a name that would be empty or repeat an earlier column's (of the
+    table or a formula, as variable names match) becomes "NAME (N)" or
+    "(N)", N the column's number after the table's. ValueError when the
+    table names a column twice.
     """
     if isinstance(formulas, str):
         raise TypeError("formulas must be a sequence of str, not a str")
@@ -225,6 +227,4 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
         frame = pandas.DataFrame(dict(enumerate(results)), index=table.index, dtype=object)
         frame.columns = result_names
         return frame
-    if len(set(result_names)) != len(result_names):
-        raise ValueError("two formulas name the same column: give the table as a pandas DataFrame")
     return dict(zip(result_names, results))
