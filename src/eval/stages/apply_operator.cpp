@@ -9,7 +9,9 @@
 #include "eval/base_suffix.h"
 #include "eval/literals.h"
 #include "eval/observer/operand_findings.h"
+#include "eval/observer/finding_message.h"
 #include "eval/observer/pass_origins.h"
+#include "eval/observer/value_findings.h"
 #include "eval/pass_text.h"
 #include "eval/shortcuts/literal_growth.h"
 #include "eval/shortcuts/number_chain.h"
@@ -53,6 +55,7 @@ class OperatorPass {
   void WriteResult(bool minusTaken);
   void Splice(std::size_t leftCut, std::size_t rightCut);
   void ReportOperation(std::size_t at, std::size_t leftCut, std::size_t rightFrom);
+  void InspectValueBytes(std::size_t at, std::size_t signPos, std::string_view operation);
 
   EvalContext& ctx_;
   PassText text_;
@@ -268,7 +271,31 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
     wholeText = ctx_.outermost.substr(static_cast<std::size_t>(whole.start),
                                       static_cast<std::size_t>(whole.end - whole.start));
   }
-  InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, wholeText, whole, result_});
+  const bool signed_ = !left.written.empty() && left.written.front() == '-';
+  const std::size_t signPos = static_cast<std::size_t>(left.written.data() - out.data());
+  const Span signAt = signed_ ? origins_.SpanAt(text_, signPos, 1) : Span{};
+  InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, wholeText, whole, result_, signAt});
+  FindingMessage composed;
+  if (whole.start < 0) composed << left.written << written_ << right.written;
+  const std::string_view operation = whole.start < 0 ? composed.View() : wholeText;
+  InspectValueBytes(at, signed_ ? signPos : std::string_view::npos, operation);
+  const bool joined = op_ == Op::kConcat || (op_ == Op::kAdd && reading_ == Reading::kAsWritten &&
+                                             !left.written.empty());
+  if (joined) InspectWrittenValue(ctx_, result_, "the joined text", operation, whole, true);
+}
+
+// An operator, or a "-" taken as the left operand's sign after the first
+// byte of a value, that a value put in as formula text brought: that
+// value was computed.
+void OperatorPass::InspectValueBytes(std::size_t at, std::size_t signPos,
+                                     std::string_view operation) {
+  for (std::size_t i = 0; i < written_.size(); ++i) {
+    const Origins::ValueByte byte = origins_.ValueAt(text_, at + i);
+    if (byte.value != 0) return ReportComputedValue(ctx_, byte.value, written_, operation);
+  }
+  if (signPos == std::string_view::npos) return;
+  const Origins::ValueByte sign = origins_.ValueAt(text_, signPos);
+  if (sign.value != 0 && sign.offset > 0) ReportComputedValue(ctx_, sign.value, "-", operation);
 }
 
 void OperatorPass::Run() {
