@@ -216,6 +216,14 @@ const Expected kTraces[] = {
      "\"a\"\"b\"\n  result     a\"b\na\"b\n"
      "--5\n  +          5\n5\n"},
     {"unchanged formula shows no stage", {"--trace"}, "42\n", 0, "42\n42\n"},
+    {"a call of an unknown name says so", {"--trace", "--no-functions", "sin(1+2)"}, "", 0,
+     "sin(1+2)\n"
+     "  call 1     sin(1+2) -> \"1+2,\" (left as text: no function has this name)\n"
+     "    1+2\n"
+     "      +          3\n"
+     "  groups     \"1+2,\"\n"
+     "  result     1+2,\n"
+     "1+2,\n"},
 };
 
 TEST_F(ProgramTest, TraceShowsEachStageThatChangedTheText) {
