@@ -196,6 +196,9 @@ enum formel_event_kind {
  *                         Ann pays50. Also for a variable's value, a
  *                         group's and a host function's result. The join,
  *                         reference, group or call.
+ *   blank-in-operand      a blank ended an operand while more of it
+ *                         follows: 1 000+1 gives "1 1" (000 is added, the 1
+ *                         stays as text). From the operand to that rest.
  *   word-as-number        a word read as a base-suffixed number: each+1
  *                         gives 3757 (hexadecimal EAC), b+1 gives 1 (a
  *                         suffix letter alone is 0). The word.

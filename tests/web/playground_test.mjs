@@ -177,7 +177,7 @@ function programFindings(formula, vars) {
 test('findings are those of formel --check, underlined where they stand', async () => {
   if (await page.isChecked('#standard-functions')) await page.click('#standard-functions');
   const plain = ['max(1,max(2,3))', '12abc*2', '1/0', '[prize]+1', '"5"<9', '2*(3+4)', '"abc',
-    'len("abc)', '-2^2', '10-2^2', '"Ann"&" pays "&50', 'each+1', 'b+1'].map((f) => [f, []]);
+    'len("abc)', '-2^2', '10-2^2', '"Ann"&" pays "&50', 'each+1', 'b+1', '1 000+1'].map((f) => [f, []]);
   const withValues = [['[phone]&"!"', [['phone', '555-1234']]], ['[t]&"|"', [['t', 'Ann ']]]];
   for (const [formula, vars] of [...plain, ...withValues]) {
     await setVariables(page, vars);

@@ -28,6 +28,7 @@ inline constexpr std::string_view kUnclosedQuote = "unclosed-quote";
 inline constexpr std::string_view kSignTaken = "sign-taken";
 inline constexpr std::string_view kBlanksDropped = "blanks-dropped";
 inline constexpr std::string_view kWordAsNumber = "word-as-number";
+inline constexpr std::string_view kBlankInOperand = "blank-in-operand";
 inline constexpr std::string_view kNestingLimit = "nesting-limit";
 inline constexpr std::string_view kLengthLimit = "length-limit";
 inline constexpr std::string_view kQuotingLimit = "quoting-limit";

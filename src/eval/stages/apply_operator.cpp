@@ -10,6 +10,7 @@
 #include "eval/literals.h"
 #include "eval/observer/operand_findings.h"
 #include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/observer/pass_origins.h"
 #include "eval/observer/value_findings.h"
 #include "eval/pass_text.h"
@@ -55,6 +56,9 @@ class OperatorPass {
   void WriteResult(bool minusTaken);
   void Splice(std::size_t leftCut, std::size_t rightCut);
   void ReportOperation(std::size_t at, std::size_t leftCut, std::size_t rightFrom);
+  void InspectBlankCuts(std::size_t at, std::size_t leftCut, std::size_t rightCut);
+  void ReportBlankCut(std::size_t from, std::size_t to, std::string_view operand,
+                      std::string_view rest);
   void InspectValueBytes(std::size_t at, std::size_t signPos, std::string_view operation);
 
   EvalContext& ctx_;
@@ -298,6 +302,52 @@ void OperatorPass::InspectValueBytes(std::size_t at, std::size_t signPos,
   if (sign.value != 0 && sign.offset > 0) ReportComputedValue(ctx_, sign.value, "-", operation);
 }
 
+// An operand that a blank ended while more of it follows beyond the
+// blanks ("1 000+1": "+" adds 000, and the 1 stays in the text as it is).
+void OperatorPass::InspectBlankCuts(std::size_t at, std::size_t leftCut, std::size_t rightCut) {
+  if (!ctx_.Observed()) return;
+  const std::string_view out = text_.Processed();
+  const std::string_view left = TrimBlanks(out.substr(leftCut, at - leftCut));
+  if (!left.empty() && leftCut > 0 && out[leftCut - 1] == ' ') {
+    std::size_t k = leftCut - 1;
+    while (k > 0 && out[k] == ' ') --k;
+    if (!IsOperandDelimiter(out[k])) {
+      std::size_t word = k;
+      while (word > 0 && !IsOperandDelimiter(out[word - 1])) --word;
+      const auto end = static_cast<std::size_t>(left.data() - out.data()) + left.size();
+      ReportBlankCut(word, end, left, out.substr(word, k + 1 - word));
+    }
+  }
+  const std::string_view right = TrimBlanks(right_);
+  const std::size_t length = text_.Length();
+  if (right.empty() || rightCut >= length || text_.At(rightCut) != ' ') return;
+  std::size_t m = rightCut;
+  while (m < length && text_.At(m) == ' ') ++m;
+  if (m == length || IsOperandDelimiter(text_.At(m))) return;
+  std::size_t end = m;
+  while (end < length && !IsOperandDelimiter(text_.At(end))) ++end;
+  Text rest(ctx_.heap);
+  for (std::size_t j = m; j < end; ++j) rest.push_back(text_.At(j));
+  const std::size_t start = rightCut - right_.size() + static_cast<std::size_t>(right.data() - right_.data());
+  ReportBlankCut(start, end, right, rest);
+}
+
+void OperatorPass::ReportBlankCut(std::size_t from, std::size_t to, std::string_view operand,
+                                  std::string_view rest) {
+  const Span where = origins_.SpanAt(text_, from, to - from);
+  FindingMessage message;
+  message << "a blank ends the operand ";
+  message.Quoted(operand) << ": ";
+  message.Quoted(rest) << " beside it is no part of it and stays in the text";
+  FindingMessage written;
+  if (where.start < 0) written << operand;
+  ReportFinding(ctx_, finding::kBlankInOperand, message.View(),
+                where.start < 0 ? written.View()
+                                : ctx_.outermost.substr(static_cast<std::size_t>(where.start),
+                                                        to - from),
+                where);
+}
+
 void OperatorPass::Run() {
   // Progress: every iteration either consumes the occurrence it found (the
   // cut spans the operator) or moves the search behind it. A replacement
@@ -337,7 +387,10 @@ void OperatorPass::Run() {
       continue;
     }
     Compute(left, right);
-    if (origins_.Kept()) [[unlikely]] ReportOperation(at, lc.cut, rightFrom);
+    if (origins_.Kept()) [[unlikely]] {
+      ReportOperation(at, lc.cut, rightFrom);
+      InspectBlankCuts(at, lc.cut, rc.cut);
+    }
     WriteResult(lc.minusTaken);
     Splice(lc.cut, rc.cut);
     growth_.Track(text_, lc.cut, result_, literal_);
