@@ -1,4 +1,4 @@
-# What `cmake --install` puts in place: the header, the shared library (with
+# What `cmake --install` puts in place: the headers, the shared library (with
 # its version and SONAME), the formel program, a CMake package
 # (find_package(formel) gives formel::formel, with a version file) and a
 # pkg-config file.
@@ -7,14 +7,15 @@ include(CMakePackageConfigHelpers)
 
 set(FORMEL_PACKAGE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/formel)
 
-install(TARGETS formel EXPORT formelTargets
+install(TARGETS libformel EXPORT formelTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES ${PROJECT_SOURCE_DIR}/include/formel.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-if(TARGET formel_program)
-  install(TARGETS formel_program RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/include/formel.h ${PROJECT_SOURCE_DIR}/include/formel_evaluator.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+if(TARGET formel)
+  install(TARGETS formel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
 install(EXPORT formelTargets NAMESPACE formel:: DESTINATION ${FORMEL_PACKAGE_DIR})

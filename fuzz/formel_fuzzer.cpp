@@ -32,6 +32,7 @@
 #include "formel.h"
 #include "formel_evaluator.h"
 #include "api/evaluator.h"
+#include "eval/limits.h"
 #include "fuzz_fields.h"
 #include "fuzz_host.h"
 #include "support/result_bytes.h"
@@ -159,7 +160,8 @@ int ClosureCount(const HostItem& h) {
 
 // Counts the events whose range is not in the formula, or (a finding) whose
 // text is not the formula's bytes there.
-// Also keeps the length of the longest text a stage was given or gave.
+// Also keeps the length of the longest text a stage was given or gave (or
+// may have made, when a limit stopped the evaluation).
 struct RangeWatch {
   std::string_view formula;
   int misplaced = 0;
@@ -170,6 +172,12 @@ void WatchRanges(void* user, const formel_event* e) {
   auto& watch = *static_cast<RangeWatch*>(user);
   if (e->kind == FORMEL_EVENT_STAGE) {
     watch.longestText = std::max({watch.longestText, e->before.size, e->after.size});
+  }
+  // The text that went past a limit is never reported as a stage's output,
+  // and it may have been as long as the limit itself.
+  const std::string_view code(e->name.data, e->name.size);
+  if (e->kind == FORMEL_EVENT_FINDING && (code == "length-limit" || code == "quoting-limit")) {
+    watch.longestText = std::max(watch.longestText, formel::kMaxTextLength);
   }
   if (e->start == -1 && e->end == -1) return;
   const auto size = static_cast<std::ptrdiff_t>(watch.formula.size());

@@ -98,7 +98,11 @@ FORMEL_API int FORMEL_CALL formel_clear_functions(formel_evaluator *ev);        
  *                             the first of equal values wins, as written;
  *                             "" when all are empty
  *   abs(x), sqrt(x)
- *   round(x, places)          places 0 to 6 (clamped), halves away from 0
+ *   round(x, places)          x as written in decimal, with at most places
+ *                             decimals (none when empty or negative), a
+ *                             half away from 0: round(27.06,2) is 27.06,
+ *                             round(2.675,2) 2.68; no trailing zeros; 0
+ *                             beyond the float range
  *   len(t)                    bytes in t
  *   upper(t), lower(t)        ASCII letters a-z / A-Z only; every other
  *                             byte, UTF-8 sequences included, stays
@@ -109,7 +113,13 @@ FORMEL_API int FORMEL_CALL formel_clear_functions(formel_evaluator *ev);        
 FORMEL_API int FORMEL_CALL formel_register_standard_functions(formel_evaluator *ev);
 
 /* ---- evaluation --------------------------------------------------------------
- * Evaluates one formula and returns its result text, as Formel does. */
+ * Evaluates one formula and returns its result text, as Formel does.
+ * No text of an evaluation, the formula itself included, may be longer than
+ * FORMEL_MAX_TEXT_LENGTH bytes (4 MiB), and the quotes that text literals
+ * add may come to at most 1 MiB plus 4 bytes per formula byte. Past either
+ * limit the result is "", and an observer hears length-limit or
+ * quoting-limit (see the findings below). */
+#define FORMEL_MAX_TEXT_LENGTH 4194304
 FORMEL_API const char *FORMEL_CALL formel_evaluate(formel_evaluator *ev, const char *formula);
 
 /* ---- observer ------------------------------------------------------------------
@@ -206,7 +216,11 @@ enum formel_event_kind {
  *   length-limit, quoting-limit
  *                         a text of the evaluation grew past 4 MiB, or the
  *                         quotes of text literals past their allowance: the
- *                         result is "". No range.
+ *                         result is "". No text and no range, except where
+ *                         the value of one variable alone is longer than
+ *                         4 MiB: then the text is the reference, as written
+ *                         (the input was too long, not a text that the
+ *                         evaluation built).
  * A range is given where the stretch stands in the formula as written:
  * groups, calls, arguments, brackets, references, and operands that no
  * earlier stage replaced; otherwise start and end are -1. Inside a text

@@ -25,7 +25,9 @@ class RecordRules {
  public:
   // Throws std::bad_alloc.
   RecordRules(std::vector<std::string> header, const std::vector<std::string>& formulas)
-      : header_(std::move(header)), columns_(ReadHeader(header_)), formulas_(ReadFormulaColumns(formulas)) {}
+      : header_(std::move(header)), columns_(ReadHeader(header_)), formulas_(ReadFormulaColumns(formulas)) {
+    HeadFormulaColumns(header_, formulas_);
+  }
 
   const std::vector<std::string>& Header() const { return header_; }
   const std::vector<FormulaColumn>& Formulas() const { return formulas_; }

@@ -7,13 +7,27 @@ namespace formel_cli {
 
 namespace {
 
-void NoteOutermostResult(void* reached, const formel_event* e) noexcept {
-  if (e->depth == 1 && std::string_view(e->name.data, e->name.size) == "result") {
-    *static_cast<bool*>(reached) = true;
-  }
-}
+std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 
 }  // namespace
+
+std::string ShortfallMessage(const Evaluation& evaluation) {
+  switch (evaluation.shortfall) {
+    case Shortfall::kNone:
+      return {};
+    case Shortfall::kFormulaTooLong:
+      return "formula longer than the text limit (4 MiB)";
+    case Shortfall::kValueTooLong:
+      return "value of " + evaluation.longValue + " longer than the text limit (4 MiB)";
+    case Shortfall::kResultTooLong:
+      return "result longer than the text limit (4 MiB)";
+    case Shortfall::kQuoting:
+      return "result over the quoting allowance (the quotes of text literals: 1 MiB plus 4 bytes per formula byte)";
+    case Shortfall::kOutOfMemory:
+      break;
+  }
+  return "out of memory";
+}
 
 std::string OutputLines(const Evaluation& evaluation) {
   if (evaluation.json) return *evaluation.json;
@@ -45,10 +59,25 @@ Evaluator::Evaluator(bool trace, bool standardFunctions, CheckFormat check)
 
 Evaluator::~Evaluator() { formel_set_observer(ev_.get(), nullptr, nullptr); }
 
+void Evaluator::NoteLimits(LimitNotes& notes, const formel_event& e) {
+  const std::string_view name = ViewOf(e.name);
+  if (e.kind == FORMEL_EVENT_STAGE && e.depth == 1 && name == "result") notes.reachedResult = true;
+  if (e.kind != FORMEL_EVENT_FINDING || (name != "length-limit" && name != "quoting-limit")) return;
+  notes.limit = name;
+  notes.longValue = ViewOf(e.before);  // the reference, when a value alone was too long
+}
+
+void Evaluator::NoteLimitsOnly(void* notes, const formel_event* e) noexcept {
+  try {
+    NoteLimits(*static_cast<LimitNotes*>(notes), *e);
+  } catch (...) {  // out of memory: the message names no limit
+  }
+}
+
 void Evaluator::Observe(void* user, const formel_event* e) noexcept {
   auto& self = *static_cast<Evaluator*>(user);
-  NoteOutermostResult(&self.reachedResult_, e);
   try {
+    NoteLimits(self.notes_, *e);
     if (self.tracer_ != nullptr) self.tracer_->Record(*e);
     if (self.check_ != CheckFormat::kNone && e->kind == FORMEL_EVENT_FINDING) {
       self.findings_.push_back(FindingOf(*e));
@@ -69,13 +98,15 @@ Evaluation Evaluator::Evaluate(const std::string& formula) {
   const bool observed = tracer_ != nullptr || check_ != CheckFormat::kNone;
   if (tracer_ != nullptr) tracer_->Begin();
   findings_.clear();
-  reachedResult_ = false;
-  Evaluation evaluation{formel_evaluate(ev_.get(), formula.c_str()), std::nullopt, true, {}, {}};
+  notes_ = {};
+  Evaluation evaluation;
+  evaluation.result = formel_evaluate(ev_.get(), formula.c_str());
   if (tracer_ != nullptr) evaluation.trace = formula + "\n" + tracer_->Render();
   if (observed) {
-    evaluation.complete = !evaluation.result.empty() || reachedResult_;
+    if (evaluation.result.empty()) evaluation.shortfall = ShortfallFrom(notes_, formula);
+    evaluation.longValue = std::move(notes_.longValue);
   } else if (evaluation.result.empty()) {
-    evaluation.complete = Completes(formula);
+    evaluation.shortfall = ShortfallOf(formula, evaluation.longValue);
   }
   found_ = found_ || !findings_.empty();
   if (check_ == CheckFormat::kJson) {
@@ -85,12 +116,23 @@ Evaluation Evaluator::Evaluate(const std::string& formula) {
   return evaluation;
 }
 
-bool Evaluator::Completes(const std::string& formula) {
-  bool reached = false;
-  formel_set_observer(ev_.get(), &NoteOutermostResult, &reached);
+Shortfall Evaluator::ShortfallFrom(const LimitNotes& notes, const std::string& formula) {
+  if (notes.reachedResult) return Shortfall::kNone;
+  if (notes.limit == "quoting-limit") return Shortfall::kQuoting;
+  if (notes.limit != "length-limit") return Shortfall::kOutOfMemory;
+  // With its final blank, a formula of the limit's length is over it.
+  if (formula.size() >= FORMEL_MAX_TEXT_LENGTH) return Shortfall::kFormulaTooLong;
+  return notes.longValue.empty() ? Shortfall::kResultTooLong : Shortfall::kValueTooLong;
+}
+
+Shortfall Evaluator::ShortfallOf(const std::string& formula, std::string& longValue) {
+  LimitNotes notes;
+  formel_set_observer(ev_.get(), &NoteLimitsOnly, &notes);
   formel_evaluate(ev_.get(), formula.c_str());
   formel_set_observer(ev_.get(), nullptr, nullptr);
-  return reached;
+  const Shortfall shortfall = ShortfallFrom(notes, formula);
+  longValue = std::move(notes.longValue);
+  return shortfall;
 }
 
 }  // namespace formel_cli

@@ -14,15 +14,25 @@
 
 namespace formel_cli {
 
+// Why an evaluation gave no result: a limit of the library, which says
+// whether the input (the formula, a variable's value) or the result went
+// past it, or memory.
+enum class Shortfall { kNone, kFormulaTooLong, kValueTooLong, kResultTooLong, kQuoting, kOutOfMemory };
+
 struct Evaluation {
   std::string result;
   std::optional<std::string> trace;  // when tracing: the formula, then its stages
-  bool complete = true;  // false: the result went past the library's text limit
-  std::vector<Finding> findings;    // with --check or --check=json
-  std::optional<std::string> json;  // with --check=json: the line in the result's place
+  Shortfall shortfall = Shortfall::kNone;
+  std::string longValue;             // kValueTooLong: the reference, as "[name]"
+  std::vector<Finding> findings;     // with --check or --check=json
+  std::optional<std::string> json;   // with --check=json: the line in the result's place
+
+  bool Complete() const { return shortfall == Shortfall::kNone; }
 };
 
-inline constexpr const char* kTooLongMessage = "result longer than the text limit";
+// The one-line message for an evaluation that is not complete, such as
+// "result longer than the text limit (4 MiB)".
+std::string ShortfallMessage(const Evaluation& evaluation);
 
 // What the program writes for an evaluation: the formula and its trace when
 // tracing, then the result line (or its JSON object).
@@ -56,10 +66,19 @@ class Evaluator {
   // out of memory just misses events.
   static void Observe(void* user, const formel_event* e) noexcept;
 
-  // An empty result is also what the library gives past its text limit:
-  // evaluated again under an observer, the outermost level reports its
-  // result only when it got there.
-  bool Completes(const std::string& formula);
+  // What the library reports about its limits while a formula runs.
+  struct LimitNotes {
+    bool reachedResult = false;  // by the outermost formula level
+    std::string limit;           // the finding's code, if one was hit
+    std::string longValue;       // a reference whose value alone was too long
+  };
+  static void NoteLimits(LimitNotes& notes, const formel_event& e);
+  static void NoteLimitsOnly(void* notes, const formel_event* e) noexcept;
+
+  // An empty result is also what the library gives past a limit: evaluated
+  // again under an observer when none listened, its events tell which.
+  Shortfall ShortfallOf(const std::string& formula, std::string& longValue);
+  static Shortfall ShortfallFrom(const LimitNotes& notes, const std::string& formula);
 
   struct Free {
     void operator()(formel_evaluator* ev) const { formel_free(ev); }
@@ -68,7 +87,7 @@ class Evaluator {
   std::unique_ptr<Tracer> tracer_;
   CheckFormat check_;
   std::vector<Finding> findings_;  // of the formula in progress
-  bool reachedResult_ = false;     // by the outermost formula in progress
+  LimitNotes notes_;               // of the formula in progress
   bool found_ = false;
 };
 

@@ -22,6 +22,12 @@ std::string CannotRead(const std::string& name, const char* reason) {
 
 }  // namespace
 
+std::string NulByteProblem(std::string_view text) {
+  const std::size_t at = text.find('\0');
+  if (at == std::string_view::npos) return {};
+  return "a NUL byte at column " + std::to_string(at + 1);
+}
+
 Input::Input(const std::string& path) : name_(path), buffer_(kBlockSize) {
   if (path == "-") {
     name_ = "standard input";

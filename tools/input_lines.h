@@ -10,6 +10,11 @@
 
 namespace formel_cli {
 
+// Texts go to the library zero-terminated, so a NUL byte would cut them
+// short: a line or field that holds one is refused. The problem ("a NUL
+// byte at column N"), or "" when there is none.
+std::string NulByteProblem(std::string_view text);
+
 // An opened input: standard input for "-", else the named file.
 class Input {
  public:

@@ -1,95 +1,60 @@
 #include "line_batch.h"
 
-#include <vector>
-
 #include "assignment.h"
+#include "batch_run.h"
 #include "check.h"
-#include "errors.h"
-#include "input_lines.h"
-#include "ordered_pipeline.h"
-#include "output.h"
-#include "progress.h"
-#include "status_line.h"
 
 namespace formel_cli {
 
 namespace {
 
-constexpr std::size_t kChunkLines = 256;
-
-struct Chunk {
-  long firstLine = 1;
-  std::vector<std::string> lines;
+struct Line {
+  long number;
+  std::string text;
 };
 
-struct Printed {
-  std::string out;
-  std::vector<std::string> messages;
-  std::string findings;  // GNU lines, with --check
-  std::size_t lines = 0;
-};
+std::string Place(const std::string& file, long line) { return file + ":" + std::to_string(line) + ": "; }
 
 void Add(Printed& printed, const Evaluation& evaluation, const std::string& file, long line) {
-  printed.out += OutputLines(evaluation);
-  printed.findings += FindingLines(evaluation, line);
-  if (!evaluation.complete) printed.messages.push_back(file + ":" + std::to_string(line) + ": " + kTooLongMessage);
-  ++printed.lines;
+  printed.Item(OutputLines(evaluation));
+  printed.Findings(FindingLines(evaluation, line));
+  if (!evaluation.Complete()) printed.Message(Place(file, line) + ShortfallMessage(evaluation));
 }
 
-Printed EvaluateChunk(Evaluator& evaluator, const std::string& file, const Chunk& chunk) {
-  Printed printed;
-  long number = chunk.firstLine;
-  for (const std::string& line : chunk.lines) Add(printed, evaluator.Evaluate(line), file, number++);
-  return printed;
+// A line that the library would see cut short is not evaluated: its result
+// line stays empty.
+void EvaluateLine(Evaluator& evaluator, const Line& line, const std::string& file, Printed& printed) {
+  if (std::string problem = NulByteProblem(line.text); !problem.empty()) {
+    printed.Item("\n");
+    printed.Message(Place(file, line.number) + problem);
+    return;
+  }
+  Add(printed, evaluator.Evaluate(line.text), file, line.number);
 }
 
 }  // namespace
 
 bool RunFormulaFile(EvaluatorTeam& team, const std::string& path, bool quiet) {
   Input input(path);
-  Progress progress(!quiet && !input.FromTerminal(), "lines");
-  bool complete = true;
-  std::uint64_t linesDone = 0;
-  const auto deliver = [&](Printed& printed) {
-    WriteOut(printed.out);
-    WriteFindingLines(printed.findings);
-    for (const std::string& message : printed.messages) ReportMessage(message);
-    complete = complete && printed.messages.empty();
-    linesDone += printed.lines;
-    progress.Update(linesDone, input.BytesDone(), input.Size());
-  };
-  OrderedPipeline<Chunk, Printed> pipeline(
-      team.Size(), [&](int member, Chunk& chunk) { return EvaluateChunk(team[member], input.Name(), chunk); },
-      deliver);
-  Chunk chunk;
-  std::string line;
-  try {
-    for (long number = 1; input.NextLine(line); ++number) {
-      // An assignment waits for the lines before it: its variable is set in
-      // every evaluator while none of them works.
-      if (ReadAssignment(line)) {
-        if (!chunk.lines.empty()) pipeline.Submit(std::move(chunk));
-        pipeline.Drain();
-        Printed printed;
-        Add(printed, team.EvaluateLine(line), input.Name(), number);
-        deliver(printed);
-        chunk = Chunk{number + 1, {}};
+  BatchRun<Line> batch(team, input, "lines", quiet, [&](Evaluator& evaluator, const Line& line, Printed& printed) {
+    EvaluateLine(evaluator, line, input.Name(), printed);
+  });
+  batch.Run([&](BatchRun<Line>& run) {
+    std::string text;
+    for (long number = 1; input.NextLine(text); ++number) {
+      if (!ReadAssignment(text) || !NulByteProblem(text).empty()) {
+        run.Add({number, std::move(text)}, input.Buffered());
         continue;
       }
-      chunk.lines.push_back(std::move(line));
-      // Input that is not there yet may be long in coming: answer what came.
-      if (chunk.lines.size() == kChunkLines || !input.Buffered()) {
-        pipeline.Submit(std::move(chunk));
-        chunk = Chunk{number + 1, {}};
-      }
+      // An assignment waits for the lines before it: its variable is set in
+      // every evaluator while none of them works.
+      run.Finish();
+      Printed printed;
+      Add(printed, team.EvaluateLine(text), input.Name(), number);
+      run.Deliver(printed);
     }
-  } catch (const FileError&) {
-    pipeline.Drain();
-    throw;
-  }
-  if (!chunk.lines.empty()) pipeline.Submit(std::move(chunk));
-  pipeline.Drain();
-  return complete;
+  });
+  return batch.Good();
 }
 
 }  // namespace formel_cli

@@ -11,7 +11,7 @@
 
 namespace formel_cli {
 
-// False when a result went past the text limit (reported on standard
+// False when a line was bad or gave no result (each reported on standard
 // error). Throws FileError and OutputError.
 bool RunFormulaFile(EvaluatorTeam& team, const std::string& path, bool quiet);
 

@@ -13,7 +13,9 @@
 #include "options.h"
 #include "output.h"
 #include "prompt.h"
+#if FORMEL_READS_CSV
 #include "record_batch.h"
+#endif
 #include "status_line.h"
 #include "variables.h"
 
@@ -36,8 +38,9 @@ int RunSources(EvaluatorTeam& team, const std::vector<Source>& sources, bool qui
       const Evaluation evaluation = team.EvaluateLine(source.text);
       WriteOut(OutputLines(evaluation));
       WriteFindingLines(FindingLines(evaluation, argument));
-      if (evaluation.complete) continue;
-      ReportMessage("formula argument " + std::to_string(argument) + ": " + kTooLongMessage);
+      if (evaluation.Complete()) continue;
+      FlushOut();
+      ReportMessage("formula argument " + std::to_string(argument) + ": " + ShortfallMessage(evaluation));
       status = kExitFailure;
     } catch (const FileError& error) {
       ReportMessage(error.what());
@@ -65,6 +68,19 @@ std::vector<std::string> CollectFormulas(const std::vector<Source>& sources) {
   return formulas;
 }
 
+int RunTableOf([[maybe_unused]] EvaluatorTeam& team, const Table& table, const std::vector<Source>& sources,
+               [[maybe_unused]] bool quiet) {
+  const std::vector<std::string> formulas = CollectFormulas(sources);
+  // Without a formula the run would only copy the file.
+  if (formulas.empty()) throw UsageError(std::string(table.delimiter == ',' ? "--csv" : "--tsv") + " needs a formula");
+#if FORMEL_READS_CSV
+  return RunTable(team, table, formulas, quiet) ? kExitSuccess : kExitFailure;
+#else
+  throw UsageError("this formel was built without libcsv, which --csv and --tsv need "
+                   "(apt-get install libcsv-dev, then build it again)");
+#endif
+}
+
 int Run(const std::vector<std::string>& args) {
   const Options options = ParseOptions(args);
   ChooseOutputBuffering();
@@ -78,7 +94,7 @@ int Run(const std::vector<std::string>& args) {
   team.SetVariables(variables);
   int status = kExitSuccess;
   if (options.table) {
-    if (!RunTable(team, *options.table, CollectFormulas(options.sources), options.quiet)) status = kExitFailure;
+    status = RunTableOf(team, *options.table, options.sources, options.quiet);
   } else if (!options.sources.empty()) {
     status = RunSources(team, options.sources, options.quiet);
   } else if (StandardStreamsAreTerminals()) {

@@ -15,9 +15,83 @@ struct Option {
   std::optional<std::string> inlineValue;
 };
 
+enum class Takes { kNothing, kValue, kInlineValue };
+
+// value: none for a flag, and for an option that may have an inline value
+// when it has none.
+using Apply = void (*)(Options& options, const std::string& name, const std::optional<std::string>& value);
+
+// One option: its names, its value as the usage text shows it, the lines of
+// its usage text, and what it does.
+struct OptionSpec {
+  const char* shortName;  // "-f", or null
+  const char* longName;
+  Takes takes;
+  const char* value;  // " FILE", "[=json]"; "" for a flag
+  const char* help;   // "\n" starts a continuation line
+  Apply apply;
+};
+
+void AddVariable(Options& options, const std::string&, const std::optional<std::string>& assignment) {
+  ParseAssignment(*assignment);  // throws UsageError when malformed
+  options.variables.push_back({VariableSetting::Kind::kAssignment, *assignment});
+}
+
+int ReadJobs(const std::string& name, const std::string& value) {
+  int jobs = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+  if (error != std::errc() || end != value.data() + value.size() || jobs < 1 || jobs > kMaxJobs) {
+    throw UsageError("option " + name + " needs a number from 1 to " + std::to_string(kMaxJobs));
+  }
+  return jobs;
+}
+
+void SetTable(Options& options, const std::string& path, char delimiter) {
+  if (options.table) throw UsageError("only one --csv or --tsv file per run");
+  options.table = Table{path, delimiter};
+}
+
+using Value = const std::optional<std::string>&;
+
+const OptionSpec kOptions[] = {
+    {"-f", "--file", Takes::kValue, " FILE",
+     "evaluate the formulas in FILE, one per line (- is stdin);\na lone - does the same",
+     [](Options& o, const std::string&, Value v) { o.sources.push_back({Source::Kind::kFile, *v}); }},
+    {nullptr, "--var", Takes::kValue, " NAME=VALUE", "set the variable NAME to the text VALUE", &AddVariable},
+    {nullptr, "--vars", Takes::kValue, " FILE", "set variables from NAME=VALUE lines in FILE",
+     [](Options& o, const std::string&, Value v) { o.variables.push_back({VariableSetting::Kind::kFile, *v}); }},
+    {nullptr, "--csv", Takes::kValue, " FILE", "evaluate the formulas for every record of a CSV file",
+     [](Options& o, const std::string&, Value v) { SetTable(o, *v, ','); }},
+    {nullptr, "--tsv", Takes::kValue, " FILE", "the same for a tab-separated file",
+     [](Options& o, const std::string&, Value v) { SetTable(o, *v, '\t'); }},
+    {"-j", "--jobs", Takes::kValue, " N", "evaluate file lines or records on N threads (default 1)",
+     [](Options& o, const std::string& n, Value v) { o.jobs = ReadJobs(n, *v); }},
+    {"-q", "--quiet", Takes::kNothing, "", "no progress line on standard error",
+     [](Options& o, const std::string&, Value) { o.quiet = true; }},
+    {nullptr, "--trace", Takes::kNothing, "", "show how each formula is rewritten, stage by stage",
+     [](Options& o, const std::string&, Value) { o.trace = true; }},
+    {nullptr, "--check", Takes::kInlineValue, "[=json]",
+     "after each result, its findings on standard error as\nLINE:COLUMN: code: message; with =json one JSON object\n"
+     "per formula on standard output instead of its result",
+     [](Options& o, const std::string&, Value v) { o.check = CheckFormatNamed(v); }},
+    {nullptr, "--no-functions", Takes::kNothing, "", "register no stock functions",
+     [](Options& o, const std::string&, Value) { o.stockFunctions = false; }},
+    {"-h", "--help", Takes::kNothing, "", "show this help and exit",
+     [](Options& o, const std::string&, Value) { o.help = true; }},
+    {nullptr, "--version", Takes::kNothing, "", "show the version and exit",
+     [](Options& o, const std::string&, Value) { o.version = true; }},
+};
+
+const OptionSpec* Find(const std::string& name) {
+  for (const OptionSpec& spec : kOptions) {
+    if (name == spec.longName || (spec.shortName != nullptr && name == spec.shortName)) return &spec;
+  }
+  return nullptr;
+}
+
 bool TakesValue(const std::string& name) {
-  return name == "-f" || name == "--file" || name == "--var" || name == "--vars" ||
-         name == "--csv" || name == "--tsv" || name == "-j" || name == "--jobs";
+  const OptionSpec* spec = Find(name);
+  return spec != nullptr && spec->takes == Takes::kValue;
 }
 
 Option SplitOption(const std::string& arg) {
@@ -58,58 +132,33 @@ struct Reader {
   }
 };
 
-void AddVariable(Options& options, const std::string& assignment) {
-  ParseAssignment(assignment);  // throws UsageError when malformed
-  options.variables.push_back({VariableSetting::Kind::kAssignment, assignment});
-}
-
-int ReadJobs(const std::string& name, const std::string& value) {
-  int jobs = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), jobs);
-  if (error != std::errc() || end != value.data() + value.size() || jobs < 1 || jobs > kMaxJobs) {
-    throw UsageError("option " + name + " needs a number from 1 to " + std::to_string(kMaxJobs));
-  }
-  return jobs;
-}
-
-void SetTable(Options& options, const std::string& path, char delimiter) {
-  if (options.table) throw UsageError("only one --csv or --tsv file per run");
-  options.table = Table{path, delimiter};
-}
-
 // Reads one option (arg starts with "-" and is longer than that).
 void ReadOption(Options& options, Reader& reader, const std::string& arg) {
   const Option option = SplitOption(arg);
-  const std::string& name = option.name;
-  const auto flag = [&](bool& target, bool value) {
-    if (option.inlineValue) throw UsageError("option " + name + " takes no value");
-    target = value;
-  };
-  if (name == "-h" || name == "--help") {
-    flag(options.help, true);
-  } else if (name == "--version") {
-    flag(options.version, true);
-  } else if (name == "--trace") {
-    flag(options.trace, true);
-  } else if (name == "-q" || name == "--quiet") {
-    flag(options.quiet, true);
-  } else if (name == "--no-functions") {
-    flag(options.stockFunctions, false);
-  } else if (name == "--check") {
-    options.check = CheckFormatNamed(option.inlineValue);
-  } else if (name == "-f" || name == "--file") {
-    options.sources.push_back({Source::Kind::kFile, reader.Value(option)});
-  } else if (name == "--var") {
-    AddVariable(options, reader.Value(option));
-  } else if (name == "--vars") {
-    options.variables.push_back({VariableSetting::Kind::kFile, reader.Value(option)});
-  } else if (name == "--csv" || name == "--tsv") {
-    SetTable(options, reader.Value(option), name == "--csv" ? ',' : '\t');
-  } else if (name == "-j" || name == "--jobs") {
-    options.jobs = ReadJobs(name, reader.Value(option));
-  } else {
-    Unknown(arg);
+  const OptionSpec* spec = Find(option.name);
+  if (spec == nullptr) Unknown(arg);
+  if (spec->takes == Takes::kValue) {
+    spec->apply(options, option.name, reader.Value(option));
+    return;
   }
+  if (spec->takes == Takes::kNothing && option.inlineValue) {
+    throw UsageError("option " + option.name + " takes no value");
+  }
+  spec->apply(options, option.name, option.inlineValue);
+}
+
+// "  -f, --file FILE     evaluate ...": the help starts in one column, or on
+// the next line when the names reach it.
+std::string OptionLines(const OptionSpec& spec) {
+  constexpr std::size_t kHelpColumn = 22;
+  std::string line = spec.shortName != nullptr ? std::string("  ") + spec.shortName + ", " : "      ";
+  line += std::string(spec.longName) + spec.value;
+  line += line.size() + 2 > kHelpColumn ? "\n" + std::string(kHelpColumn, ' ') : std::string(kHelpColumn - line.size(), ' ');
+  for (const char* c = spec.help; *c != '\0'; ++c) {
+    line += *c;
+    if (*c == '\n') line.append(kHelpColumn, ' ');
+  }
+  return line + "\n";
 }
 
 }  // namespace
@@ -142,8 +191,9 @@ Options ParseOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-const char* UsageText() {
-  return R"(Usage: formel [options] [formula ...]
+const std::string& UsageText() {
+  static const std::string text = [] {
+    std::string usage = R"(Usage: formel [options] [formula ...]
        formel --csv FILE [options] formula ...
 
 Evaluates each formula and prints its result on a line of its own. With no
@@ -156,30 +206,19 @@ column set as the variable its header names, and writes the records as CSV
 with one more column per formula.
 
 Options:
-  -f, --file FILE     evaluate the formulas in FILE, one per line (- is stdin);
-                      a lone - does the same
-      --var NAME=VALUE
-                      set the variable NAME to the text VALUE
-      --vars FILE     set variables from NAME=VALUE lines in FILE
-      --csv FILE      evaluate the formulas for every record of a CSV file
-      --tsv FILE      the same for a tab-separated file
-  -j, --jobs N        evaluate file lines or records on N threads (default 1)
-  -q, --quiet         no progress line on standard error
-      --trace         show how each formula is rewritten, stage by stage
-      --check[=json]  after each result, its findings on standard error as
-                      LINE:COLUMN: code: message; with =json one JSON object
-                      per formula on standard output instead of its result
-      --no-functions  register no stock functions
-  -h, --help          show this help and exit
-      --version       show the version and exit
-  --                  end of options (for a formula that starts with -)
+)";
+    for (const OptionSpec& spec : kOptions) usage += OptionLines(spec);
+    usage += R"(  --                  end of options (for a formula that starts with -)
 
 Stock functions: min max abs sqrt round len upper lower left right mid trim if
 
-Exit status: 0 success, 1 a file could not be read, a record or result was
-bad, output not written, or (--check) a formula had a finding; 2 usage
+Exit status: 0 success, 1 a file could not be read, a line, record or result
+was bad, output not written, or (--check) a formula had a finding; 2 usage
 error.
 )";
+    return usage;
+  }();
+  return text;
 }
 
 }  // namespace formel_cli

@@ -48,6 +48,6 @@ struct Options {
 // value, a malformed --var, or options that do not go together.
 Options ParseOptions(const std::vector<std::string>& args);
 
-const char* UsageText();
+const std::string& UsageText();
 
 }  // namespace formel_cli

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "check.h"
+#include "input_lines.h"
 #include "output.h"
 #include "status_line.h"
 
@@ -126,13 +127,16 @@ bool RunPrompt(EvaluatorTeam& team) {
     const Typed typed = ReadPromptLine(line);
     if (typed == Typed::kEnd) break;
     if (typed == Typed::kInterrupted) WriteOut("\n");
-    if (typed == Typed::kLine) {
+    if (typed == Typed::kLine && !NulByteProblem(line).empty()) {
+      ReportMessage(NulByteProblem(line));
+      complete = false;
+    } else if (typed == Typed::kLine) {
       const Evaluation evaluation = team.EvaluateLine(line);
       WriteOut(OutputLines(evaluation));
       WriteFindingLines(FindingLines(evaluation, number));
       FlushOut();
-      if (!evaluation.complete) ReportMessage(kTooLongMessage);
-      complete = complete && evaluation.complete;
+      if (!evaluation.Complete()) ReportMessage(ShortfallMessage(evaluation));
+      complete = complete && evaluation.Complete();
     }
     FlushOut();
   }

@@ -14,8 +14,8 @@
 
 namespace formel_cli {
 
-// False when a record was bad or a result went past the text limit (each
-// reported on standard error). Throws FileError and OutputError.
+// False when a record was bad or a formula gave no result (each reported
+// on standard error). Throws FileError and OutputError.
 bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet);
 
 }  // namespace formel_cli

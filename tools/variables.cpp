@@ -11,6 +11,11 @@ bool IsBlankName(const std::string& name) {
   return name.find_first_not_of(' ') == std::string::npos;
 }
 
+std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
+  const std::size_t equals = text.find('=');
+  return {text.substr(0, equals), text.substr(equals + 1)};
+}
+
 bool IsSkipped(const std::string& line) {
   const std::size_t first = line.find_first_not_of(" \t");
   return first == std::string::npos || line[first] == '#';
@@ -22,22 +27,27 @@ void ReadVariablesFile(const std::string& path,
   std::string line;
   for (int number = 1; input.NextLine(line); ++number) {
     if (IsSkipped(line)) continue;
-    try {
-      out.push_back(ParseAssignment(line));
-    } catch (const UsageError&) {
-      throw UsageError(input.Name() + ":" + std::to_string(number) + ": expected NAME=VALUE");
-    }
+    std::string problem = NulByteProblem(line);
+    if (problem.empty()) problem = AssignmentProblem(line);
+    if (!problem.empty()) throw UsageError(input.Name() + ":" + std::to_string(number) + ": " + problem);
+    out.push_back(SplitAssignment(line));
   }
 }
 
 }  // namespace
 
-std::pair<std::string, std::string> ParseAssignment(const std::string& text) {
+std::string AssignmentProblem(const std::string& text) {
   const std::size_t equals = text.find('=');
-  if (equals == std::string::npos || IsBlankName(text.substr(0, equals))) {
-    throw UsageError("malformed variable '" + text + "', expected NAME=VALUE");
+  if (equals == std::string::npos) return "expected NAME=VALUE";
+  if (IsBlankName(text.substr(0, equals))) return "the name before \"=\" is empty";
+  return {};
+}
+
+std::pair<std::string, std::string> ParseAssignment(const std::string& text) {
+  if (const std::string problem = AssignmentProblem(text); !problem.empty()) {
+    throw UsageError("malformed variable '" + text + "', " + problem);
   }
-  return {text.substr(0, equals), text.substr(equals + 1)};
+  return SplitAssignment(text);
 }
 
 std::vector<std::pair<std::string, std::string>> CollectVariables(

@@ -10,8 +10,10 @@
 
 namespace formel_cli {
 
+// Why text is not NAME=VALUE with a name that is not empty; "" when it is.
+std::string AssignmentProblem(const std::string& text);
 // Splits NAME=VALUE at the first "=". The value is taken as written, blanks
-// included; the name must not be empty. Throws UsageError when malformed.
+// included. Throws UsageError, with the problem, when malformed.
 std::pair<std::string, std::string> ParseAssignment(const std::string& text);
 
 // The settings in command-line order, files read line by line (blank lines

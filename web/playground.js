@@ -316,9 +316,7 @@
     }
     highlights.append(formula.slice(at) + '\n');
     const status = $('findings-status');
-    if (!module.reportsFindings) {
-      status.textContent = 'This build of the library does not report findings yet.';
-    } else if (findings.length === 0) {
+    if (findings.length === 0) {
       status.textContent = 'No findings: nothing in this formula is known to surprise.';
     } else {
       status.textContent = findings.length === 1 ? '1 finding, underlined in the formula:' : findings.length + ' findings, underlined in the formula:';
@@ -475,7 +473,6 @@
     }
     createFormelModule().then((instance) => {
       module = instance;
-      module.reportsFindings = module._playground_reports_findings() === 1;
       timings.moduleReady = performance.now();
       run();
     }, (error) => {

@@ -62,18 +62,9 @@ void Observe(void* user, const formel_event* e) {
   }
 }
 
-// Whether the observer reports findings: the header names their event
-// kind once the library has them.
-template <class Kind>
-constexpr bool NamesFindings() {
-  return requires { Kind::FORMEL_EVENT_FINDING; };
-}
-
 }  // namespace
 
 extern "C" {
-
-EMSCRIPTEN_KEEPALIVE int playground_reports_findings() { return NamesFindings<formel_event_kind>() ? 1 : 0; }
 
 // A new evaluator with empty tables, with the standard functions when
 // asked. 1, or 0 without memory.

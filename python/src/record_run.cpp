@@ -175,7 +175,7 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
   py::list results;
   const std::size_t count = rules.Formulas().size();
   for (std::size_t f = 0; f < count; ++f) {
-    names.append(StrOf(rules.Formulas()[f].name));
+    names.append(StrOf(rules.Formulas()[f].heading));
     results.append(ResultColumn(chunks, count, f, table.rows));
   }
   return py::make_tuple(names, results);

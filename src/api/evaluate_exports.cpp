@@ -4,6 +4,9 @@
 #include "formel.h"
 #include "formel_evaluator.h"
 
+// The public header states the limit for hosts that measure their input.
+static_assert(formel::kMaxTextLength == FORMEL_MAX_TEXT_LENGTH);
+
 namespace {
 
 const char* Evaluate(formel::Evaluator* target, const char* formula) {

@@ -82,16 +82,9 @@ const char* FORMEL_CALL Sqrt(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { out.append(WriteNumber(std::sqrt(ReadNumber(argv[0])))); });
 }
 
-// Values carry six decimals at most; snapping to them first keeps 2.675 at
-// 2.675 instead of the binary 2.67499999.
+// The decimal as written, not its float: round(27.06,2) stays 27.06.
 const char* FORMEL_CALL Round(void* user, int, Args argv) {
-  return Return(user, [&](Text& out) {
-    const long long places = std::clamp(ReadWholeNumber(argv[1]), 0LL, 6LL);
-    const double scale = std::pow(10.0, static_cast<double>(places));
-    const double snap = std::pow(10.0, static_cast<double>(6 - places));
-    const double scaled = std::round(ReadNumber(argv[0]) * scale * snap) / snap;
-    out.append(WriteNumber(std::round(scaled) / scale));
-  });
+  return Return(user, [&](Text& out) { out.append(RoundDecimal(argv[0], ReadWholeNumber(argv[1]))); });
 }
 
 const char* FORMEL_CALL Len(void* user, int, Args argv) {

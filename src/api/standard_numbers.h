@@ -24,4 +24,11 @@ long long ReadWholeNumber(std::string_view text);
 // "0", as the language writes a division by zero.
 std::string WriteNumber(double value);
 
+// round(): the number that text begins with, as written in decimal (an
+// exponent moves its point), with at most places decimals, a half rounded
+// away from zero. Never more decimals than written, no trailing zeros, "0"
+// for no number, for zero, and beyond the 32-bit float range (as
+// WriteNumber). Places below 0 count as 0.
+std::string RoundDecimal(std::string_view text, long long places);
+
 }  // namespace formel

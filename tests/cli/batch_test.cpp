@@ -84,6 +84,7 @@ constexpr bool kMemoryMeasurable = true;
 #endif
 
 TEST(BatchTest, MillionRecordsStreamInFlatMemory) {
+  if (!FORMEL_READS_CSV) GTEST_SKIP() << "the program was built without libcsv";
   constexpr int kRecords = 1000000;
   constexpr long kSlackKb = 16 * 1024;
   const std::string small = WriteRecords("small.csv", 1000);
@@ -117,6 +118,7 @@ TEST(BatchTest, MillionRecordsStreamInFlatMemory) {
 // Input that pauses well past the first second: the progress line shows once
 // the next records arrive, and is cleared at the end.
 TEST(BatchTest, ProgressLineOnlyOnATerminalAndNotWhenQuiet) {
+  if (!FORMEL_READS_CSV) GTEST_SKIP() << "the program was built without libcsv";
   RunSetup setup;
   setup.input = "n\n1\n";
   setup.lateInput = "2\n";

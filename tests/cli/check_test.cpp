@@ -21,6 +21,7 @@ struct CheckRun {
   int status;
   std::string out;
   std::string err;
+  bool onePipe = false;  // standard error joins standard output
 };
 
 const CheckRun kRuns[] = {
@@ -46,12 +47,17 @@ const CheckRun kRuns[] = {
      "{\"formula\":\"\\\"\xC3\xA9\\\\\\u00ff\\u0001\\t\\\"\\\"\\\"\","
      "\"result\":\"\xC3\xA9\\\\\\u00ff\\u0001\\t\\\"\",\"findings\":[]}\n",
      ""},
+    {"on one pipe, each finding follows its result", {"--check", "-f", "-"}, "sin(1)\n1+1\nsin(2)\n", 1,
+     "1,\n1:1: unknown-function: no function \"sin\" is registered: the call gives its argument list as text\n"
+     "2\n2,\n3:1: unknown-function: no function \"sin\" is registered: the call gives its argument list as text\n",
+     "", true},
 };
 
 TEST(CheckTest, ResultsThenFindings) {
   for (const CheckRun& r : kRuns) {
     RunSetup setup;
     setup.input = r.input;
+    setup.stderrToStdout = r.onePipe;
     const ProgramRun run = RunFormel(r.args, setup);
     EXPECT_EQ(run.status, r.status) << r.name;
     EXPECT_EQ(run.out, r.out) << r.name;

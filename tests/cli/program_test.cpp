@@ -23,6 +23,8 @@ std::string QuoteDoubling(int depth) {
   return formula;
 }
 
+constexpr std::size_t kTextLimit = std::size_t{4} << 20;
+
 // A scratch directory with files the cases name (relative paths).
 class ProgramTest : public ::testing::Test {
  protected:
@@ -38,6 +40,11 @@ class ProgramTest : public ::testing::Test {
     Write("bom.txt", "\xEF\xBB\xBF" "1+1\n");
     Write("bom_vars.txt", "\xEF\xBB\xBF" "x=5\n");
     Write("limit.txt", "1+1\n" + QuoteDoubling(64) + "\n3\n");
+    Write("no_name.txt", "=5\n");
+    Write("nul_vars.txt", std::string("a=b\0c\n", 6));
+    Write("long.txt", "1+" + std::string(kTextLimit, '1') + "\n[v]&[v]&[v]\nlen([long])\n" +
+                          std::string("\"a\0b\"&\"c\"\n", 10));
+    Write("long_vars.txt", "v=" + std::string(kTextLimit / 2, 'v') + "\nlong=" + std::string(kTextLimit + 1, 'x') + "\n");
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 
@@ -132,7 +139,10 @@ const Failure kUsageErrors[] = {
     {{"1", "--var"}, 2, "option --var needs a value; see formel --help"},
     {{"-f"}, 2, "option -f needs a value; see formel --help"},
     {{"--var", "novalue", "1"}, 2, "malformed variable 'novalue', expected NAME=VALUE; see formel --help"},
-    {{"--var", " =5", "1"}, 2, "malformed variable ' =5', expected NAME=VALUE; see formel --help"},
+    {{"--var", " =5", "1"}, 2, "malformed variable ' =5', the name before \"=\" is empty; see formel --help"},
+    {{"--vars", "no_name.txt", "1"}, 2, "no_name.txt:1: the name before \"=\" is empty; see formel --help"},
+    {{"--vars", "nul_vars.txt", "1"}, 2, "nul_vars.txt:1: a NUL byte at column 4; see formel --help"},
+    {{"--csv", "formulas.txt"}, 2, "--csv needs a formula; see formel --help"},
     {{"--trace=yes", "1"}, 2, "option --trace takes no value; see formel --help"},
     {{"--check=xml", "1"}, 2, "option --check takes no value or =json, not xml; see formel --help"},
     {{"--check=json", "--trace", "1"}, 2, "--trace does not go with --check=json; see formel --help"},
@@ -163,9 +173,23 @@ TEST_F(ProgramTest, ResultPastTheTextLimitIsReportedWithItsPlace) {
   const ProgramRun run = In({"-f", "limit.txt", QuoteDoubling(64)});
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.out, "2\n\n3\n\n");
+  const std::string quoting = "result over the quoting allowance (the quotes of text literals: "
+                              "1 MiB plus 4 bytes per formula byte)\n";
+  EXPECT_EQ(run.err, "formel: limit.txt:2: " + quoting + "formel: formula argument 1: " + quoting);
+}
+
+// Each bad line gets an empty result line and a message that names its
+// place and what was wrong: which limit, and whether the input or the
+// result went past it.
+TEST_F(ProgramTest, BadLinesAreReportedWithTheLimitTheyHit) {
+  const ProgramRun run = In({"--vars", "long_vars.txt", "-f", "long.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "\n\n\n\n");
   EXPECT_EQ(run.err,
-            "formel: limit.txt:2: result longer than the text limit\n"
-            "formel: formula argument 1: result longer than the text limit\n");
+            "formel: long.txt:1: formula longer than the text limit (4 MiB)\n"
+            "formel: long.txt:2: result longer than the text limit (4 MiB)\n"
+            "formel: long.txt:3: value of [long] longer than the text limit (4 MiB)\n"
+            "formel: long.txt:4: a NUL byte at column 3\n");
 }
 
 TEST_F(ProgramTest, FailedWriteToStandardOutputIsAnError) {
@@ -250,7 +274,20 @@ const StockCase kStockFunctions[] = {
     {"sqrt(-1)", "0"},
     {"round(2.675,2)", "2.68"},
     {"round(-2.5)", "-3"},
-    {"round(1.23456789,9)", "1.234568"},
+    {"round(1.23456789,9)", "1.23456789"},  // never more decimals than written
+    // The decimal as written, not its 32-bit float (27.059999, 12345.679688).
+    {"round(27.06,2)", "27.06"},
+    {"round(12345.678,2)", "12345.68"},
+    {"round(93.26*2,2)", "186.52"},
+    {"round(1.005,2)", "1.01"},
+    {"round(9.995,2)", "10"},  // a carry, and no trailing zeros
+    {"round(-0.004,2)", "0"},  // no negative zero
+    {"round(1234.5,-2)", "1235"},  // places below 0 count as 0
+    {"round(\"12.345abc\",2)", "12.35"},  // the number the text begins with
+    {"round(abc,2)", "0"},
+    {"round(\"1.25e-1\",2)", "0.13"},  // an exponent moves the point
+    {"round(\"123456789012345678901234567890.555\",2)", "123456789012345678901234567890.56"},
+    {"round(\"1e39\",2)", "0"},  // beyond the float range, as other functions write it
     {"len(\"abc\")+len(\"\")", "3"},
     {"upper(\"abc\")", "ABC"},
     {"upper(\"b\")&1", "B1"},  // a text result stays text, not the binary literal B

@@ -1,6 +1,6 @@
-// The README's formula examples are what the program prints: every
+// The documented formula examples are what the program prints: every
 // "| `formula` | `result` |" row and "`formula` gives `result`" phrase in
-// the language tour and the program's section.
+// the README's tour and program section, and in the language's reference.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -33,15 +33,22 @@ std::vector<std::pair<std::string, std::string>> Examples(const std::string& tex
   return found;
 }
 
+std::string Contents(const char* path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
 TEST(ReadmeExamplesTest, ProgramPrintsTheDocumentedResults) {
-  std::ifstream file(FORMEL_README);
-  ASSERT_TRUE(file) << FORMEL_README;
-  std::stringstream readme;
-  readme << file.rdbuf();
-  auto examples = Examples(Section(readme.str(), "A tour of the formula language"));
-  const auto program = Examples(Section(readme.str(), "The formel program"));
+  const std::string readme = Contents(FORMEL_README);
+  auto examples = Examples(Section(readme, "A tour of the formula language"));
+  ASSERT_GE(examples.size(), 10u) << "the README's tour was not found";
+  const auto program = Examples(Section(readme, "The formel program"));
+  const auto language = Examples(Contents(FORMEL_LANGUAGE_DOC));
+  ASSERT_GE(language.size(), 40u) << "the language's examples were not found in " << FORMEL_LANGUAGE_DOC;
   examples.insert(examples.end(), program.begin(), program.end());
-  ASSERT_GE(examples.size(), 40u) << "the README's examples were not found";
+  examples.insert(examples.end(), language.begin(), language.end());
   std::vector<std::string> args{"--"};
   for (const auto& example : examples) args.push_back(example.first);
   const formel_cli_test::ProgramRun run = formel_cli_test::RunFormel(args);

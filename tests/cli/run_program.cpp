@@ -116,7 +116,7 @@ ProgramRun RunFormel(const std::vector<std::string>& args, const RunSetup& setup
   } else {
     posix_spawn_file_actions_addopen(&actions, 1, setup.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
-  posix_spawn_file_actions_adddup2(&actions, err.write, 2);
+  posix_spawn_file_actions_adddup2(&actions, setup.stderrToStdout ? out.write : err.write, 2);
   if (!setup.workDirectory.empty()) {
     posix_spawn_file_actions_addchdir_np(&actions, setup.workDirectory.c_str());
   }

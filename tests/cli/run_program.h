@@ -20,6 +20,7 @@ struct RunSetup {
   std::string workDirectory;  // when set, it runs there
   std::string lateInput;      // written 2 s after input, then input is closed
   bool stderrOnTerminal = false;  // standard error is a pseudo terminal
+  bool stderrToStdout = false;    // both go to one pipe: run.out holds them in order
 };
 
 ProgramRun RunFormel(const std::vector<std::string>& args, const RunSetup& setup = {});

@@ -65,7 +65,8 @@ struct Case {
 };
 
 // With the standard functions and echo, x = 5, s = abc, big = a text of an
-// eighth of the length limit, and values as real data has them.
+// eighth of the length limit, huge = one just over it, and values as real
+// data has them.
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"sin(1)", {{"unknown-function", 0, 6}}},
@@ -125,6 +126,7 @@ const std::vector<Case>& Cases() {
       {Nested(201, "1+1"),
        {{"nesting-limit", 200, 205}, {"text-as-zero", 200, 202}, {"number-prefix", 203, 205}}},
       {Repeat("[big]", 9), {{"length-limit", -1, -1}}},
+      {"len([huge])", {{"length-limit", 4, 10}}},  // an input too long: the reference
       {QuoteDoubling(64), {{"unclosed-quote", 64, 65}, {"quoting-limit", -1, -1}}},
   };
   return cases;
@@ -137,6 +139,8 @@ TEST(Findings, EachCodeWithItsRange) {
   formel_set_var(ev.get(), "s", "abc");
   const std::string big(formel::kMaxTextLength / 8, 'v');
   formel_set_var(ev.get(), "big", big.c_str());
+  const std::string huge(formel::kMaxTextLength + 1, 'h');
+  formel_set_var(ev.get(), "huge", huge.c_str());
   ASSERT_TRUE(formel_test::RegisterClosure(ev.get(), "echo", "echo"));
   for (const auto& [name, value] : {std::pair{"phone", "555-1234"}, {"quoted", "\"hi\""},
                                     {"one", "1"}, {"minus", "-1"}, {"neg", "-2"},

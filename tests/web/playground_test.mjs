@@ -4,7 +4,7 @@
 // trace stages of the formel program, a link restores formula and
 // variables, and the library's limits give "" without breaking the module.
 // Writes playground.png and playground-figures.json (sizes, load time,
-// time per evaluation of the README's examples) next to it as artefacts.
+// time per evaluation of the language's examples) next to it as artefacts.
 import { test, before, after } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync, spawnSync } from 'node:child_process';
@@ -222,12 +222,12 @@ test('a link with a fragment restores formula, variables and option', async () =
 test('the limits give "" as in the program, and the module goes on', async () => {
   const deepest = '('.repeat(200) + '1+1' + ')'.repeat(200);
   const tooLong = '1&'.repeat(2 * 1024 * 1024) + '1';  // beyond the 4 MiB text limit
-  // The program prints an empty line for the result past the limit, says so
-  // on standard error and ends with status 1.
+  // The program prints an empty line for the formula past the limit, names
+  // the limit on standard error and ends with status 1.
   const run = spawnSync(env.FORMEL_PROGRAM, ['--no-functions', '-f', '-'],
     { input: [deepest, tooLong, '1+1'].join('\n') + '\n', encoding: 'latin1', maxBuffer: 1 << 28 });
   assert.equal(run.status, 1);
-  assert.equal(run.stderr, 'formel: standard input:2: result longer than the text limit\n');
+  assert.equal(run.stderr, 'formel: standard input:2: formula longer than the text limit (4 MiB)\n');
   const program = run.stdout.split('\n');
   const results = await page.evaluate(([a, b]) =>
     [a, b, '1+1'].map((f) => window.formelPlayground.evaluate(f, false).result), [deepest, tooLong]);
@@ -235,12 +235,11 @@ test('the limits give "" as in the program, and the module goes on', async () =>
   assert.equal(results[1], '');
 });
 
-test('the README\'s examples give the program\'s results; sizes and times measured', async () => {
-  const readme = fs.readFileSync(env.FORMEL_README, 'utf8');
-  const tour = readme.slice(readme.indexOf('\n## A tour'), readme.indexOf('\n## ', readme.indexOf('\n## A tour') + 1));
-  const examples = [...tour.matchAll(/\n\| `([^`]+)` \| `([^`]*)` \||`([^`]+)` gives `([^`]*)`/g)]
+test('the language\'s examples give the program\'s results; sizes and times measured', async () => {
+  const language = fs.readFileSync(env.FORMEL_LANGUAGE_DOC, 'utf8');
+  const examples = [...language.matchAll(/\n\| `([^`]+)` \| `([^`]*)` \||`([^`]+)` gives `([^`]*)`/g)]
     .map((m) => m[1] ?? m[3]);
-  assert.ok(examples.length > 40, 'the README\'s examples were not found');
+  assert.ok(examples.length > 40, 'the language\'s examples were not found');
   if (!await page.isChecked('#standard-functions')) await page.click('#standard-functions');
   await setVariables(page, []);
   const expected = runProgram(['-f', '-'], examples.join('\n') + '\n').split('\n').slice(0, -1);

@@ -50,6 +50,21 @@ namespace {
   }
 }
 
+// A value that alone goes past the length limit came from outside the
+// formula: the finding points at its reference, so that a host can tell
+// its own input from a text that the evaluation built.
+[[noreturn, gnu::noinline]] void ExceedLengthByValue(EvalContext& ctx, std::string_view reference,
+                                                     std::size_t at, const OriginTrack* track) {
+  if (ctx.Observed()) {
+    FindingMessage message;
+    message << "the value of ";
+    message.Quoted(reference) << " alone is longer than 4 MiB: the result is empty";
+    const std::ptrdiff_t start = track == nullptr ? -1 : track->in->Find(at, reference.size());
+    ReportFinding(ctx, finding::kLengthLimit, message.View(), reference, SpanAt(start, reference.size()));
+  }
+  throw std::bad_alloc();
+}
+
 }  // namespace
 
 void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
@@ -85,6 +100,9 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
       ReportIfUnset(ctx, text.substr(next, close - next + 1), next, track);
     }
     AppendChargedLiteral(ctx, value, out);
+    if (out.size() - before > kMaxTextLength) {
+      ExceedLengthByValue(ctx, text.substr(next, close - next + 1), next, track);
+    }
     LimitLength(ctx, out);
     if (track != nullptr) {
       InspectSubstitution(ctx, value, text.substr(next, close - next + 1), next, out, before, *track);

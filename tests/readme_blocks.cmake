@@ -1,0 +1,25 @@
+# readme_blocks(README HEADING KIND...): the fenced blocks of a README
+# section, in order: for each KIND, the text of the next ```KIND block after
+# HEADING (and after the block before it), as README_<KIND> in the caller's
+# scope. A missing section or block stops the script.
+function(readme_blocks readme_file heading)
+  file(READ ${readme_file} readme)
+  string(FIND "${readme}" "\n${heading}\n" start)
+  if(start EQUAL -1)
+    message(FATAL_ERROR "README: no section \"${heading}\"")
+  endif()
+  string(SUBSTRING "${readme}" ${start} -1 rest)
+  foreach(kind IN LISTS ARGN)
+    string(FIND "${rest}" "```${kind}\n" start)
+    if(start EQUAL -1)
+      message(FATAL_ERROR "README: no ${kind} block in \"${heading}\"")
+    endif()
+    string(LENGTH "```${kind}\n" fence)
+    math(EXPR start "${start} + ${fence}")
+    string(SUBSTRING "${rest}" ${start} -1 rest)
+    string(FIND "${rest}" "```" end)
+    string(SUBSTRING "${rest}" 0 ${end} text)
+    set(README_${kind} "${text}" PARENT_SCOPE)
+    string(SUBSTRING "${rest}" ${end} -1 rest)
+  endforeach()
+endfunction()
