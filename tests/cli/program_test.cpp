@@ -192,6 +192,18 @@ TEST_F(ProgramTest, BadLinesAreReportedWithTheLimitTheyHit) {
             "formel: long.txt:4: a NUL byte at column 3\n");
 }
 
+// A line that looks like an assignment without its brackets has its
+// result as the language gives it, and a message with the form that
+// assigns.
+TEST_F(ProgramTest, AnAssignmentWithoutBracketsIsShownTheFormThatAssigns) {
+  const ProgramRun run = In({"x := 3", "-"}, "t := 2*3\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "x 0\nt 0\n");
+  const std::string message = "this sets no variable (it is evaluated as it stands); to assign, write ";
+  EXPECT_EQ(run.err, "formel: formula argument 1: " + message + "[x] := 3\n" +
+                         "formel: standard input:1: " + message + "[t] := 2*3\n");
+}
+
 TEST_F(ProgramTest, FailedWriteToStandardOutputIsAnError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   for (const std::vector<std::string>& args :
