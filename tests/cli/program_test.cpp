@@ -144,9 +144,9 @@ const Failure kUsageErrors[] = {
     {{"--vars", "nul_vars.txt", "1"}, 2, "nul_vars.txt:1: a NUL byte at column 4; see formel --help"},
     {{"--csv", "formulas.txt"}, 2, "--csv needs a formula; see formel --help"},
     {{"--trace=yes", "1"}, 2, "option --trace takes no value; see formel --help"},
-    {{"--check=xml", "1"}, 2, "option --check takes no value or =json, not xml; see formel --help"},
+    {{"--check=xml", "1"}, 2, "option --check takes no value, =all or =json, not xml; see formel --help"},
     {{"--check=json", "--trace", "1"}, 2, "--trace does not go with --check=json; see formel --help"},
-    {{"--check", "--csv", "x.csv", "1"}, 2, "--check does not go with --csv or --tsv; see formel --help"},
+    {{"--check=csv", "--csv", "x.csv", "1"}, 2, "option --check takes no value, =all or =json, not csv; see formel --help"},
     {{"--vars", "bad_vars.txt", "1"}, 2, "bad_vars.txt:2: expected NAME=VALUE; see formel --help"},
     {{"--vars", "missing.txt", "1"}, 1, "cannot read missing.txt: No such file or directory"},
 };
