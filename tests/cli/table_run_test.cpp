@@ -103,6 +103,10 @@ const TableCase kCases[] = {
      "\"message\":\"the value \\\"1-1\\\" of \\\"[phone]\\\"" + kComputedJson +
      "\",\"start\":0,\"end\":7}]}\n",
      "", 1},
+    {"--check: the summary shows the lowest record numbers, whatever the threads",
+     "a\n1\n2-1\n3\n4-1\n5-1\n6-1\n7-1\n", {"--check", "--csv", "data.csv", "[a]"},
+     "a,[a]\n1,1\n2-1,1\n3,3\n4-1,3\n5-1,4\n6-1,5\n7-1,6\n",
+     "data.csv: [a]: value-as-formula: 5 records, first 3 gives \"1\", 5 gives \"3\", 6 gives \"4\"\n", 1, true},
     {"--check with no finding: the records alone", "a\n1\n", {"--check", "--csv", "data.csv", "[a]*2"},
      "a,[a]*2\n1,2\n"},
 };

@@ -116,6 +116,7 @@ const std::vector<Case>& Cases() {
       {"\"Ann\"&\" pays \"&50", {{"blanks-dropped", 0, 14}}},
       {"[name]&\"!\"", {{"blanks-dropped", 0, 6}}},
       {"(\" a \")&\"b\"", {{"blanks-dropped", 0, 7}}},
+      {"echo(\" a \")&echo(\"\"\"x\"\"\")", {{"blanks-dropped", 0, 11}}},
       {"each+1", {{"word-as-number", 0, 4}}},
       {"b+1", {{"word-as-number", 0, 1}}},
       {"h", {{"word-as-number", 0, 1}}},
