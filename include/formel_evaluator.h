@@ -135,11 +135,20 @@ typedef struct formel_text {
 enum formel_event_kind {
   /* One stage of one formula level: name is "groups", "variables", an
    * operator as written ("^" ... "="), "signs" or "result"; before is the
-   * stage's input, after its output. */
+   * stage's input, after its output. Every level reports "groups" first
+   * (before is the level's formula) and "result" last (after is the
+   * level's value). Between them a stage is reported whenever it ran, also
+   * when it changed nothing: "variables" when the text holds a "[", an
+   * operator's pass when the operator occurs (inside quotes too), "signs"
+   * always. From the output of "groups" to the input of "result", the
+   * texts end in one blank more than the formula: the blank that the
+   * evaluation appends to end the last operand. */
   FORMEL_EVENT_STAGE = 1,
   /* One replaced group (name "group") or call (name "call"): before is the
-   * group as written (a call with its trimmed name), after the literal that
-   * replaced it. */
+   * group as written, a call from its name to its ")" (with its trimmed
+   * name before the group when an earlier stage made the name), after the
+   * literal that replaced it. The range is that of before, the call's name
+   * included, as for the call's findings. */
   FORMEL_EVENT_GROUP = 2,
   /* A finding (see below): name is its code, after a short English
    * message, before the text concerned (the formula's bytes at start..end
@@ -176,6 +185,33 @@ enum formel_event_kind {
  *                         an arithmetic result that is infinite ("1.#INF"
  *                         becomes 0; "\" gives -2147483648) or not a
  *                         number ("-1.#IND"). The operation.
+ *   value-as-formula      a variable's value or a host function's result
+ *                         went into the formula as formula text (a number
+ *                         form such as 555-1234 or 2024-01-05, a text that
+ *                         begins and ends with a quote) and its operators
+ *                         were computed: [phone] gives -679. A variable's
+ *                         value between quotes is reported as it goes in.
+ *                         The reference (or the call).
+ *   unclosed-quote        a quote without a partner: the rest of the text
+ *                         is one text ("abc gives "abc); in a call's
+ *                         arguments the split stops there, so len("abc)
+ *                         gives 0. The quote.
+ *   sign-taken            a "-" right before the base of "^" or the number
+ *                         divided by "\" is taken into it where that
+ *                         changes the result: -2^2 gives 4, 10-2^2 gives
+ *                         14 (10 - 2^2 gives 6), -7\2 gives -4. From the
+ *                         "-" to the right operand.
+ *   blanks-dropped        a text value written back into the formula lost
+ *                         the blanks at its ends: "Ann"&" pays "&50 gives
+ *                         Ann pays50. Also for a variable's value, a
+ *                         group's and a host function's result. The join,
+ *                         reference, group or call.
+ *   blank-in-operand      a blank ended an operand while more of it
+ *                         follows: 1 000+1 gives "1 1" (000 is added, the 1
+ *                         stays as text). From the operand to that rest.
+ *   word-as-number        a word read as a base-suffixed number: each+1
+ *                         gives 3757 (hexadecimal EAC), b+1 gives 1 (a
+ *                         suffix letter alone is 0). The word.
  *   nesting-limit         a group 200 levels deep is left as written. It.
  *   length-limit, quoting-limit
  *                         a text of the evaluation grew past 4 MiB, or the

@@ -18,4 +18,9 @@ struct Assignment {
 // nothing for any other line.
 std::optional<Assignment> ReadAssignment(const std::string& line);
 
+// For a line that looks like an assignment without its brackets
+// ("x := 3", which evaluates to "x 0"): the form that assigns,
+// "[x] := 3". Nothing for any other line.
+std::optional<std::string> BracketedForm(const std::string& line);
+
 }  // namespace formel_records

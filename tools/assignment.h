@@ -7,6 +7,7 @@
 namespace formel_cli {
 
 using formel_records::Assignment;
+using formel_records::BracketedForm;
 using formel_records::ReadAssignment;
 
 }  // namespace formel_cli

@@ -18,7 +18,8 @@ std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 CheckFormat CheckFormatNamed(const std::optional<std::string>& value) {
   if (!value) return CheckFormat::kText;
   if (*value == "json") return CheckFormat::kJson;
-  throw UsageError("option --check takes no value or =json, not " + *value);
+  if (*value == "all") return CheckFormat::kAll;
+  throw UsageError("option --check takes no value, =all or =json, not " + *value);
 }
 
 std::string GnuLines(long long line, const std::vector<Finding>& findings) {

@@ -14,10 +14,11 @@
 
 namespace formel_cli {
 
-enum class CheckFormat { kNone, kText, kJson };
+// kAll: as kText for formulas; for records every finding, not a summary.
+enum class CheckFormat { kNone, kText, kAll, kJson };
 
-// "--check" gives text, "--check=json" JSON. Throws UsageError for any
-// other value.
+// "--check" gives text, "--check=all" every finding, "--check=json" JSON.
+// Throws UsageError for any other value.
 CheckFormat CheckFormatNamed(const std::optional<std::string>& value);
 
 struct Finding {

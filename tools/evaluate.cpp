@@ -3,6 +3,8 @@
 #include <new>
 #include <string_view>
 
+#include "assignment.h"
+
 namespace formel_cli {
 
 namespace {
@@ -14,7 +16,7 @@ std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 std::string ShortfallMessage(const Evaluation& evaluation) {
   switch (evaluation.shortfall) {
     case Shortfall::kNone:
-      return {};
+      return evaluation.mistake;
     case Shortfall::kFormulaTooLong:
       return "formula longer than the text limit (4 MiB)";
     case Shortfall::kValueTooLong:
@@ -47,6 +49,14 @@ void PlaceInLine(Evaluation& evaluation, const std::string& line, std::size_t fo
     f.end += shift;
   }
   if (evaluation.json) evaluation.json = JsonLine(line, evaluation.result, evaluation.findings);
+}
+
+Evaluation EvaluateFormulaLine(Evaluator& evaluator, const std::string& line) {
+  Evaluation evaluation = evaluator.Evaluate(line);
+  if (const auto bracketed = BracketedForm(line)) {
+    evaluation.mistake = "this sets no variable (it is evaluated as it stands); to assign, write " + *bracketed;
+  }
+  return evaluation;
 }
 
 Evaluator::Evaluator(bool trace, bool standardFunctions, CheckFormat check)

@@ -26,12 +26,15 @@ struct Evaluation {
   std::string longValue;             // kValueTooLong: the reference, as "[name]"
   std::vector<Finding> findings;     // with --check or --check=json
   std::optional<std::string> json;   // with --check=json: the line in the result's place
+  // A line that is almost surely not what was meant, though it has a
+  // result: "x := 3" assigns nothing.
+  std::string mistake;
 
-  bool Complete() const { return shortfall == Shortfall::kNone; }
+  bool Complete() const { return shortfall == Shortfall::kNone && mistake.empty(); }
 };
 
 // The one-line message for an evaluation that is not complete, such as
-// "result longer than the text limit (4 MiB)".
+// "result longer than the text limit (4 MiB)", or its mistake.
 std::string ShortfallMessage(const Evaluation& evaluation);
 
 // What the program writes for an evaluation: the formula and its trace when
@@ -43,6 +46,11 @@ std::string FindingLines(const Evaluation& evaluation, long long line);
 // The formula was the part of line from formulaAt on (an assignment's):
 // the findings' offsets become the line's.
 void PlaceInLine(Evaluation& evaluation, const std::string& line, std::size_t formulaAt);
+
+class Evaluator;
+// Evaluates a line that is no assignment; one that looks like an
+// assignment without brackets gets its mistake.
+Evaluation EvaluateFormulaLine(Evaluator& evaluator, const std::string& line);
 
 class Evaluator {
  public:

@@ -27,7 +27,7 @@ void EvaluatorTeam::SetVariables(const std::vector<std::pair<std::string, std::s
 
 Evaluation EvaluatorTeam::EvaluateLine(const std::string& line) {
   const auto assignment = ReadAssignment(line);
-  if (!assignment) return Main().Evaluate(line);
+  if (!assignment) return EvaluateFormulaLine(Main(), line);
   Evaluation evaluation = Main().Evaluate(assignment->formula);
   SetVariable(assignment->name, evaluation.result);
   PlaceInLine(evaluation, line, line.size() - assignment->formula.size());

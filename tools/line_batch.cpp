@@ -29,7 +29,7 @@ void EvaluateLine(Evaluator& evaluator, const Line& line, const std::string& fil
     printed.Message(Place(file, line.number) + problem);
     return;
   }
-  Add(printed, evaluator.Evaluate(line.text), file, line.number);
+  Add(printed, EvaluateFormulaLine(evaluator, line.text), file, line.number);
 }
 
 }  // namespace

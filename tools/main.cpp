@@ -69,12 +69,12 @@ std::vector<std::string> CollectFormulas(const std::vector<Source>& sources) {
 }
 
 int RunTableOf([[maybe_unused]] EvaluatorTeam& team, const Table& table, const std::vector<Source>& sources,
-               [[maybe_unused]] bool quiet) {
+               [[maybe_unused]] bool quiet, [[maybe_unused]] CheckFormat check) {
   const std::vector<std::string> formulas = CollectFormulas(sources);
   // Without a formula the run would only copy the file.
   if (formulas.empty()) throw UsageError(std::string(table.delimiter == ',' ? "--csv" : "--tsv") + " needs a formula");
 #if FORMEL_READS_CSV
-  return RunTable(team, table, formulas, quiet) ? kExitSuccess : kExitFailure;
+  return RunTable(team, table, formulas, quiet, check) ? kExitSuccess : kExitFailure;
 #else
   throw UsageError("this formel was built without libcsv, which --csv and --tsv need "
                    "(apt-get install libcsv-dev, then build it again)");
@@ -94,7 +94,7 @@ int Run(const std::vector<std::string>& args) {
   team.SetVariables(variables);
   int status = kExitSuccess;
   if (options.table) {
-    status = RunTableOf(team, *options.table, options.sources, options.quiet);
+    status = RunTableOf(team, *options.table, options.sources, options.quiet, options.check);
   } else if (!options.sources.empty()) {
     status = RunSources(team, options.sources, options.quiet);
   } else if (StandardStreamsAreTerminals()) {

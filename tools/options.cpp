@@ -70,9 +70,11 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, Value) { o.quiet = true; }},
     {nullptr, "--trace", Takes::kNothing, "", "show how each formula is rewritten, stage by stage",
      [](Options& o, const std::string&, Value) { o.trace = true; }},
-    {nullptr, "--check", Takes::kInlineValue, "[=json]",
+    {nullptr, "--check", Takes::kInlineValue, "[=all|json]",
      "after each result, its findings on standard error as\nLINE:COLUMN: code: message; with =json one JSON object\n"
-     "per formula on standard output instead of its result",
+     "per formula on standard output instead of its result.\nWith --csv: a summary at the end for each formula\n"
+     "column and code; with =all every finding as\nFILE:RECORD: column: code: message; with =json one JSON\n"
+     "object per record with findings, instead of the CSV",
      [](Options& o, const std::string&, Value v) { o.check = CheckFormatNamed(v); }},
     {nullptr, "--no-functions", Takes::kNothing, "", "register no stock functions",
      [](Options& o, const std::string&, Value) { o.stockFunctions = false; }},
@@ -181,9 +183,6 @@ Options ParseOptions(const std::vector<std::string>& args) {
   }
   // A trace would break the rows apart.
   if (options.trace && options.table) throw UsageError("--trace does not go with --csv or --tsv");
-  if (options.check != CheckFormat::kNone && options.table) {
-    throw UsageError("--check does not go with --csv or --tsv");
-  }
   // The objects stand for the result lines.
   if (options.trace && options.check == CheckFormat::kJson) {
     throw UsageError("--trace does not go with --check=json");

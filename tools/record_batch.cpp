@@ -6,6 +6,7 @@
 #include "csv_reader.h"
 #include "csv_writer.h"
 #include "output.h"
+#include "record_check.h"
 #include "records/record_rules.h"
 #include "status_line.h"
 
@@ -18,6 +19,8 @@ struct Run {
   std::string file;
   char delimiter;
   formel_records::RecordRules rules;  // made again once the header is read
+  CheckFormat check = CheckFormat::kNone;
+  CheckSummary summary;  // --check
 
   std::string Place(const CsvRecord& record) const { return file + ": record " + std::to_string(record.number); }
 
@@ -40,30 +43,48 @@ struct Run {
 // Evaluates the formulas for a good record: its results, and a message for
 // each formula that gave none.
 void WriteResults(const Run& run, Evaluator& evaluator, const CsvRecord& record, CsvRowWriter& row,
-                  std::vector<std::string>& messages) {
+                  std::vector<std::string>& messages, std::vector<ColumnFindings>& found) {
   run.rules.Evaluate(evaluator, record.fields, [&](std::size_t i, const Evaluation& evaluation) {
     if (!evaluation.Complete()) {
       messages.push_back(run.Place(record) + ", formula " + std::to_string(i + 1) + ": " + ShortfallMessage(evaluation));
     }
     row.Field(evaluation.result);
+    if (!evaluation.findings.empty()) {
+      found.push_back({&run.rules.Formulas()[i].heading, evaluation.result, evaluation.findings});
+    }
   });
+}
+
+// The record's findings, as --check asks: for the summary, after the
+// record, or as its JSON object in place of its row.
+void PrintFindings(Run& run, const CsvRecord& record, const std::string& row,
+                   const std::vector<ColumnFindings>& found, Printed& printed) {
+  if (run.check == CheckFormat::kJson) {
+    printed.Item(found.empty() ? std::string() : RecordFindingJson(record.number, found));
+    return;
+  }
+  printed.Item(row);
+  if (found.empty()) return;
+  if (run.check == CheckFormat::kAll) printed.Findings(RecordFindingLines(run.file, record.number, found));
+  if (run.check == CheckFormat::kText) run.summary.Add(record.number, found);
 }
 
 // The record's fields and results; a bad record gets empty results and a
 // message.
-void Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
+void Evaluate(Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
   std::string line;
   CsvRowWriter row(line, run.delimiter);
   for (const std::string& field : record.fields) row.Field(field);
   std::vector<std::string> messages;
+  std::vector<ColumnFindings> found;
   if (const std::string problem = run.Problem(record); !problem.empty()) {
     for (std::size_t i = 0; i < run.rules.Formulas().size(); ++i) row.Field({});
     messages.push_back(run.Place(record) + ": " + problem);
   } else {
-    WriteResults(run, evaluator, record, row, messages);
+    WriteResults(run, evaluator, record, row, messages, found);
   }
   row.End();
-  printed.Item(line);
+  PrintFindings(run, record, line, found, printed);
   for (std::string& message : messages) printed.Message(std::move(message));
 }
 
@@ -88,12 +109,14 @@ bool TakeHeader(CsvReader& reader, Run& run, const std::vector<std::string>& for
 
 }  // namespace
 
-bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet) {
+bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet,
+              CheckFormat check) {
   Input input(table.path);
   CsvReader reader(input, table.delimiter);
-  Run run{input.Name(), table.delimiter, formel_records::RecordRules({}, formulas)};
+  Run run{input.Name(), table.delimiter, formel_records::RecordRules({}, formulas), check, {}};
   const bool goodHeader = TakeHeader(reader, run, formulas);
-  if (!run.rules.Header().empty() || !run.rules.Formulas().empty()) WriteOut(HeaderRow(run));
+  const bool rows = check != CheckFormat::kJson;  // the objects stand in the rows' place
+  if (rows && (!run.rules.Header().empty() || !run.rules.Formulas().empty())) WriteOut(HeaderRow(run));
   run.rules.NoteValuesBefore(team.Main());
 
   BatchRun<CsvRecord> batch(team, input, "records", quiet,
@@ -104,6 +127,7 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
     CsvRecord record;
     while (reader.Next(record)) records.Add(std::move(record), reader.Ready());
   });
+  WriteFindingLines(run.summary.Lines(run.file));
   return goodHeader && batch.Good();
 }
 

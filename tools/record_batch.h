@@ -15,7 +15,9 @@
 namespace formel_cli {
 
 // False when a record was bad or a formula gave no result (each reported
-// on standard error). Throws FileError and OutputError.
-bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet);
+// on standard error). With check, the findings of the records' formulas
+// as record_check.h describes. Throws FileError and OutputError.
+bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet,
+              CheckFormat check);
 
 }  // namespace formel_cli

@@ -66,20 +66,29 @@ std::string Line(int indent, std::string_view label, std::string_view text) {
   return line + "\n";
 }
 
+// Said on the line of a call whose name no function has (its finding
+// comes just before the call).
+constexpr std::string_view kLeftAsText = " (left as text: no function has this name)";
+
 // The stages that changed the level's text (blanks at the ends aside), its
 // groups and its findings, in the order they happened.
 std::string RenderLevel(const Level& level, int indent) {
   std::string out;
   std::string current(Trimmed(level.formula));
+  bool unknownCall = false;
   for (const Level::Item& item : level.items) {
     const Tracer::Event& e = *item.event;
     if (IsFinding(e)) {
-      out += Line(indent, e.stage, e.after);
+      unknownCall = unknownCall || e.stage == "unknown-function";
+      if (e.stage != "unknown-function") out += Line(indent, e.stage, e.after);
       continue;
     }
     if (IsGroup(e)) {
       const std::string label = e.stage + " " + std::to_string(e.depth);
-      out += Line(indent, label, e.before + " -> " + std::string(Trimmed(e.after)));
+      std::string body = e.before + " -> " + std::string(Trimmed(e.after));
+      if (unknownCall && e.stage == "call") body += kLeftAsText;
+      unknownCall = false;
+      out += Line(indent, label, body);
       for (const Level& inner : item.inner) {
         const std::string steps = RenderLevel(inner, indent + 4);
         if (steps.empty()) continue;

@@ -3,7 +3,8 @@
 // as a tree: each formula level shows the stages that changed its text, each
 // group or call shows its nesting level, its value and, below it, the
 // evaluation of its inside or arguments. A finding shows its code and
-// message just before the stage or call it happened in.
+// message just before the stage or call it happened in; a call of a name
+// that no function has says on its own line that it was left as text.
 #pragma once
 
 #include <string>

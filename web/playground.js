@@ -200,13 +200,19 @@
   }
 
   // The stages that changed the level's text, its groups and its findings.
+  // A call of a name that no function has says so on its own line (its
+  // finding comes just before it), as formel --trace does.
+  const LEFT_AS_TEXT = ' (left as text: no function has this name)';
+
   function renderLevel(level) {
     const list = element('ol', 'trace-level');
     let current = trimBlanks(level.formula);
+    let unknownCall = false;
     for (const item of level.items) {
       const e = item.event;
       if (e.kind === EVENT_FINDING) {
-        list.appendChild(line('finding-item', e.name, element('span', '', e.after)));
+        unknownCall = unknownCall || e.name === 'unknown-function';
+        if (e.name !== 'unknown-function') list.appendChild(line('finding-item', e.name, element('span', '', e.after)));
         continue;
       }
       if (e.kind === EVENT_GROUP) {
@@ -219,6 +225,8 @@
         summary.appendChild(element('span', 'arrow', ' → '));
         summary.lastChild.setAttribute('aria-label', 'gives');
         summary.appendChild(element('code', 'group-after', shown(trimBlanks(e.after))));
+        if (unknownCall && e.name === 'call') summary.appendChild(element('span', 'group-note', LEFT_AS_TEXT));
+        unknownCall = false;
         details.appendChild(summary);
         for (const inner of item.inner) {
           const steps = renderLevel(inner);

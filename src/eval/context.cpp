@@ -10,7 +10,8 @@ EvalContext::EvalContext(std::pmr::memory_resource* h, std::size_t workspaceBloc
       quoteParity(h),
       closeScratch(h),
       openScratch(h),
-      parenScratch(h) {}
+      parenScratch(h),
+      inserted(h) {}
 
 void EvalContext::SetObserver(formel_observer callback, void* user) {
   observer_.callback = callback;
@@ -36,6 +37,7 @@ void EvalContext::TrimScratch() {
   Release(closeScratch, kKeep);
   Release(openScratch, kKeep);
   Release(parenScratch, kKeep);
+  Release(inserted, 64);
 }
 
 }  // namespace formel

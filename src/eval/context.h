@@ -28,6 +28,17 @@ struct Observer {
   bool reporting = false;
 };
 
+// A value that a stage put into the formula as formula text while an
+// observer listens (observer/value_findings.h): the reference or call it
+// came from, and the start of its finding's message.
+struct InsertedValue {
+  std::ptrdiff_t start = -1;  // the reference or call in the outermost formula
+  std::ptrdiff_t end = -1;
+  bool reported = false;  // a finding named it: once is enough
+  char message[120];
+  std::size_t messageSize = 0;
+};
+
 struct EvalContext {
   EvalContext(std::pmr::memory_resource* heap, std::size_t workspaceBlock);
 
@@ -49,6 +60,9 @@ struct EvalContext {
   std::pmr::vector<std::uint32_t> closeScratch;
   std::pmr::vector<std::uint32_t> openScratch;
   std::pmr::vector<std::uint32_t> parenScratch;
+  // The values put in as formula text during the observed evaluation in
+  // progress; number k (in origins) is inserted[k - 1].
+  std::pmr::vector<InsertedValue> inserted;
   // The last outermost formula of references and plain arithmetic, owned
   // by the evaluator; null: that shortcut is not kept.
   RepeatedFormula* repeated = nullptr;

@@ -11,6 +11,7 @@ namespace {
 
 using formel_cli::ProgressFigures;
 using formel_cli::ProgressText;
+using formel_cli::BracketedForm;
 using formel_cli::ReadAssignment;
 
 TEST(AssignmentTest, RecognisesNameAndFormula) {
@@ -23,6 +24,16 @@ TEST(AssignmentTest, RecognisesNameAndFormula) {
   EXPECT_EQ(empty->formula, "");
   for (const char* formula : {"[x] = 1", "[x]*2", "x := 1", "[x := 1", "1 [x] := 2", ""}) {
     EXPECT_FALSE(ReadAssignment(formula).has_value()) << formula;
+  }
+}
+
+// The form that assigns, for a line that looks like an assignment without
+// its brackets; nothing for an assignment, an expression or a comparison.
+TEST(AssignmentTest, ShowsTheBracketedFormOfABracketlessOne) {
+  EXPECT_EQ(BracketedForm("x := 3"), "[x] := 3");
+  EXPECT_EQ(BracketedForm("  unit price:=  2*[p]"), "[unit price] := 2*[p]");
+  for (const char* line : {"[x] := 3", "a+b := 1", " := 3", "max(a) := 1", "x = 3", "\"a\" := 1"}) {
+    EXPECT_FALSE(BracketedForm(line).has_value()) << line;
   }
 }
 

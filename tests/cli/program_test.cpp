@@ -144,9 +144,9 @@ const Failure kUsageErrors[] = {
     {{"--vars", "nul_vars.txt", "1"}, 2, "nul_vars.txt:1: a NUL byte at column 4; see formel --help"},
     {{"--csv", "formulas.txt"}, 2, "--csv needs a formula; see formel --help"},
     {{"--trace=yes", "1"}, 2, "option --trace takes no value; see formel --help"},
-    {{"--check=xml", "1"}, 2, "option --check takes no value or =json, not xml; see formel --help"},
+    {{"--check=xml", "1"}, 2, "option --check takes no value, =all or =json, not xml; see formel --help"},
     {{"--check=json", "--trace", "1"}, 2, "--trace does not go with --check=json; see formel --help"},
-    {{"--check", "--csv", "x.csv", "1"}, 2, "--check does not go with --csv or --tsv; see formel --help"},
+    {{"--check=csv", "--csv", "x.csv", "1"}, 2, "option --check takes no value, =all or =json, not csv; see formel --help"},
     {{"--vars", "bad_vars.txt", "1"}, 2, "bad_vars.txt:2: expected NAME=VALUE; see formel --help"},
     {{"--vars", "missing.txt", "1"}, 1, "cannot read missing.txt: No such file or directory"},
 };
@@ -190,6 +190,18 @@ TEST_F(ProgramTest, BadLinesAreReportedWithTheLimitTheyHit) {
             "formel: long.txt:2: result longer than the text limit (4 MiB)\n"
             "formel: long.txt:3: value of [long] longer than the text limit (4 MiB)\n"
             "formel: long.txt:4: a NUL byte at column 3\n");
+}
+
+// A line that looks like an assignment without its brackets has its
+// result as the language gives it, and a message with the form that
+// assigns.
+TEST_F(ProgramTest, AnAssignmentWithoutBracketsIsShownTheFormThatAssigns) {
+  const ProgramRun run = In({"x := 3", "-"}, "t := 2*3\n");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "x 0\nt 0\n");
+  const std::string message = "this sets no variable (it is evaluated as it stands); to assign, write ";
+  EXPECT_EQ(run.err, "formel: formula argument 1: " + message + "[x] := 3\n" +
+                         "formel: standard input:1: " + message + "[t] := 2*3\n");
 }
 
 TEST_F(ProgramTest, FailedWriteToStandardOutputIsAnError) {
@@ -240,6 +252,14 @@ const Expected kTraces[] = {
      "\"a\"\"b\"\n  result     a\"b\na\"b\n"
      "--5\n  +          5\n5\n"},
     {"unchanged formula shows no stage", {"--trace"}, "42\n", 0, "42\n42\n"},
+    {"a call of an unknown name says so", {"--trace", "--no-functions", "sin(1+2)"}, "", 0,
+     "sin(1+2)\n"
+     "  call 1     sin(1+2) -> \"1+2,\" (left as text: no function has this name)\n"
+     "    1+2\n"
+     "      +          3\n"
+     "  groups     \"1+2,\"\n"
+     "  result     1+2,\n"
+     "1+2,\n"},
 };
 
 TEST_F(ProgramTest, TraceShowsEachStageThatChangedTheText) {

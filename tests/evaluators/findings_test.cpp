@@ -64,8 +64,9 @@ struct Case {
   std::vector<Finding> findings;
 };
 
-// With the standard functions, x = 5, s = abc, big = a text of an eighth
-// of the length limit and huge = one just over it.
+// With the standard functions and echo, x = 5, s = abc, big = a text of an
+// eighth of the length limit, huge = one just over it, and values as real
+// data has them.
 const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"sin(1)", {{"unknown-function", 0, 6}}},
@@ -98,12 +99,36 @@ const std::vector<Case>& Cases() {
       {"2*(1 / 0)", {{"division-by-zero", 3, 8}}},
       {"10^39", {{"overflow", 0, 5}}},
       {"1e30*1e30", {{"overflow", 0, 9}}},
-      {"-8^0.5", {{"invalid-operation", 0, 6}}},
+      {"-8^0.5", {{"sign-taken", 0, 6}, {"invalid-operation", 0, 6}}},
+      {"[phone]", {{"value-as-formula", 0, 7}}},
+      {"len([phone])", {{"value-as-formula", 4, 11}}},
+      {"[quoted]&1", {{"value-as-formula", 0, 8}}},
+      {"[one][minus]", {{"value-as-formula", 5, 12}}},
+      {"echo(\"1-1\")*2", {{"value-as-formula", 0, 11}}},
+      {"[one]-[minus]+[neg]^2+[date]&\"\"", {}},
+      {"\"abc", {{"unclosed-quote", 0, 1}}},
+      {"len(\"abc)", {{"unclosed-quote", 4, 5}}},
+      {"1&(\"a)", {{"unclosed-quote", 3, 4}}},
+      {"-2^2", {{"sign-taken", 0, 4}}},
+      {"10-2^2", {{"sign-taken", 2, 6}}},
+      {"-7\\2", {{"sign-taken", 0, 4}}},
+      {"10 - 2^2+-2^3+-8\\2", {}},
+      {"\"Ann\"&\" pays \"&50", {{"blanks-dropped", 0, 14}}},
+      {"[name]&\"!\"", {{"blanks-dropped", 0, 6}}},
+      {"(\" a \")&\"b\"", {{"blanks-dropped", 0, 7}}},
+      {"echo(\" a \")&echo(\"\"\"x\"\"\")", {{"blanks-dropped", 0, 11}}},
+      {"each+1", {{"word-as-number", 0, 4}}},
+      {"b+1", {{"word-as-number", 0, 1}}},
+      {"h", {{"word-as-number", 0, 1}}},
+      {"FFh+1Fh+10b&17o", {}},
+      {"1 000+1", {{"blank-in-operand", 0, 5}}},
+      {"1+2 3", {{"blank-in-operand", 2, 5}}},
+      {"2 * 3 + 4 & \"a\" & \"b\"", {}},
       {Nested(201, "1+1"),
        {{"nesting-limit", 200, 205}, {"text-as-zero", 200, 202}, {"number-prefix", 203, 205}}},
       {Repeat("[big]", 9), {{"length-limit", -1, -1}}},
       {"len([huge])", {{"length-limit", 4, 10}}},  // an input too long: the reference
-      {QuoteDoubling(64), {{"quoting-limit", -1, -1}}},
+      {QuoteDoubling(64), {{"unclosed-quote", 64, 65}, {"quoting-limit", -1, -1}}},
   };
   return cases;
 }
@@ -117,12 +142,49 @@ TEST(Findings, EachCodeWithItsRange) {
   formel_set_var(ev.get(), "big", big.c_str());
   const std::string huge(formel::kMaxTextLength + 1, 'h');
   formel_set_var(ev.get(), "huge", huge.c_str());
+  ASSERT_TRUE(formel_test::RegisterClosure(ev.get(), "echo", "echo"));
+  for (const auto& [name, value] : {std::pair{"phone", "555-1234"}, {"quoted", "\"hi\""},
+                                    {"one", "1"}, {"minus", "-1"}, {"neg", "-2"},
+                                    {"date", "2024"}, {"name", "Ann "}}) {
+    formel_set_var(ev.get(), name, value);
+  }
   for (const Case& c : Cases()) {
     EXPECT_EQ(FindingsOf(ev.get(), c.formula), c.findings) << c.formula.substr(0, 80);
   }
 }
 
-// Shared cases that show the language as the README's tour means it.
+struct Event {
+  int kind;
+  std::string before;
+  std::ptrdiff_t start;
+  std::ptrdiff_t end;
+};
+
+void CollectAll(void* user, const formel_event* e) {
+  if (e->kind == FORMEL_EVENT_STAGE) return;
+  static_cast<std::vector<Event>*>(user)->push_back(
+      {e->kind, {e->before.data, e->before.size}, e->start, e->end});
+}
+
+// A call's event and its finding give the same range, from the name to the
+// ")", and the call as written there.
+TEST(Findings, CallEventAndFindingAgree) {
+  const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
+  std::vector<Event> events;
+  formel_set_observer(ev.get(), &CollectAll, &events);
+  formel_evaluate(ev.get(), "2&sin (1)");
+  ASSERT_EQ(events.size(), 2u);
+  for (const Event& e : events) {
+    EXPECT_EQ(e.before, "sin (1)");
+    EXPECT_EQ(e.start, 2);
+    EXPECT_EQ(e.end, 9);
+  }
+  EXPECT_EQ(events[0].kind, FORMEL_EVENT_FINDING);
+  EXPECT_EQ(events[1].kind, FORMEL_EVENT_GROUP);
+}
+
+// Shared cases that show the language as the README's tour means it. (A
+// "-" taken into a power or a "\\" quotient is a finding: see the table.)
 const char* const kIntended[] = {
     "worked example: a call, a variable, two passes",
     "hexadecimal result",
@@ -140,10 +202,7 @@ const char* const kIntended[] = {
     "product before sum",
     "division before multiplication",
     "backslash before multiplication",
-    "backslash rounds down",
     "power groups from the left",
-    "minus taken into the power operand",
-    "minus after a number taken into the power operand",
     "a blank keeps the minus apart",
     "subtraction from the left",
     "sums are completed (the plus pass resumes at its plus)",

@@ -122,7 +122,8 @@ async function pageTrace(p) {
     const text = (selector) => line.querySelector(selector).textContent;
     if (line.matches('.inner-formula')) return ' '.repeat(indent) + text('code');
     const label = text('.label');
-    const body = line.matches('summary') ? text('.group-before') + ' -> ' + text('.group-after')
+    const note = line.querySelector('.group-note');
+    const body = line.matches('summary') ? text('.group-before') + ' -> ' + text('.group-after') + (note ? note.textContent : '')
       : line.matches('.finding-item') ? line.lastChild.textContent : text('code');
     return ' '.repeat(indent) + label + ' '.repeat(Math.max(11 - label.length, 1)) + body;
   }));
@@ -166,18 +167,22 @@ test('every case without host functions shows the program\'s result and trace', 
 
 // "formel --check=json": the findings of one formula (it ends with status 1
 // when there are any, so no exception is wanted for that).
-function programFindings(formula) {
-  const run = spawnSync(env.FORMEL_PROGRAM, ['--check=json', '--no-functions', '--', formula],
-    { encoding: 'latin1' });
+function programFindings(formula, vars) {
+  const args = ['--check=json', '--no-functions'];
+  for (const [name, value] of vars) args.push('--var', name + '=' + value);
+  const run = spawnSync(env.FORMEL_PROGRAM, [...args, '--', formula], { encoding: 'latin1' });
   return JSON.parse(run.stdout.split('\n')[0]).findings;
 }
 
 test('findings are those of formel --check, underlined where they stand', async () => {
   if (await page.isChecked('#standard-functions')) await page.click('#standard-functions');
-  await setVariables(page, []);
-  for (const formula of ['max(1,max(2,3))', '12abc*2', '1/0', '[prize]+1', '"5"<9', '2*(3+4)']) {
+  const plain = ['max(1,max(2,3))', '12abc*2', '1/0', '[prize]+1', '"5"<9', '2*(3+4)', '"abc',
+    'len("abc)', '-2^2', '10-2^2', '"Ann"&" pays "&50', 'each+1', 'b+1', '1 000+1'].map((f) => [f, []]);
+  const withValues = [['[phone]&"!"', [['phone', '555-1234']]], ['[t]&"|"', [['t', 'Ann ']]]];
+  for (const [formula, vars] of [...plain, ...withValues]) {
+    await setVariables(page, vars);
     await typeFormula(page, formula);
-    const expected = programFindings(formula);
+    const expected = programFindings(formula, vars);
     const codes = await page.$$eval('#findings .finding-code', (list) => list.map((e) => e.textContent));
     assert.deepEqual(codes, expected.map((f) => f.code), formula);
     const marked = await page.$$eval('#formula-highlights mark', (list) => list.map((e) => e.textContent));

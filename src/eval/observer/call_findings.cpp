@@ -4,6 +4,7 @@
 #include "eval/observer/findings.h"
 #include "eval/literals.h"
 #include "eval/observer/observer.h"
+#include "eval/observer/pair_findings.h"
 
 namespace formel {
 
@@ -17,19 +18,24 @@ void ArgumentsTaken(FindingMessage& message, std::size_t taken, std::size_t give
           << (given == 1 ? " is given" : " are given");
 }
 
+struct Walk {
+  std::size_t argumentStart = kNone;  // where the wanted argument begins
+  std::size_t openQuote = kNone;      // a quote left open at the end
+};
+
 // Walks the inside as the split did (commas outside quotes) and reports each
-// comma that stands inside parentheses. Returns where argument `wanted`
-// (0-based) begins in the inside, or kNone.
-std::size_t WalkArguments(EvalContext& ctx, const CallFacts& call, std::size_t wanted) {
+// comma that stands inside parentheses. Finds where argument `wanted`
+// (0-based) begins in the inside, and a quote that stays open.
+Walk WalkArguments(EvalContext& ctx, const CallFacts& call, std::size_t wanted) {
   const std::string_view inside = call.inside;
-  bool insideQuotes = false;
   std::size_t depth = 0;
   std::size_t argument = 0;
-  std::size_t found = wanted == 0 ? 0 : kNone;
+  Walk walk;
+  if (wanted == 0) walk.argumentStart = 0;
   for (std::size_t i = 0; i < inside.size(); ++i) {
     const char c = inside[i];
-    if (c == kQuote) insideQuotes = !insideQuotes;
-    if (insideQuotes) continue;
+    if (c == kQuote) walk.openQuote = walk.openQuote == kNone ? i : kNone;
+    if (walk.openQuote != kNone) continue;
     if (c == '(') ++depth;
     if (c == ')' && depth > 0) --depth;
     if (c != ',') continue;
@@ -41,9 +47,21 @@ std::size_t WalkArguments(EvalContext& ctx, const CallFacts& call, std::size_t w
       ReportFinding(ctx, finding::kCommaInParentheses, message.View(), inside.substr(i, 1),
                     SpanOf(ctx, inside.substr(i, 1)));
     }
-    if (++argument == wanted) found = i + 1;
+    if (++argument == wanted) walk.argumentStart = i + 1;
   }
-  return found;
+  return walk;
+}
+
+// A quote left open ends the split: the argument from it on is not
+// evaluated and the function does not get it.
+bool ReportOpenQuote(EvalContext& ctx, const CallFacts& call, const Walk& walk) {
+  if (walk.openQuote == kNone) return false;
+  const std::string_view quote = call.inside.substr(walk.openQuote, 1);
+  FindingMessage in;
+  in << "the argument of ";
+  in.Quoted(call.name) << " from it on is dropped, not evaluated";
+  ReportUnclosedQuote(ctx, quote, SpanOf(ctx, quote), in.View());
+  return true;
 }
 
 void ReportUnknown(EvalContext& ctx, const CallFacts& call) {
@@ -77,11 +95,13 @@ void InspectCall(EvalContext& ctx, const CallFacts& call) {
   const FuncInfo& f = call.function;
   if (!f.Callable()) {
     ReportUnknown(ctx, call);
-    WalkArguments(ctx, call, kNone);
+    ReportOpenQuote(ctx, call, WalkArguments(ctx, call, kNone));
     return;
   }
   const auto takes = static_cast<std::size_t>(f.paramCount);
-  const std::size_t extraStart = WalkArguments(ctx, call, takes);
+  const Walk walk = WalkArguments(ctx, call, takes);
+  if (ReportOpenQuote(ctx, call, walk)) return;  // the count follows from it
+  const std::size_t extraStart = walk.argumentStart;
   const std::size_t given = call.inside.empty() ? 0 : call.arguments;
   const bool tooFew = given < static_cast<std::size_t>(f.Required());
   if (given > takes || tooFew) ReportCount(ctx, call, given, given > takes ? extraStart : 0);

@@ -4,6 +4,7 @@
 
 #include "eval/observer/finding_message.h"
 #include "eval/observer/findings.h"
+#include "eval/operators.h"
 #include "eval/literals.h"
 #include "text/numbers.h"
 #include "text/text.h"
@@ -97,9 +98,59 @@ void InspectResult(EvalContext& ctx, const OperationFacts& f) {
   }
 }
 
+// "-2^2" computes (-2)^2; "-7\2" rounds -3.5 down to -4. Reported when
+// the operation without the sign, negated, gives another value.
+void InspectSignTaken(EvalContext& ctx, const OperationFacts& f) {
+  if (f.signAt.start < 0 || f.wholeAt.start < 0) return;
+  if (f.op.op != Op::kPower && f.op.op != Op::kIntDivide) return;
+  const float right = NumberOf(f.right);
+  const float taken = Arithmetic(f.op.op, NumberOf(f.left), right);
+  const float apart = -Arithmetic(f.op.op, OperandNumber(f.left.value.substr(1)), right);
+  char takenText[kRealTextMax];
+  char apartText[kRealTextMax];
+  const std::string_view a(takenText, FormatReal(taken, takenText));
+  const std::string_view b(apartText, FormatReal(apart, apartText));
+  if (a == b) return;
+  FindingMessage message;
+  message << "the \"-\" is taken into "
+          << (f.op.op == Op::kPower ? "the base of the power" : "the number divided")
+          << ": it gives " << a << ", not " << b
+          << " as with the sign apart (a blank after \"-\" or parentheses keep it apart)";
+  const Span where{f.signAt.start, f.wholeAt.end};
+  ReportFinding(ctx, finding::kSignTaken, message.View(),
+                ctx.outermost.substr(static_cast<std::size_t>(where.start),
+                                     static_cast<std::size_t>(where.end - where.start)),
+                where);
+}
+
+std::string_view BaseName(char suffix) {
+  switch (suffix) {
+    case 'h': case 'H': return "hexadecimal";
+    case 'b': case 'B': return "binary";
+    default: return "octal";
+  }
+}
+
 }  // namespace
 
+void InspectSuffixWord(EvalContext& ctx, std::string_view written, std::string_view value,
+                       Span where) {
+  const char first = written.empty() ? '0' : written.front();
+  const bool letter = (first >= 'A' && first <= 'Z') || (first >= 'a' && first <= 'z');
+  if (!letter || (written.size() > 1 && IsNumberForm(written))) return;
+  FindingMessage message;
+  message.Quoted(written) << " is read as the " << BaseName(written.back()) << " number " << value
+                          << ": a name needs brackets, a text quotes";
+  ReportFinding(ctx, finding::kWordAsNumber, message.View(), written, where);
+}
+
 void InspectOperation(EvalContext& ctx, const OperationFacts& facts) {
+  for (const Operand* operand : {&facts.left, &facts.right}) {
+    if (operand->value.data() != operand->written.data()) {  // base-suffix converted
+      InspectSuffixWord(ctx, operand->written, operand->value, operand->where);
+    }
+  }
+  InspectSignTaken(ctx, facts);
   if (facts.reading == Reading::kNumbers) {
     InspectNumber(ctx, facts, facts.left, "left");
     InspectNumber(ctx, facts, facts.right, "right");

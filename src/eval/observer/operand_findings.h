@@ -1,7 +1,9 @@
 // Findings about one operation of an operator pass: an operand read as a
 // number from its leading digits only, a text or a missing operand read as
-// 0, a quoted text compared with a number byte by byte, and an arithmetic
-// result that is infinite or no number at all.
+// 0, a word read as a base-suffixed number, a quoted text compared with a
+// number byte by byte, a "-" taken into the base of a power or the number
+// divided by "\" that changes the result, and an arithmetic result that is
+// infinite or no number at all.
 #pragma once
 
 #include <string_view>
@@ -31,8 +33,15 @@ struct OperationFacts {
   std::string_view whole;  // from the left operand to the right one, when at wholeAt
   Span wholeAt;
   std::string_view result;  // as computed, before an infinity becomes 0
+  Span signAt;              // the "-" the left operand begins with, when the formula's
 };
 
 void InspectOperation(EvalContext& ctx, const OperationFacts& facts);
+
+// written (at where) was read as the base-suffixed number value: reported
+// when it looks like a name or a text rather than a number (lower-case
+// digits, or a suffix letter alone).
+void InspectSuffixWord(EvalContext& ctx, std::string_view written, std::string_view value,
+                       Span where);
 
 }  // namespace formel

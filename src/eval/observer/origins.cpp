@@ -34,7 +34,8 @@ std::pmr::vector<Origins::Run>::const_iterator Origins::RunAt(std::size_t pos) c
 void Origins::Push(Run run) {
   if (!runs_.empty()) {
     Run& last = runs_.back();
-    if (last.at + last.length == run.at && last.origin + last.length == run.origin) {
+    if (last.at + last.length == run.at && last.origin + last.length == run.origin &&
+        last.value == run.value) {
       last.length += run.length;
       return;
     }
@@ -51,7 +52,7 @@ void Origins::Append(const Origins& source, std::size_t from, std::size_t n, std
     const std::size_t first = std::max(from, it->at);
     const std::size_t last = std::min(end, it->at + it->length);
     if (first >= last) continue;
-    Push({at + (first - from), it->origin + (first - it->at), last - first});
+    Push({at + (first - from), it->origin + (first - it->at), last - first, it->value});
   }
 }
 
@@ -65,8 +66,18 @@ void Origins::Truncate(std::size_t length) {
 std::ptrdiff_t Origins::Find(std::size_t from, std::size_t n) const {
   if (n == 0) return -1;
   const auto run = RunAt(from);
-  if (run == runs_.end() || from + n > run->at + run->length) return -1;
+  if (run == runs_.end() || run->value != 0 || from + n > run->at + run->length) return -1;
   return static_cast<std::ptrdiff_t>(run->origin + (from - run->at));
+}
+
+void Origins::AppendValue(std::uint32_t value, std::size_t at, std::size_t n) {
+  if (n > 0) Push({at, 0, n, value});
+}
+
+Origins::ValueByte Origins::ValueAt(std::size_t pos) const {
+  const auto run = RunAt(pos);
+  if (run == runs_.end() || run->value == 0) return {};
+  return {run->value, run->origin + (pos - run->at)};
 }
 
 }  // namespace formel

@@ -1,10 +1,14 @@
 // Where the bytes of a working text stand in the outermost formula: the
 // runs of bytes that the stages copied unchanged. A finding about such
-// bytes can then point at the formula as its author wrote it. Kept only
-// while an observer listens.
+// bytes can then point at the formula as its author wrote it. Runs of a
+// value that a stage put in as formula text (a variable's number form, a
+// host function's result) say which value they belong to instead, so that
+// a finding can tell when the formula computes with that value's own
+// operators. Kept only while an observer listens.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory_resource>
 #include <string_view>
 #include <vector>
@@ -29,14 +33,26 @@ class Origins {
   // stand there in a row; -1 otherwise (and for n = 0).
   std::ptrdiff_t Find(std::size_t from, std::size_t n) const;
 
+  // The n bytes from `at` on, which end this text, are the bytes of the
+  // inserted value with this number (1 or more: EvalContext::inserted).
+  void AppendValue(std::uint32_t value, std::size_t at, std::size_t n);
+  // The inserted value that byte pos belongs to (0 for none), and the
+  // byte's offset in that value.
+  struct ValueByte {
+    std::uint32_t value = 0;
+    std::size_t offset = 0;
+  };
+  ValueByte ValueAt(std::size_t pos) const;
+
   void Clear() { runs_.clear(); }
   void Swap(Origins& other) { runs_.swap(other.runs_); }
 
  private:
   struct Run {
     std::size_t at;      // first byte in this text
-    std::size_t origin;  // its offset in the outermost formula
+    std::size_t origin;  // its offset in the outermost formula, or in the value
     std::size_t length;
+    std::uint32_t value = 0;  // 0: the formula's own bytes
   };
   // The run holding byte pos, or runs_.end().
   std::pmr::vector<Run>::const_iterator RunAt(std::size_t pos) const;

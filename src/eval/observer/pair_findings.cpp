@@ -2,6 +2,7 @@
 
 #include "eval/observer/findings.h"
 #include "eval/literals.h"
+#include "eval/observer/finding_message.h"
 #include "eval/observer/observer.h"
 
 namespace formel {
@@ -20,6 +21,22 @@ void ReportUnclosed(EvalContext& ctx, char opener, std::size_t at, const OriginT
                 paren ? "\"(\" has no partner \")\": it stays in the text"
                       : "\"[\" has no partner \"]\": no variable is read, it stays in the text",
                 std::string_view(paren ? "(" : "["), ByteAt(track, at));
+}
+
+void ReportUnclosedQuote(EvalContext& ctx, std::string_view quote, Span where,
+                         std::string_view in) {
+  FindingMessage message;
+  message << "this quote has no partner: " << in;
+  ReportFinding(ctx, finding::kUnclosedQuote, message.View(), quote, where);
+}
+
+void InspectQuotes(EvalContext& ctx, std::string_view text, const OriginTrack* track) {
+  if (!OddQuotes(text)) return;
+  const std::size_t at = text.rfind(kQuote);
+  const Span where = ByteAt(track, at);
+  if (where.start < 0) return;  // a value or a group brought it: reported there
+  ReportUnclosedQuote(ctx, text.substr(at, 1), where,
+                      "everything after it is one text, and no operator there is evaluated");
 }
 
 void ReportStrayClosers(EvalContext& ctx, char closer, std::string_view piece, std::size_t at,

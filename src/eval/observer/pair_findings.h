@@ -1,17 +1,28 @@
-// Findings about brackets: a "(" or "[" that found no partner, and a ")" or
-// "]" that no opening byte claimed. Both stay in the text as written.
+// Findings about brackets and quotes: a "(" or "[" that found no partner,
+// a ")" or "]" that no opening byte claimed (both stay in the text as
+// written), and a quote without a partner, which makes the rest of the
+// text one text to every stage.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
 #include "eval/context.h"
+#include "eval/observer/observer.h"
 #include "eval/observer/origins.h"
 
 namespace formel {
 
 // The opening byte at position at of the stage's input found no partner.
 void ReportUnclosed(EvalContext& ctx, char opener, std::size_t at, const OriginTrack* track);
+
+// The quote `quote` (one byte of a text, at `where` in the outermost
+// formula) has no partner. in: what it did there.
+void ReportUnclosedQuote(EvalContext& ctx, std::string_view quote, Span where,
+                         std::string_view in);
+// The level's text has an odd number of quotes: its last quote has no
+// partner. Reported with its place in the outermost formula.
+void InspectQuotes(EvalContext& ctx, std::string_view text, const OriginTrack* track);
 
 // Every closer outside quotes in piece, a stretch of the stage's input from
 // position at on that the stage copies as it stands: no opening byte

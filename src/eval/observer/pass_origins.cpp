@@ -20,6 +20,13 @@ void PassOrigins::Replace(const PassText& text, std::size_t leftCut, std::size_t
   track_->out->Append(*track_->scratch, 0, tail, leftCut + n);
 }
 
+Origins::ValueByte PassOrigins::ValueAt(const PassText& text, std::size_t pos) const {
+  if (track_ == nullptr) return {};
+  const std::size_t processed = text.Processed().size();
+  if (pos < processed) return track_->out->ValueAt(pos);
+  return track_->in->ValueAt(text.ReadFrom() + (pos - processed));
+}
+
 Span PassOrigins::SpanAt(const PassText& text, std::size_t pos, std::size_t n) const {
   if (track_ == nullptr || n == 0) return {};
   const std::size_t processed = text.Processed().size();

@@ -30,6 +30,8 @@ class PassOrigins {
   void Cut(std::size_t length) { track_->out->Truncate(length); }
   // Where bytes [pos, pos + n) of the text stand in the outermost formula.
   Span SpanAt(const PassText& text, std::size_t pos, std::size_t n) const;
+  // The inserted value that byte pos of the text belongs to, if any.
+  Origins::ValueByte ValueAt(const PassText& text, std::size_t pos) const;
 
  private:
   OriginTrack* track_;

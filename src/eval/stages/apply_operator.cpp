@@ -9,7 +9,10 @@
 #include "eval/base_suffix.h"
 #include "eval/literals.h"
 #include "eval/observer/operand_findings.h"
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
 #include "eval/observer/pass_origins.h"
+#include "eval/observer/value_findings.h"
 #include "eval/pass_text.h"
 #include "eval/shortcuts/literal_growth.h"
 #include "eval/shortcuts/number_chain.h"
@@ -53,6 +56,10 @@ class OperatorPass {
   void WriteResult(bool minusTaken);
   void Splice(std::size_t leftCut, std::size_t rightCut);
   void ReportOperation(std::size_t at, std::size_t leftCut, std::size_t rightFrom);
+  void InspectBlankCuts(std::size_t at, std::size_t leftCut, std::size_t rightCut);
+  void ReportBlankCut(std::size_t from, std::size_t to, std::string_view operand,
+                      std::string_view rest);
+  void InspectValueBytes(std::size_t at, std::size_t signPos, std::string_view operation);
 
   EvalContext& ctx_;
   PassText text_;
@@ -268,7 +275,77 @@ void OperatorPass::Splice(std::size_t leftCut, std::size_t rightCut) {
     wholeText = ctx_.outermost.substr(static_cast<std::size_t>(whole.start),
                                       static_cast<std::size_t>(whole.end - whole.start));
   }
-  InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, wholeText, whole, result_});
+  const bool signed_ = !left.written.empty() && left.written.front() == '-';
+  const std::size_t signPos = static_cast<std::size_t>(left.written.data() - out.data());
+  const Span signAt = signed_ ? origins_.SpanAt(text_, signPos, 1) : Span{};
+  InspectOperation(ctx_, {operator_, reading_, left, right, operatorAt, wholeText, whole, result_, signAt});
+  FindingMessage composed;
+  if (whole.start < 0) composed << left.written << written_ << right.written;
+  const std::string_view operation = whole.start < 0 ? composed.View() : wholeText;
+  InspectValueBytes(at, signed_ ? signPos : std::string_view::npos, operation);
+  const bool joined = op_ == Op::kConcat || (op_ == Op::kAdd && reading_ == Reading::kAsWritten &&
+                                             !left.written.empty());
+  if (joined) InspectWrittenValue(ctx_, result_, "the joined text", operation, whole, true);
+}
+
+// An operator, or a "-" taken as the left operand's sign after the first
+// byte of a value, that a value put in as formula text brought: that
+// value was computed.
+void OperatorPass::InspectValueBytes(std::size_t at, std::size_t signPos,
+                                     std::string_view operation) {
+  for (std::size_t i = 0; i < written_.size(); ++i) {
+    const Origins::ValueByte byte = origins_.ValueAt(text_, at + i);
+    if (byte.value != 0) return ReportComputedValue(ctx_, byte.value, written_, operation);
+  }
+  if (signPos == std::string_view::npos) return;
+  const Origins::ValueByte sign = origins_.ValueAt(text_, signPos);
+  if (sign.value != 0 && sign.offset > 0) ReportComputedValue(ctx_, sign.value, "-", operation);
+}
+
+// An operand that a blank ended while more of it follows beyond the
+// blanks ("1 000+1": "+" adds 000, and the 1 stays in the text as it is).
+void OperatorPass::InspectBlankCuts(std::size_t at, std::size_t leftCut, std::size_t rightCut) {
+  if (!ctx_.Observed()) return;
+  const std::string_view out = text_.Processed();
+  const std::string_view left = TrimBlanks(out.substr(leftCut, at - leftCut));
+  if (!left.empty() && leftCut > 0 && out[leftCut - 1] == ' ') {
+    std::size_t k = leftCut - 1;
+    while (k > 0 && out[k] == ' ') --k;
+    if (!IsOperandDelimiter(out[k])) {
+      std::size_t word = k;
+      while (word > 0 && !IsOperandDelimiter(out[word - 1])) --word;
+      const auto end = static_cast<std::size_t>(left.data() - out.data()) + left.size();
+      ReportBlankCut(word, end, left, out.substr(word, k + 1 - word));
+    }
+  }
+  const std::string_view right = TrimBlanks(right_);
+  const std::size_t length = text_.Length();
+  if (right.empty() || rightCut >= length || text_.At(rightCut) != ' ') return;
+  std::size_t m = rightCut;
+  while (m < length && text_.At(m) == ' ') ++m;
+  if (m == length || IsOperandDelimiter(text_.At(m))) return;
+  std::size_t end = m;
+  while (end < length && !IsOperandDelimiter(text_.At(end))) ++end;
+  Text rest(ctx_.heap);
+  for (std::size_t j = m; j < end; ++j) rest.push_back(text_.At(j));
+  const std::size_t start = rightCut - right_.size() + static_cast<std::size_t>(right.data() - right_.data());
+  ReportBlankCut(start, end, right, rest);
+}
+
+void OperatorPass::ReportBlankCut(std::size_t from, std::size_t to, std::string_view operand,
+                                  std::string_view rest) {
+  const Span where = origins_.SpanAt(text_, from, to - from);
+  FindingMessage message;
+  message << "a blank ends the operand ";
+  message.Quoted(operand) << ": ";
+  message.Quoted(rest) << " beside it is no part of it and stays in the text";
+  FindingMessage written;
+  if (where.start < 0) written << operand;
+  ReportFinding(ctx_, finding::kBlankInOperand, message.View(),
+                where.start < 0 ? written.View()
+                                : ctx_.outermost.substr(static_cast<std::size_t>(where.start),
+                                                        to - from),
+                where);
 }
 
 void OperatorPass::Run() {
@@ -310,7 +387,10 @@ void OperatorPass::Run() {
       continue;
     }
     Compute(left, right);
-    if (origins_.Kept()) [[unlikely]] ReportOperation(at, lc.cut, rightFrom);
+    if (origins_.Kept()) [[unlikely]] {
+      ReportOperation(at, lc.cut, rightFrom);
+      InspectBlankCuts(at, lc.cut, rc.cut);
+    }
     WriteResult(lc.minusTaken);
     Splice(lc.cut, rc.cut);
     growth_.Track(text_, lc.cut, result_, literal_);

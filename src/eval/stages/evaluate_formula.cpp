@@ -8,6 +8,7 @@
 #include "eval/literals.h"
 #include "eval/shortcuts/shortcuts.h"
 #include "eval/operators.h"
+#include "eval/observer/operand_findings.h"
 #include "eval/observer/pair_findings.h"
 #include "eval/stages/stages.h"
 #include "text/numbers.h"
@@ -101,6 +102,13 @@ class Stages {
   LevelOrigins* origins_ = nullptr;
 };
 
+// A suffix letter alone ("b") reads as the number 0.
+[[gnu::noinline]] void ReportLoneSuffix(EvalContext& ctx, Stages& s, std::string_view letter) {
+  const OriginTrack* track = s.Track();
+  const auto at = static_cast<std::size_t>(letter.data() - s.Current().data());
+  InspectSuffixWord(ctx, letter, "0", SpanAt(track == nullptr ? -1 : track->in->Find(at, 1), 1));
+}
+
 // The stages after groups and calls. Kept out of EvaluateFormula's frame,
 // which every level of nesting keeps on the stack.
 [[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
@@ -116,6 +124,7 @@ class Stages {
   } else if (ctx.Observed()) {  // a "]" still stays unclaimed
     ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
   }
+  if (ctx.Observed()) InspectQuotes(ctx, s.Current(), s.Track());
   if (!ctx.GeneralPathOnly()) {
     ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
     if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
@@ -139,7 +148,11 @@ class Stages {
   std::string_view text = TrimBlanks(s.Current());
   char digits[kIntTextMax];
   const bool quotedEnds = StartsAndEndsWithQuote(text);
-  if (!quotedEnds && IsNumberForm(text)) text = FinishNumberForm(text, digits);
+  if (!quotedEnds && IsNumberForm(text)) {
+    const std::string_view written = text;
+    text = FinishNumberForm(text, digits);
+    if (ctx.Observed() && written.size() == 1 && text.data() == digits) ReportLoneSuffix(ctx, s, written);
+  }
   ctx.workspace.Rewind(start);
   const std::string_view result = PutResult(ctx.workspace, text);
   if (ctx.Observed()) ReportStage(ctx, "result", text, result);
@@ -156,6 +169,7 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());
     ctx.outermost = formula;
+    if (ctx.Observed()) ctx.inserted.clear();
   }
   const StringWorkspace::Mark start = ctx.workspace.Position();
   Stages s(ctx, formula);

@@ -13,6 +13,7 @@
 #include "eval/observer/findings.h"
 #include "eval/literals.h"
 #include "eval/observer/pair_findings.h"
+#include "eval/observer/value_findings.h"
 #include "eval/stages/pair_matching.h"
 #include "eval/stages/stages.h"
 #include "text/bytes.h"
@@ -144,16 +145,44 @@ class CurrentIndex {
   ParenIndex* previous_;
 };
 
-// Shows one replaced group or call (a call with its trimmed name) and the
-// literal that replaces it. Its texts live in its own frame, not in the
-// frame of the nesting levels.
+// Shows one replaced group or call and the literal that replaces it:
+// written is the group, or the call from its name to its ")", as written
+// (the name and the group when the name was made by an earlier stage). Its
+// texts live in its own frame, not in the frame of the nesting levels.
 [[gnu::noinline]] void ReportReplacement(EvalContext& ctx, std::string_view name,
-                                         std::string_view group, std::string_view value) {
+                                         std::string_view group, std::string_view written,
+                                         std::string_view value) {
   Text called(ctx.heap);
-  called.append(name).append(group);
+  if (name.empty() || written.size() > group.size()) {
+    called.append(written);
+  } else {
+    called.append(name).append(group);
+  }
   Text literal(ctx.heap);
   AppendLiteral(value, literal);
-  ReportGroup(ctx, name.empty() ? "group" : "call", called, literal, group);
+  ReportGroup(ctx, name.empty() ? "group" : "call", called, literal, written);
+}
+
+// The value of a group or call just written at [at, out.size()): a host
+// function's result that went in as it stands is marked as such, and
+// blanks dropped from a text value are reported.
+[[gnu::noinline]] void InspectReplacement(EvalContext& ctx, std::string_view name,
+                                          std::string_view written, std::string_view value,
+                                          const Text& out, std::size_t at, OriginTrack& track) {
+  const Span where = SpanOf(ctx, written);
+  const bool asItStands = StartsAndEndsWithQuote(value) || IsNumberForm(TrimBlanks(value));
+  if (!name.empty() && asItStands && out.size() > at) {
+    NoteInsertedValue(ctx, value, {written, where, false}, *track.out, at, out.size() - at);
+  }
+  if (!ctx.Observed()) return;
+  FindingMessage what;
+  if (name.empty()) {
+    what << "the value of the group";
+  } else {
+    what << "the result of ";
+    what.Quoted(name);
+  }
+  InspectWrittenValue(ctx, value, what.View(), written, where, false);
 }
 
 [[gnu::noinline]] void ReportTooDeep(EvalContext& ctx, std::string_view group) {
@@ -202,16 +231,17 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     const std::string_view name = TrimBlanks(std::string_view(out).substr(out.size() - rawLength));
     const std::string_view inside = group.substr(1, group.size() - 2);
     const StringWorkspace::Mark mark = ctx.workspace.Position();
+    const std::string_view written =
+        name.empty() ? group : CallAsWritten(text, next, close, out, copiedBefore, name);
     const std::string_view value =
-        name.empty() ? EvaluateFormula(ctx, inside)
-                     : ExpandCall(ctx, name, inside,
-                                  CallAsWritten(text, next, close, out, copiedBefore, name));
-    if (ctx.Observed()) ReportReplacement(ctx, name, group, value);
+        name.empty() ? EvaluateFormula(ctx, inside) : ExpandCall(ctx, name, inside, written);
+    if (ctx.Observed()) ReportReplacement(ctx, name, group, written, value);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     if (track != nullptr) track->out->Truncate(literalStart);
     AppendChargedLiteral(ctx, value, out);
     LimitLength(ctx, out);
+    if (track != nullptr) InspectReplacement(ctx, name, written, value, out, literalStart, *track);
     // A literal that quoting wrote has an even number of quotes (the outer
     // two and the doubled ones); a number form has none: only a value kept
     // as it stands is counted.

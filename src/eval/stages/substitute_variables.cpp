@@ -10,6 +10,7 @@
 #include "eval/observer/findings.h"
 #include "eval/literals.h"
 #include "eval/observer/pair_findings.h"
+#include "eval/observer/value_findings.h"
 #include "eval/stages/pair_matching.h"
 #include "eval/stages/stages.h"
 #include "text/text.h"
@@ -28,6 +29,25 @@ namespace {
   const std::ptrdiff_t start = track == nullptr ? -1 : track->in->Find(at, reference.size());
   ReportFinding(ctx, finding::kUnsetVariable, message.View(), reference,
                 SpanAt(start, reference.size()));
+}
+
+// The value just written at [at, out.size()) for the reference at `from`
+// of the stage's input: a value that went in as it stands is marked as
+// such, and blanks dropped from a text value are reported.
+[[gnu::noinline]] void InspectSubstitution(EvalContext& ctx, std::string_view value,
+                                           std::string_view reference, std::size_t from,
+                                           const Text& out, std::size_t at, OriginTrack& track) {
+  const Span where = SpanAt(track.in->Find(from, reference.size()), reference.size());
+  const bool asItStands = StartsAndEndsWithQuote(value) || IsNumberForm(TrimBlanks(value));
+  if (asItStands && out.size() > at) {
+    NoteInsertedValue(ctx, value, {reference, where, true}, *track.out, at, out.size() - at);
+  }
+  if (ctx.Observed()) {
+    FindingMessage what;
+    what << "the value of ";
+    what.Quoted(reference);
+    InspectWrittenValue(ctx, value, what.View(), reference, where, false);
+  }
 }
 
 // A value that alone goes past the length limit came from outside the
@@ -84,6 +104,9 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
       ExceedLengthByValue(ctx, text.substr(next, close - next + 1), next, track);
     }
     LimitLength(ctx, out);
+    if (track != nullptr) {
+      InspectSubstitution(ctx, value, text.substr(next, close - next + 1), next, out, before, *track);
+    }
     for (std::size_t i = before; i < out.size(); ++i) {
       if (out[i] == kQuote) insideQuotes = !insideQuotes;
     }
