@@ -11,7 +11,8 @@ EvalContext::EvalContext(std::pmr::memory_resource* h, std::size_t workspaceBloc
       closeScratch(h),
       openScratch(h),
       parenScratch(h),
-      repeated(h) {}
+      repeated(h),
+      plans(h) {}
 
 namespace {
 template <class Vector>

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "eval/observer.h"
+#include "eval/plan_cache.h"
 #include "eval/repeated_formula.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
@@ -44,6 +45,8 @@ struct EvalContext {
   std::pmr::vector<std::uint32_t> parenScratch;
   // The last outermost formula of references and plain arithmetic.
   RepeatedFormula repeated;
+  // Outermost formulas met again, prepared.
+  PlanCache plans;
 
   // Gives back scratch grown by a long formula.
   void TrimScratch();

@@ -113,21 +113,12 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
          IsSingleLiteral(text.substr(0, text.size() - 1));
 }
 
-// The stages after groups and calls. Kept out of EvaluateFormula's frame,
-// which every level of nesting keeps on the stack.
-[[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
-                                                 StringWorkspace::Mark start) {
+// The stages after variables.
+std::string_view FinishSubstituted(EvalContext& ctx, Stages& s, StringWorkspace::Mark start) {
   auto literalResult = [&] {
     ctx.workspace.Rewind(start);
     return PutResult(ctx.workspace, s.Current());
   };
-  if (OnlyALiteralLeft(ctx, s.Current())) return literalResult();
-  if (FindByte(s.Current(), '[') != Text::npos) {
-    SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
-    s.Advance("variables");
-  } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
-    ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
-  }
   if (ctx.observer.callback == nullptr) {
     ctx.workspace.Rewind(start);  // the texts of the stages live on the heap
     if (const auto joined = JoinOfTwoLiterals(ctx, s.Current())) return *joined;
@@ -159,6 +150,23 @@ bool OnlyALiteralLeft(EvalContext& ctx, std::string_view text) {
   const std::string_view result = PutResult(ctx.workspace, text);
   if (ctx.observer.callback != nullptr) ReportStage(ctx, "result", text, result);
   return result;
+}
+
+// The stages after groups and calls. Kept out of EvaluateFormula's frame,
+// which every level of nesting keeps on the stack.
+[[gnu::noinline]] std::string_view FinishFormula(EvalContext& ctx, Stages& s,
+                                                 StringWorkspace::Mark start) {
+  if (OnlyALiteralLeft(ctx, s.Current())) {
+    ctx.workspace.Rewind(start);
+    return PutResult(ctx.workspace, s.Current());
+  }
+  if (FindByte(s.Current(), '[') != Text::npos) {
+    SubstituteVariables(ctx, s.Current(), s.Next(), s.Track());
+    s.Advance("variables");
+  } else if (ctx.observer.callback != nullptr) {  // a "]" still stays unclaimed
+    ReportStrayClosers(ctx, ']', s.Current(), 0, false, s.Track());
+  }
+  return FinishSubstituted(ctx, s, start);
 }
 
 // Digits and points alone (an argument such as "1"): no stage changes
@@ -193,6 +201,13 @@ std::optional<std::string_view> VariableAlone(EvalContext& ctx, std::string_view
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   if (IsOwnResult(ctx, formula)) return {ctx.workspace.Put(formula), formula.size()};
   if (const auto value = VariableAlone(ctx, formula)) return *value;
+  if (ctx.evalDepth == 0 && ctx.observer.callback == nullptr) {
+    if (const auto value = ctx.plans.Evaluate(ctx, formula)) return *value;
+  }
+  return EvaluateUnplanned(ctx, formula);
+}
+
+std::string_view EvaluateUnplanned(EvalContext& ctx, std::string_view formula) {
   if (ctx.evalDepth == 0 && ctx.observer.callback == nullptr && FindByte(formula, '[') != Text::npos &&
       FindByte(formula, '(') == Text::npos) {
     if (const auto value = ctx.repeated.Evaluate(ctx, formula)) return *value;
@@ -208,6 +223,23 @@ std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula) {
   s.Next().push_back(' ');  // the operand scans end the last operand on it
   s.Advance("groups", formula);
   return FinishFormula(ctx, s, start);
+}
+
+std::string_view EvaluateExpanded(EvalContext& ctx, std::string_view expanded, std::string_view formula) {
+  const StringWorkspace::Mark start = ctx.workspace.Position();
+  Stages s(ctx, formula);
+  s.Next().assign(expanded);
+  s.Advance("groups", formula);
+  return FinishFormula(ctx, s, start);
+}
+
+std::string_view EvaluateSubstituted(EvalContext& ctx, std::string_view substituted,
+                                     std::string_view formula) {
+  const StringWorkspace::Mark start = ctx.workspace.Position();
+  Stages s(ctx, formula);
+  s.Next().assign(substituted);
+  s.Advance("variables", formula);
+  return FinishSubstituted(ctx, s, start);
 }
 
 }  // namespace formel

@@ -36,6 +36,8 @@ namespace formel {
 // (nothing written) when text (which ends in the final blank) is not of
 // that form or a step would leave it, which the passes then handle.
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text);
+// The value whose text that would be, for the text without its final blank.
+std::optional<float> PlainArithmeticValue(EvalContext& ctx, std::string_view body);
 
 // A digit, a point or one of the six operators.
 bool IsPlainArithmeticByte(char c);
