@@ -68,12 +68,16 @@ formel::Text& EntryOf(formel_slot& slot) {
 }
 
 // No workspace is touched: a text the evaluator returned stays valid.
+// Setting runs no host code and grows no scratch: none of an evaluation's
+// bookkeeping is needed.
 int SetSlot(formel_slot* slot, std::string_view value) {
-  if (slot == nullptr) return 0;
-  return formel::RunExport<int>(slot->ev, 0, [&](Evaluator&, CallScope&) {
+  if (slot == nullptr || slot->ev->eval.observer.reporting) return 0;
+  try {
     EntryOf(*slot).assign(value);
     return 1;
-  });
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // namespace
@@ -105,10 +109,24 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
       });
 }
 
+// The plan's numbers give the value without its text where they can.
 extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
-  const std::string_view text = formel::View(formel_run(prepared));
-  if (value != nullptr) *value = formel::ParseReal(text);
-  return !text.empty() && formel::ParsedLength(text) == text.size() ? 1 : 0;
+  using Number = formel::PreparedFormula::Number;
+  const Number nothing{0, false};
+  const Number number =
+      prepared == nullptr
+          ? nothing
+          : formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
+              scope.StartBuilding();
+              formel::EvalContext& ctx = ev.eval;
+              if (prepared->planned && ctx.evalDepth == 0 && ctx.observer.callback == nullptr) {
+                return prepared->plan.RunNumber(ctx);
+              }
+              const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);
+              return Number{formel::ParseReal(text), !text.empty() && formel::ParsedLength(text) == text.size()};
+            });
+  if (value != nullptr) *value = number.value;
+  return number.whole ? 1 : 0;
 }
 
 extern "C" FORMEL_API void FORMEL_CALL formel_prepared_free(formel_prepared* prepared) {

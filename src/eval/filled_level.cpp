@@ -39,33 +39,12 @@ bool ReadSide(EvalContext& ctx, std::string_view side, bool left, Side& out) {
   return true;
 }
 
-// The operator among the passes' written forms, or null.
-const Operator* ComparisonWritten(std::string_view written) {
-  for (const Operator& op : kOperatorPasses) {
-    if (!IsArithmetic(op.op) && op.op != Op::kConcat && op.written == written) return &op;
-  }
-  return nullptr;
-}
-
-bool Holds(Op op, const Side& left, const Side& right) {
-  const float x = left.number;
-  const float y = right.number;
-  switch (op) {
-    case Op::kLess: return x < y;
-    case Op::kGreater: return x > y;
-    case Op::kLessEqual: return x <= y;
-    case Op::kGreaterEqual: return x >= y;
-    case Op::kNotEqual: return x != y;
-    default: return left.text == right.text;  // "=": always as texts
-  }
-}
-
 std::optional<std::string_view> Comparison(EvalContext& ctx, std::string_view body) {
   std::size_t at = 0;
   while (at < body.size() && !IsComparisonByte(body[at])) ++at;
   if (at == 0 || at == body.size()) return std::nullopt;
-  const std::size_t length = at + 1 < body.size() && IsComparisonByte(body[at + 1]) ? 2 : 1;
-  const Operator* op = ComparisonWritten(body.substr(at, length));
+  std::size_t length = 0;
+  const Operator* op = ComparisonAt(body.substr(at), length);
   if (op == nullptr) return std::nullopt;
   Side left;
   Side right;
@@ -73,10 +52,31 @@ std::optional<std::string_view> Comparison(EvalContext& ctx, std::string_view bo
       !ReadSide(ctx, body.substr(at + length), false, right)) {
     return std::nullopt;
   }
-  return std::string_view(ctx.workspace.Put(Holds(op->op, left, right) ? "1" : "0"), 1);
+  const bool holds = ComparisonHolds(op->op, left.number, right.number, left.text, right.text);
+  return std::string_view(ctx.workspace.Put(holds ? "1" : "0"), 1);
 }
 
 }  // namespace
+
+const Operator* ComparisonAt(std::string_view rest, std::size_t& length) {
+  if (rest.empty() || !IsComparisonByte(rest.front())) return nullptr;
+  length = rest.size() > 1 && IsComparisonByte(rest[1]) ? 2 : 1;
+  for (const Operator& op : kOperatorPasses) {
+    if (!IsArithmetic(op.op) && op.op != Op::kConcat && op.written == rest.substr(0, length)) return &op;
+  }
+  return nullptr;
+}
+
+bool ComparisonHolds(Op op, float x, float y, std::string_view xText, std::string_view yText) {
+  switch (op) {
+    case Op::kLess: return x < y;
+    case Op::kGreater: return x > y;
+    case Op::kLessEqual: return x <= y;
+    case Op::kGreaterEqual: return x >= y;
+    case Op::kNotEqual: return x != y;
+    default: return xText == yText;  // "=": always as texts
+  }
+}
 
 std::optional<std::string_view> FilledLevelValue(EvalContext& ctx, std::string_view text) {
   if (text.empty() || text.back() != ' ') return std::nullopt;

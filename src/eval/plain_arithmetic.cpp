@@ -222,6 +222,20 @@ class TermStorage {
 
 }  // namespace
 
+std::optional<float> PlainTermsValue(const PlainTerms& terms) {
+  Terms t;
+  t.read = terms.read;
+  t.written = terms.written;
+  t.length = terms.length;
+  t.op = terms.op;
+  t.count = terms.count;
+  t.negativeFirst = terms.negativeFirst;
+  for (std::size_t k = 1; k < t.count; ++k) t.operators |= OperatorBit(t.op[k]);
+  t.mayOutgrow = terms.textLength + (t.count - 1) * kRealTextMax > kMaxTextLength;
+  if (!RunPasses(t) || t.count != 1) return std::nullopt;
+  return t.firstWritten;
+}
+
 bool IsPlainArithmeticByte(char c) { return kByteClass[static_cast<unsigned char>(c)] != 0; }
 
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text) {

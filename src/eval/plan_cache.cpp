@@ -37,6 +37,7 @@ struct PlanCache::Store {
   std::array<std::uint64_t, 2 * kPlans> metOnce{};
   std::size_t nextMet = 0;
   std::uint64_t clock = 0;
+  Entry* last = nullptr;  // the entry run last: a loop comes back to it
 };
 
 PlanCache::~PlanCache() {
@@ -48,6 +49,7 @@ PlanCache::~PlanCache() {
 
 void PlanCache::Drop(Entry& e) {
   e.used = false;
+  if (store_ != nullptr && store_->last == &e) store_->last = nullptr;
   if (e.plan == nullptr) return;
   e.plan->~PreparedFormula();
   heap_->deallocate(e.plan, sizeof(PreparedFormula), alignof(PreparedFormula));
@@ -57,6 +59,8 @@ void PlanCache::Drop(Entry& e) {
 // An evaluation that fails (out of memory, or a text past its limit) gives
 // back what its plan holds, as every failed call gives back its memory.
 std::string_view PlanCache::Run(EvalContext& ctx, Entry& e) {
+  store_->last = &e;
+  e.lastUse = ++store_->clock;
   try {
     return e.plan->Run(ctx);
   } catch (...) {
@@ -71,6 +75,10 @@ PlanCache::Store* PlanCache::Open() {
 }
 
 std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::string_view formula) {
+  if (store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
+      store_->last->plan->Formula() == formula) {
+    return Run(ctx, *store_->last);
+  }
   if (formula.size() > kLongestFormula ||
       (FindByte(formula, '[') == std::string_view::npos && FindByte(formula, '(') == std::string_view::npos)) {
     return std::nullopt;
@@ -81,7 +89,6 @@ std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::strin
     for (Entry& e : store_->entries) {
       if (e.used && e.hash == hash && (e.plan == nullptr || e.plan->Formula() == formula)) {
         if (e.plan == nullptr) return std::nullopt;
-        e.lastUse = ++store_->clock;
         return Run(ctx, e);
       }
       if (oldest == nullptr || !e.used || (oldest->used && e.lastUse < oldest->lastUse)) oldest = &e;

@@ -29,10 +29,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory_resource>
+#include <optional>
 #include <string_view>
 #include <vector>
 
+#include "eval/level_numbers.h"
 #include "frame/private_text.h"
+#include "frame/string_workspace.h"
 #include "registry/func_table.h"
 
 namespace formel {
@@ -53,6 +56,14 @@ class PreparedFormula {
   // The result, written at the workspace write position as EvaluateFormula
   // writes it. Only for an outermost evaluation without an observer.
   std::string_view Run(EvalContext& ctx);
+  // The same evaluation for the number its result reads as (whole: the
+  // whole text is that number); the text is not written when the level's
+  // numbers give the result.
+  struct Number {
+    float value;
+    bool whole;
+  };
+  Number RunNumber(EvalContext& ctx);
 
  private:
   struct Level {
@@ -61,6 +72,7 @@ class PreparedFormula {
     std::uint32_t firstRef, refs;        // refs_ of this level
     std::uint32_t firstSegment;          // text around the groups: groups + 1
     std::uint32_t depth;
+    LevelNumbers numbers;                // its shape as numbers, when it has one
   };
   struct Group {
     std::uint32_t open, close;           // in the level
@@ -82,12 +94,25 @@ class PreparedFormula {
   bool PrepareLevel(EvalContext& ctx, std::size_t begin, std::size_t end, std::size_t depth);
   bool FindGroups(std::size_t level, std::string_view text);
   bool FindReferences(std::size_t level, std::string_view text);
+  void ReadNumbers(std::size_t level, std::string_view text);
   void LookUpNames(EvalContext& ctx);
   std::string_view LevelText(const Level& l) const;
 
-  std::string_view RunLevel(EvalContext& ctx, std::uint32_t level);
+  // A level's result at the write position; number: what it reads as,
+  // when asked. known: the values of its first groups, already evaluated.
+  // numeric: when given, a result of the level's numbers goes there
+  // instead of being written.
+  std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
+                            std::optional<LevelResult>* numeric = nullptr);
+  std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
+                                        std::size_t& knownCount);
+  std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
+                           StringWorkspace::Mark start, const std::string_view* known,
+                           std::size_t knownCount);
   std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text);
-  std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text, bool& plain);
+  std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
+                               StringWorkspace::Mark start, const std::string_view* known,
+                               std::size_t knownCount, bool& plain);
   std::string_view Substitute(EvalContext& ctx, const Level& l, std::string_view expanded, bool& plain);
   void ReleaseLongBuffers();
 
@@ -96,6 +121,21 @@ class PreparedFormula {
   std::pmr::vector<Group> groups_;
   std::pmr::vector<Reference> refs_;
   std::pmr::vector<std::uint32_t> args_;      // levels of the calls' arguments
+  std::pmr::vector<NumberTerm> terms_;        // of the levels' numbers
+  // Per group and per term, each level its own part: what they hold in
+  // the evaluation in progress.
+  std::pmr::vector<std::string_view> known_;
+  std::pmr::vector<PlainNumber> groupNumbers_;
+  std::pmr::vector<float> termRead_;
+  std::pmr::vector<std::uint32_t> termLength_;
+  std::pmr::vector<std::string_view> termText_;
+  std::pmr::vector<char> termOp_;
+  std::pmr::vector<float> termWritten_;
+  // What each evaluation starts from: the constants' numbers and lengths,
+  // the operators.
+  std::pmr::vector<float> startRead_;
+  std::pmr::vector<std::uint32_t> startLength_;
+  std::pmr::vector<char> startOp_;
   std::pmr::vector<std::uint32_t> segments_;  // where each segment starts in its expanded text
   std::pmr::vector<Text> expanded_;           // per depth: the text as groups left it
   std::pmr::vector<Text> filled_;             // per depth: the text as variables left it
@@ -103,6 +143,7 @@ class PreparedFormula {
   std::pmr::vector<std::uint32_t> stack_;
   std::uint64_t varGeneration_ = 0;
   std::uint64_t funcGeneration_ = 0;
+  bool longBuffers_ = false;  // a buffer grew past what is kept
 };
 
 }  // namespace formel

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "evaluators/evaluator_helpers.h"
+#include "formel_prepared.h"
 
 namespace {
 
@@ -66,15 +67,16 @@ std::string RandomJoin(std::mt19937& rng) {
 
 // Operands of prepared formulas: references, numbers, texts, groups and
 // calls nested a few levels, with comparisons between them.
-std::string RandomPrepared(std::mt19937& rng, int depth = 0) {
+// Numeric: mostly numbers, only arithmetic and at most a comparison or two.
+std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
   static const char* const kLeaves[] = {"[a]", "[b]", "[c]", "[ A ]", "7", "2.5", "0", "\"t\"", "h()",
                                         "[a][b]", "[unset]", "[[a]]", "1Fh"};
   static const char* const kOperators[] = {"+", "-", "*", "/", "\\", "^", "&", "<", ">=", "=", "<>",
                                            "+", "*", "-", " - "};
   auto operand = [&](auto& self) -> std::string {
     const unsigned kind = depth >= 3 ? 0 : rng() % 6;
-    if (kind == 0 || kind == 1) return kLeaves[rng() % std::size(kLeaves)];
-    const std::string inner = RandomPrepared(rng, depth + 1);
+    if (kind == 0 || kind == 1) return kLeaves[rng() % (numeric ? 7 : std::size(kLeaves))];
+    const std::string inner = RandomPrepared(rng, numeric, depth + 1);
     if (kind == 2) return "(" + inner + ")";
     if (kind == 3) return "f(" + inner + "," + self(self) + ")";
     if (kind == 4) return "g(" + inner + ")";
@@ -84,7 +86,7 @@ std::string RandomPrepared(std::mt19937& rng, int depth = 0) {
   formula += operand(operand);
   const unsigned length = rng() % 4;
   for (unsigned i = 0; i < length; ++i) {
-    formula += kOperators[rng() % std::size(kOperators)];
+    formula += kOperators[numeric ? (rng() % 5 == 0 ? 7 + rng() % 4 : rng() % 6) : rng() % std::size(kOperators)];
     formula += operand(operand);
   }
   return formula;
@@ -95,6 +97,10 @@ std::string RandomPrepared(std::mt19937& rng, int depth = 0) {
 const char* const kValueShapes[] = {"5", "-3", "", "abc", "555-1234", "a\"b", "\"q\"", "\"odd",
                                     "\"a\"b\"", "12.5", " 7 ", "1e3", "[a]", "(1)", "0", "007",
                                     "1-", "a,b", "\"", "3.25", "99999999999999999", "-0"};
+
+// Indexes into kValueShapes, plain numbers first.
+const std::size_t kNumericFirst[] = {0, 9, 19, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21};
+static_assert(std::size(kNumericFirst) == std::size(kValueShapes));
 
 // Two evaluators set up alike, the second with an observer: what the
 // first gives must be what the second (the general way) gives.
@@ -153,6 +159,23 @@ class FastPathsTest : public ::testing::Test {
       log = &generalLog_;
     }
   }
+  // Empty when a prepared handle's number is the same on both, else both.
+  std::string NumberDifference(const std::string& formula) {
+    std::string difference;
+    double numbers[2];
+    int whole[2];
+    for (int k = 0; k < 2; ++k) {
+      formel_prepared* p = formel_prepare(k == 0 ? fast_.get() : general_.get(), formula.c_str());
+      whole[k] = formel_run_number(p, &numbers[k]);
+      formel_prepared_free(p);
+    }
+    if (numbers[0] != numbers[1] || whole[0] != whole[1]) {
+      difference = std::to_string(numbers[0]) + "/" + std::to_string(whole[0]) + " vs " +
+                   std::to_string(numbers[1]) + "/" + std::to_string(whole[1]);
+    }
+    return difference;
+  }
+
   // The host calls of both since the last look, when they differ.
   std::string CallsDiffer() {
     std::string difference;
@@ -176,14 +199,19 @@ TEST_F(FastPathsTest, PreparedFormulasFollowEveryShapeOfTheirValues) {
   RegisterLoggingHosts();
   std::mt19937 rng(26);
   const std::string huge(std::size_t{4} << 20, '7');  // a number at the length limit
-  for (int i = 0; i < 400; ++i) {
-    const std::string formula = RandomPrepared(rng);
+  for (int i = 0; i < 800; ++i) {
+    const bool numeric = i % 2 == 1;
+    const std::string formula = RandomPrepared(rng, numeric);
     for (int round = 0; round < 12; ++round) {
       const char* name = round % 3 == 0 ? "a" : round % 3 == 1 ? "b" : "c";
       const bool large = rng() % 300 == 0;
-      SetOnBoth(name, large ? huge.c_str() : kValueShapes[rng() % std::size(kValueShapes)]);
+      const std::size_t shapes = numeric && rng() % 4 != 0 ? 3 : std::size(kValueShapes);
+      SetOnBoth(name, large ? huge.c_str() : kValueShapes[kNumericFirst[rng() % shapes]]);
       if (rng() % 40 == 0) OnBoth([](formel_evaluator* ev) { formel_remove_var(ev, "b"); });
       ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
+      if (round % 4 == 3) {
+        ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
+      }
       ASSERT_EQ(CallsDiffer(), "") << formula;
     }
   }
