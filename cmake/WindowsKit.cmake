@@ -16,7 +16,8 @@ foreach(arch x86 x64)
     message(FATAL_ERROR "could not strip ${tree}/formel.dll")
   endif()
 endforeach()
-file(COPY ${SOURCE_DIR}/include/formel.h DESTINATION ${STAGE_DIR}/include)
+file(COPY ${SOURCE_DIR}/include/formel.h ${SOURCE_DIR}/include/formel_evaluator.h
+     DESTINATION ${STAGE_DIR}/include)
 
 # Text files with Windows line ends, so that every editor shows them right.
 function(write_windows_text path text)

@@ -22,8 +22,9 @@
 
 #include <stdint.h>
 
-/* Calling convention: the Windows standard convention on 32-bit Windows,
- * the platform's default convention everywhere else. */
+/* Calling convention of every export and of every function the library
+ * calls back (here and in formel_evaluator.h): the Windows standard
+ * convention on 32-bit Windows, the platform's default everywhere else. */
 #if defined(_WIN32) && !defined(_WIN64)
 #  define FORMEL_CALL __stdcall
 #else

@@ -22,6 +22,11 @@
  * Failures: nothing is thrown. A null evaluator, or an evaluator that ran
  * out of memory during the call, gives the function's "nothing" value:
  * 0, or "" for a text.
+ *
+ * Calling convention: every function here, and every function the library
+ * calls back (host functions, the observer), is FORMEL_CALL, as the classic
+ * exports are: the standard call on 32-bit Windows, where formel.dll exports
+ * these names undecorated, and the platform's default everywhere else.
  */
 #ifndef FORMEL_EVALUATOR_H
 #define FORMEL_EVALUATOR_H
@@ -43,8 +48,8 @@ typedef struct formel_evaluator formel_evaluator;
  * Called from inside one of the evaluator's own host functions (or its
  * observer), the release happens when that evaluator's outermost call
  * returns; that call then returns "" (or 0). */
-FORMEL_API formel_evaluator *formel_new(void);
-FORMEL_API void formel_free(formel_evaluator *ev);
+FORMEL_API formel_evaluator *FORMEL_CALL formel_new(void);
+FORMEL_API void FORMEL_CALL formel_free(formel_evaluator *ev);
 
 /* ---- variables -------------------------------------------------------------
  * Names match as in formel.h: blanks (code 32) at both ends and the case of
@@ -52,11 +57,11 @@ FORMEL_API void formel_free(formel_evaluator *ev);
  * formel_set_var, formel_set_var_int: 1 (0 for a null evaluator).
  * formel_get_var: the value, "" when not set.
  * formel_remove_var: entries removed, 0 or 1. formel_clear_vars: 1. */
-FORMEL_API int formel_set_var(formel_evaluator *ev, const char *name, const char *value);
-FORMEL_API int formel_set_var_int(formel_evaluator *ev, const char *name, int32_t value);
-FORMEL_API const char *formel_get_var(formel_evaluator *ev, const char *name);
-FORMEL_API int formel_remove_var(formel_evaluator *ev, const char *name);
-FORMEL_API int formel_clear_vars(formel_evaluator *ev);
+FORMEL_API int FORMEL_CALL formel_set_var(formel_evaluator *ev, const char *name, const char *value);
+FORMEL_API int FORMEL_CALL formel_set_var_int(formel_evaluator *ev, const char *name, int32_t value);
+FORMEL_API const char *FORMEL_CALL formel_get_var(formel_evaluator *ev, const char *name);
+FORMEL_API int FORMEL_CALL formel_remove_var(formel_evaluator *ev, const char *name);
+FORMEL_API int FORMEL_CALL formel_clear_vars(formel_evaluator *ev);
 
 /* ---- host functions ----------------------------------------------------------
  * A function registered with param_count n (0 to 10) is called with argc = n
@@ -72,15 +77,17 @@ FORMEL_API int formel_clear_vars(formel_evaluator *ev);
  * into the formula as a text literal.
  * It runs on the thread that called formel_evaluate, in the middle of that
  * call, and may call back into any evaluator, its own included. It must not
- * throw or longjmp out. */
-typedef const char *(*formel_function)(void *user, int argc, const char *const *argv);
+ * throw or longjmp out. Declare it FORMEL_CALL (see below). */
+typedef const char *(FORMEL_CALL *formel_function)(void *user, int argc, const char *const *argv);
 
 /* 1, or 0 (table unchanged) when param_count is outside 0..10 or function
  * is null. A name registered again replaces the earlier entry. */
-FORMEL_API int formel_set_function(formel_evaluator *ev, const char *name, int param_count,
-                                   formel_function function, void *user);
-FORMEL_API int formel_remove_function(formel_evaluator *ev, const char *name); /* removed */
-FORMEL_API int formel_clear_functions(formel_evaluator *ev);                  /* 1 */
+FORMEL_API int FORMEL_CALL formel_set_function(formel_evaluator *ev, const char *name,
+                                               int param_count, formel_function function,
+                                               void *user);
+FORMEL_API int FORMEL_CALL formel_remove_function(formel_evaluator *ev,
+                                                  const char *name);            /* removed */
+FORMEL_API int FORMEL_CALL formel_clear_functions(formel_evaluator *ev);        /* 1 */
 
 /* Registers the standard functions (1; 0 for a null evaluator or without
  * memory). Numbers are read from their decimal beginning, whatever the
@@ -99,11 +106,11 @@ FORMEL_API int formel_clear_functions(formel_evaluator *ev);                  /*
  *   mid(t, start, n)          n bytes from position start (1-based)
  *   trim(t)                   blanks removed at both ends
  *   if(c, then, else)         then when c reads as a number other than 0 */
-FORMEL_API int formel_register_standard_functions(formel_evaluator *ev);
+FORMEL_API int FORMEL_CALL formel_register_standard_functions(formel_evaluator *ev);
 
 /* ---- evaluation --------------------------------------------------------------
  * Evaluates one formula and returns its result text, as Formel does. */
-FORMEL_API const char *formel_evaluate(formel_evaluator *ev, const char *formula);
+FORMEL_API const char *FORMEL_CALL formel_evaluate(formel_evaluator *ev, const char *formula);
 
 /* ---- observer ------------------------------------------------------------------
  * An observer sees how a formula is rewritten, stage by stage, and its
@@ -182,10 +189,10 @@ typedef struct formel_event {
   ptrdiff_t end;
 } formel_event;
 
-typedef void (*formel_observer)(void *user, const formel_event *event);
+typedef void (FORMEL_CALL *formel_observer)(void *user, const formel_event *event);
 
 /* Installs observer (null removes it). Returns 1; 0 for a null evaluator. */
-FORMEL_API int formel_set_observer(formel_evaluator *ev, formel_observer observer, void *user);
+FORMEL_API int FORMEL_CALL formel_set_observer(formel_evaluator *ev, formel_observer observer, void *user);
 
 #ifdef __cplusplus
 }

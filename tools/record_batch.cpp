@@ -1,6 +1,5 @@
 #include "record_batch.h"
 
-#include <map>
 #include <utility>
 
 #include "csv_reader.h"
@@ -8,8 +7,8 @@
 #include "ordered_pipeline.h"
 #include "output.h"
 #include "progress.h"
+#include "records/record_rules.h"
 #include "status_line.h"
-#include "table_columns.h"
 
 namespace formel_cli {
 
@@ -31,51 +30,33 @@ struct Printed {
 struct Run {
   std::string file;
   char delimiter;
-  std::vector<std::string> header;
-  HeaderColumns columns;
-  std::vector<FormulaColumn> formulas;
-  // The variables that formulas assign, with their values before the run.
-  std::map<std::string, std::string> before;
+  formel_records::RecordRules rules;  // made again once the header is read
 
   std::string Place(const CsvRecord& record) const { return file + ": record " + std::to_string(record.number); }
 
   std::string Problem(const CsvRecord& record) const {
     if (!record.problem.empty()) return record.problem;
-    if (record.fields.size() == header.size()) return {};
     const std::size_t n = record.fields.size();
-    return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(header.size());
+    const std::size_t expected = rules.Header().size();
+    if (n == expected) return {};
+    return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(expected);
   }
 };
-
-void Restore(Evaluator& evaluator, const std::string& name, const std::string& value) {
-  if (value.empty()) {
-    evaluator.RemoveVariable(name);
-  } else {
-    evaluator.SetVariable(name, value);
-  }
-}
 
 // The record's results; empty, each with a message, when it is bad.
 std::vector<std::string> Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record,
                                   std::vector<std::string>& messages) {
   if (const std::string problem = run.Problem(record); !problem.empty()) {
     messages.push_back(run.Place(record) + ": " + problem);
-    return std::vector<std::string>(run.formulas.size());
+    return std::vector<std::string>(run.rules.Formulas().size());
   }
-  for (const FormulaColumn& formula : run.formulas) {
-    if (formula.assigns) Restore(evaluator, formula.name, run.before.at(formula.name));
-  }
-  for (const std::size_t column : run.columns.variables) evaluator.SetVariable(run.header[column], record.fields[column]);
   std::vector<std::string> results;
-  for (const FormulaColumn& formula : run.formulas) {
-    Evaluation evaluation = evaluator.Evaluate(formula.formula);
+  run.rules.Evaluate(evaluator, record.fields, [&](std::size_t i, Evaluation& evaluation) {
     if (!evaluation.complete) {
-      const std::string which = "formula " + std::to_string(results.size() + 1);
-      messages.push_back(run.Place(record) + ", " + which + ": " + kTooLongMessage);
+      messages.push_back(run.Place(record) + ", formula " + std::to_string(i + 1) + ": " + kTooLongMessage);
     }
-    if (formula.assigns) evaluator.SetVariable(formula.name, evaluation.result);
     results.push_back(std::move(evaluation.result));
-  }
+  });
   return results;
 }
 
@@ -95,27 +76,20 @@ Printed EvaluateChunk(const Run& run, Evaluator& evaluator, const Chunk& chunk) 
 std::string HeaderRow(const Run& run) {
   std::string out;
   CsvRowWriter row(out, run.delimiter);
-  for (const std::string& name : run.header) row.Field(name);
-  for (const FormulaColumn& formula : run.formulas) row.Field(formula.name);
+  for (const std::string& name : run.rules.Header()) row.Field(name);
+  for (const formel_records::FormulaColumn& formula : run.rules.Formulas()) row.Field(formula.name);
   row.End();
   return out;
 }
 
 // The first row names the columns. False when it is bad (reported).
-bool TakeHeader(CsvReader& reader, Run& run) {
+bool TakeHeader(CsvReader& reader, Run& run, const std::vector<std::string>& formulas) {
   CsvRecord header;
   if (!reader.Next(header)) return true;
-  run.header = header.fields;
-  run.columns = ReadHeader(run.header);
-  for (const std::string& repeated : run.columns.repeated) ReportMessage(run.Place(header) + ": " + repeated);
+  run.rules = formel_records::RecordRules(header.fields, formulas);
+  for (const std::string& repeated : run.rules.Repeated()) ReportMessage(run.Place(header) + ": " + repeated);
   if (!header.problem.empty()) ReportMessage(run.Place(header) + ": " + header.problem);
-  return run.columns.repeated.empty() && header.problem.empty();
-}
-
-void NoteValuesBefore(Run& run, Evaluator& evaluator) {
-  for (const FormulaColumn& formula : run.formulas) {
-    if (formula.assigns) run.before[formula.name] = evaluator.Variable(formula.name);
-  }
+  return run.rules.Repeated().empty() && header.problem.empty();
 }
 
 }  // namespace
@@ -123,10 +97,10 @@ void NoteValuesBefore(Run& run, Evaluator& evaluator) {
 bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::string>& formulas, bool quiet) {
   Input input(table.path);
   CsvReader reader(input, table.delimiter);
-  Run run{input.Name(), table.delimiter, {}, {}, ReadFormulaColumns(formulas), {}};
-  bool good = TakeHeader(reader, run);
-  if (!run.header.empty() || !run.formulas.empty()) WriteOut(HeaderRow(run));
-  NoteValuesBefore(run, team.Main());
+  Run run{input.Name(), table.delimiter, formel_records::RecordRules({}, formulas)};
+  bool good = TakeHeader(reader, run, formulas);
+  if (!run.rules.Header().empty() || !run.rules.Formulas().empty()) WriteOut(HeaderRow(run));
+  run.rules.NoteValuesBefore(team.Main());
 
   Progress progress(!quiet && !input.FromTerminal(), "records");
   std::uint64_t recordsDone = 0;

@@ -1,6 +1,6 @@
 // Evaluation: Formel on the default evaluator, formel_evaluate on the one given.
 #include "api/export_call.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "formel.h"
 #include "formel_evaluator.h"
 
@@ -21,6 +21,7 @@ extern "C" FORMEL_API const char* FORMEL_CALL Formel(const char* formula) {
   return Evaluate(formel::DefaultEvaluator(), formula);
 }
 
-extern "C" FORMEL_API const char* formel_evaluate(formel_evaluator* ev, const char* formula) {
+extern "C" FORMEL_API const char* FORMEL_CALL formel_evaluate(formel_evaluator* ev,
+                                                              const char* formula) {
   return Evaluate(ev, formula);
 }

@@ -49,7 +49,7 @@ inline constexpr const char* kNoText = "";
 // and when the evaluator was released during the call (its texts are gone).
 template <class Result, class Body>
 Result RunExport(Evaluator* ev, Result nothing, Body&& body) {
-  if (ev == nullptr || ev->eval.observer.reporting) return nothing;
+  if (ev == nullptr || ev->eval.Listener().reporting) return nothing;
   bool released = false;
   Result result = nothing;
   try {

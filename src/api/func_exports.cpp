@@ -69,14 +69,18 @@ extern "C" FORMEL_API FormelInt FORMEL_CALL GetFuncParamCnt(const char* name) {
   return ReadFunction<FormelInt>(name, [](const FuncInfo& f) { return f.paramCount; });
 }
 
-extern "C" FORMEL_API int formel_set_function(formel_evaluator* ev, const char* name, int param_count,
-                                              formel_function function, void* user) {
+extern "C" FORMEL_API int FORMEL_CALL formel_set_function(formel_evaluator* ev, const char* name,
+                                                          int param_count, formel_function function,
+                                                          void* user) {
   if (function == nullptr) return 0;
   return SetFunction(ev, name, FuncInfo{0, function, user, param_count});
 }
 
-extern "C" FORMEL_API int formel_remove_function(formel_evaluator* ev, const char* name) {
+extern "C" FORMEL_API int FORMEL_CALL formel_remove_function(formel_evaluator* ev,
+                                                             const char* name) {
   return RemoveFunction(ev, name);
 }
 
-extern "C" FORMEL_API int formel_clear_functions(formel_evaluator* ev) { return ClearFunctions(ev); }
+extern "C" FORMEL_API int FORMEL_CALL formel_clear_functions(formel_evaluator* ev) {
+  return ClearFunctions(ev);
+}

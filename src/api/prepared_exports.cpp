@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "api/export_call.h"
-#include "eval/prepared_formula.h"
-#include "eval/stages.h"
+#include "eval/shortcuts/prepared_formula.h"
+#include "eval/stages/stages.h"
 #include "formel_prepared.h"
 #include "text/numbers.h"
 
@@ -71,7 +71,7 @@ formel::Text& EntryOf(formel_slot& slot) {
 // Setting runs no host code and grows no scratch: none of an evaluation's
 // bookkeeping is needed.
 int SetSlot(formel_slot* slot, std::string_view value) {
-  if (slot == nullptr || slot->ev->eval.observer.reporting) return 0;
+  if (slot == nullptr || slot->ev->eval.Listener().reporting) return 0;
   try {
     EntryOf(*slot).assign(value);
     return 1;
@@ -102,7 +102,7 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
       prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
         scope.StartBuilding();
         formel::EvalContext& ctx = ev.eval;
-        if (prepared->planned && ctx.evalDepth == 0 && ctx.observer.callback == nullptr) {
+        if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
           return prepared->plan.Run(ctx).data();
         }
         return formel::EvaluateFormula(ctx, prepared->formula).data();
@@ -119,7 +119,7 @@ extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepare
           : formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
               scope.StartBuilding();
               formel::EvalContext& ctx = ev.eval;
-              if (prepared->planned && ctx.evalDepth == 0 && ctx.observer.callback == nullptr) {
+              if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
                 return prepared->plan.RunNumber(ctx);
               }
               const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);

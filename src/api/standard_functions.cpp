@@ -66,25 +66,25 @@ const char* Extreme(void* user, int argc, Args argv, Better better) {
   });
 }
 
-const char* Min(void* user, int argc, Args argv) {
+const char* FORMEL_CALL Min(void* user, int argc, Args argv) {
   return Extreme(user, argc, argv, [](double x, double y) { return x < y; });
 }
 
-const char* Max(void* user, int argc, Args argv) {
+const char* FORMEL_CALL Max(void* user, int argc, Args argv) {
   return Extreme(user, argc, argv, [](double x, double y) { return x > y; });
 }
 
-const char* Abs(void* user, int, Args argv) {
+const char* FORMEL_CALL Abs(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { out.append(WriteNumber(std::fabs(ReadNumber(argv[0])))); });
 }
 
-const char* Sqrt(void* user, int, Args argv) {
+const char* FORMEL_CALL Sqrt(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { out.append(WriteNumber(std::sqrt(ReadNumber(argv[0])))); });
 }
 
 // Values carry six decimals at most; snapping to them first keeps 2.675 at
 // 2.675 instead of the binary 2.67499999.
-const char* Round(void* user, int, Args argv) {
+const char* FORMEL_CALL Round(void* user, int, Args argv) {
   return Return(user, [&](Text& out) {
     const long long places = std::clamp(ReadWholeNumber(argv[1]), 0LL, 6LL);
     const double scale = std::pow(10.0, static_cast<double>(places));
@@ -94,7 +94,7 @@ const char* Round(void* user, int, Args argv) {
   });
 }
 
-const char* Len(void* user, int, Args argv) {
+const char* FORMEL_CALL Len(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { out.append(std::to_string(std::string_view(argv[0]).size())); });
 }
 
@@ -110,14 +110,14 @@ const char* MapLetters(void* user, Args argv) {
   });
 }
 
-const char* Upper(void* user, int, Args argv) { return MapLetters<'a', 'A'>(user, argv); }
-const char* Lower(void* user, int, Args argv) { return MapLetters<'A', 'a'>(user, argv); }
+const char* FORMEL_CALL Upper(void* user, int, Args argv) { return MapLetters<'a', 'A'>(user, argv); }
+const char* FORMEL_CALL Lower(void* user, int, Args argv) { return MapLetters<'A', 'a'>(user, argv); }
 
-const char* Left(void* user, int, Args argv) {
+const char* FORMEL_CALL Left(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { AppendAsText(Bytes(argv[0], 0, ReadWholeNumber(argv[1])), out); });
 }
 
-const char* Right(void* user, int, Args argv) {
+const char* FORMEL_CALL Right(void* user, int, Args argv) {
   return Return(user, [&](Text& out) {
     const std::string_view t(argv[0]);
     const long long count = std::min(ReadWholeNumber(argv[1]), static_cast<long long>(t.size()));
@@ -125,14 +125,14 @@ const char* Right(void* user, int, Args argv) {
   });
 }
 
-const char* Mid(void* user, int, Args argv) {
+const char* FORMEL_CALL Mid(void* user, int, Args argv) {
   return Return(user, [&](Text& out) {
     const long long from = std::max(ReadWholeNumber(argv[1]), 1LL) - 1;
     AppendAsText(Bytes(argv[0], from, ReadWholeNumber(argv[2])), out);
   });
 }
 
-const char* Trim(void* user, int, Args argv) {
+const char* FORMEL_CALL Trim(void* user, int, Args argv) {
   return Return(user, [&](Text& out) {
     const std::string_view t(argv[0]);
     const std::size_t first = t.find_first_not_of(' ');
@@ -141,7 +141,7 @@ const char* Trim(void* user, int, Args argv) {
   });
 }
 
-const char* If(void* user, int, Args argv) {
+const char* FORMEL_CALL If(void* user, int, Args argv) {
   return Return(user, [&](Text& out) { AppendAsValue(ReadNumber(argv[0]) != 0.0 ? argv[1] : argv[2], out); });
 }
 
@@ -164,7 +164,7 @@ constexpr Standard kStandard[] = {
 
 }  // namespace formel
 
-extern "C" FORMEL_API int formel_register_standard_functions(formel_evaluator* ev) {
+extern "C" FORMEL_API int FORMEL_CALL formel_register_standard_functions(formel_evaluator* ev) {
   if (ev == nullptr) return 0;
   for (const formel::Standard& s : formel::kStandard) {
     const formel::FuncInfo info{0, s.function, &ev->standardResult, s.paramCount, s.required};

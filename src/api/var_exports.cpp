@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "api/export_call.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "formel.h"
 #include "formel_evaluator.h"
 #include "text/numbers.h"
@@ -73,20 +73,25 @@ extern "C" FORMEL_API FormelInt FORMEL_CALL ClearVars(void) {
   return ClearVariables(formel::DefaultEvaluator());
 }
 
-extern "C" FORMEL_API int formel_set_var(formel_evaluator* ev, const char* name, const char* value) {
+extern "C" FORMEL_API int FORMEL_CALL formel_set_var(formel_evaluator* ev, const char* name,
+                                                     const char* value) {
   return SetVariable(ev, name, formel::View(value));
 }
 
-extern "C" FORMEL_API int formel_set_var_int(formel_evaluator* ev, const char* name, int32_t value) {
+extern "C" FORMEL_API int FORMEL_CALL formel_set_var_int(formel_evaluator* ev, const char* name,
+                                                         int32_t value) {
   return SetIntVariable(ev, name, value);
 }
 
-extern "C" FORMEL_API const char* formel_get_var(formel_evaluator* ev, const char* name) {
+extern "C" FORMEL_API const char* FORMEL_CALL formel_get_var(formel_evaluator* ev,
+                                                             const char* name) {
   return GetVariable(ev, name);
 }
 
-extern "C" FORMEL_API int formel_remove_var(formel_evaluator* ev, const char* name) {
+extern "C" FORMEL_API int FORMEL_CALL formel_remove_var(formel_evaluator* ev, const char* name) {
   return RemoveVariable(ev, name);
 }
 
-extern "C" FORMEL_API int formel_clear_vars(formel_evaluator* ev) { return ClearVariables(ev); }
+extern "C" FORMEL_API int FORMEL_CALL formel_clear_vars(formel_evaluator* ev) {
+  return ClearVariables(ev);
+}

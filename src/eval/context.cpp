@@ -10,9 +10,18 @@ EvalContext::EvalContext(std::pmr::memory_resource* h, std::size_t workspaceBloc
       quoteParity(h),
       closeScratch(h),
       openScratch(h),
-      parenScratch(h),
-      repeated(h),
-      plans(h) {}
+      parenScratch(h) {}
+
+void EvalContext::SetObserver(formel_observer callback, void* user) {
+  observer_.callback = callback;
+  observer_.user = user;
+  UpdateSwitch();
+}
+
+void EvalContext::AskGeneralPathOnly(bool on) {
+  generalPathAsked_ = on;
+  UpdateSwitch();
+}
 
 namespace {
 template <class Vector>

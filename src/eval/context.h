@@ -1,7 +1,7 @@
 // Everything one evaluator's evaluations use: the workspace their texts are
 // built in, the two tables, the scratch kept from call to call, the budgets
-// of the evaluation in progress and the observer. Nothing in it is shared
-// with another evaluator.
+// of the evaluation in progress, the observer and the switch that turns the
+// shortcuts off. Nothing in it is shared with another evaluator.
 #pragma once
 
 #include <cstddef>
@@ -10,9 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "eval/observer.h"
-#include "eval/plan_cache.h"
-#include "eval/repeated_formula.h"
+#include "formel_evaluator.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
 #include "registry/var_table.h"
@@ -20,6 +18,16 @@
 namespace formel {
 
 struct ParenIndex;
+class RepeatedFormula;
+class PlanCache;
+
+// Who listens to the evaluation (observer/observer.h reports to it).
+struct Observer {
+  formel_observer callback = nullptr;
+  void* user = nullptr;
+  // Set while the callback runs: it must not re-enter its evaluator.
+  bool reporting = false;
+};
 
 struct EvalContext {
   EvalContext(std::pmr::memory_resource* heap, std::size_t workspaceBlock);
@@ -32,7 +40,6 @@ struct EvalContext {
   int evalDepth = 0;            // Formel levels in progress, groups included
   std::size_t quotingLeft = 0;  // bytes quoting may still add in this evaluation
   std::string_view outermost;   // the formula of the outermost level in progress
-  Observer observer;
   ParenIndex* parenIndex = nullptr;  // of the outermost formula text
   // Scratch kept from call to call, so that a short formula allocates
   // nothing for them: the operator passes' quote parity, the bracket
@@ -43,13 +50,40 @@ struct EvalContext {
   std::pmr::vector<std::uint32_t> closeScratch;
   std::pmr::vector<std::uint32_t> openScratch;
   std::pmr::vector<std::uint32_t> parenScratch;
-  // The last outermost formula of references and plain arithmetic.
-  RepeatedFormula repeated;
-  // Outermost formulas met again, prepared.
-  PlanCache plans;
+  // The last outermost formula of references and plain arithmetic, owned
+  // by the evaluator; null: that shortcut is not kept.
+  RepeatedFormula* repeated = nullptr;
+  // Outermost formulas met again, prepared (shortcuts/plan_cache.h), owned
+  // by the evaluator; null: none are kept.
+  PlanCache* plans = nullptr;
+
+  // General path only: when true, the shortcuts (shortcuts/shortcuts.h)
+  // stand aside and each formula takes the stages' general path. Asked for
+  // by the differential tests, which compare every input both ways: then
+  // every shortcut stands aside. On while an observer listens too, whose
+  // reports come from that path; only the growing literal keeps running
+  // then (GeneralPathAsked): its steps are joins, which report nothing,
+  // and without it an observed chain of joins would take time in the
+  // square of its length.
+  bool GeneralPathOnly() const { return generalPathOnly_; }
+  bool GeneralPathAsked() const { return generalPathAsked_; }
+  void SetObserver(formel_observer callback, void* user);
+  void AskGeneralPathOnly(bool on);
+
+  bool Observed() const { return observer_.callback != nullptr; }
+  const Observer& Listener() const { return observer_; }
+  // The callback runs: it must not re-enter the evaluator meanwhile.
+  void SetReporting(bool on) { observer_.reporting = on; }
 
   // Gives back scratch grown by a long formula.
   void TrimScratch();
+
+ private:
+  void UpdateSwitch() { generalPathOnly_ = generalPathAsked_ || observer_.callback != nullptr; }
+
+  Observer observer_;
+  bool generalPathAsked_ = false;
+  bool generalPathOnly_ = false;
 };
 
 }  // namespace formel

@@ -5,7 +5,9 @@
 #include <cstring>
 #include <new>
 
-#include "eval/stages.h"
+#include "eval/limits.h"
+#include "text/bytes.h"
+#include "text/quoting.h"
 #include "text/text.h"
 
 namespace formel {
@@ -35,31 +37,20 @@ bool IsNumberForm(std::string_view text) {
 // Eight bytes at a time: a mark (0x80) per quote byte, exact (no borrow
 // between bytes); the parity of all marks is that of their XOR.
 bool OddQuotes(std::string_view text) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
   std::uint64_t marks = 0;
   std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t w;
     std::memcpy(&w, text.data() + i, sizeof w);
-    const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(kQuote));
-    marks ^= ~(((x & kLow7) + kLow7) | x | kLow7);
+    marks ^= BytesEqualTo(w, kQuote);
   }
   bool odd = (std::popcount(marks) & 1) != 0;
   for (; i < text.size(); ++i) odd ^= text[i] == kQuote;
   return odd;
 }
 
-bool IsQuotedEnds(std::string_view text) {
-  return !text.empty() && text.front() == kQuote && text.back() == kQuote;
-}
-
-bool IsQuotedView(std::string_view text) {
-  return text.size() > 1 && text.front() == kQuote && text.back() == kQuote;
-}
-
 bool IsSingleLiteral(std::string_view text) {
-  if (!IsQuotedView(text)) return false;
+  if (!IsEnclosedInQuotes(text)) return false;
   const std::string_view inside = text.substr(1, text.size() - 2);
   for (std::size_t quote = inside.find(kQuote); quote != std::string_view::npos;
        quote = inside.find(kQuote, quote + 2)) {
@@ -82,7 +73,7 @@ std::size_t LeadingLiteral(std::string_view text) {
 }
 
 std::size_t AppendLiteral(std::string_view value, Text& out) {
-  if (IsQuotedEnds(value)) {
+  if (StartsAndEndsWithQuote(value)) {
     out.append(value);
     return 0;
   }
@@ -93,13 +84,7 @@ std::size_t AppendLiteral(std::string_view value, Text& out) {
   }
   const std::size_t before = out.size();
   out.push_back(kQuote);
-  // Stretch by stretch up to each quote, which goes in twice.
-  for (std::size_t from = 0; from < t.size();) {
-    const std::size_t quote = std::min(t.find(kQuote, from), t.size());
-    out.append(t.substr(from, quote - from));
-    if (quote < t.size()) out.append(2, kQuote);
-    from = quote + 1;
-  }
+  AppendQuotesDoubled(t, out);
   out.push_back(kQuote);
   return out.size() - before - t.size();
 }
@@ -112,7 +97,7 @@ void AppendChargedLiteral(EvalContext& ctx, std::string_view value, Text& out) {
 
 void AppendUnquoted(std::string_view literal, Text& out) {
   const std::string_view t = TrimBlanks(literal);
-  if (!IsQuotedView(t)) {
+  if (!IsEnclosedInQuotes(t)) {
     out.append(t);
     return;
   }
@@ -125,7 +110,7 @@ void AppendUnquoted(std::string_view literal, Text& out) {
 
 std::size_t WriteUnquoted(std::string_view literal, char* out) {
   const std::string_view t = TrimBlanks(literal);
-  if (!IsQuotedView(t)) {
+  if (!IsEnclosedInQuotes(t)) {
     std::copy(t.begin(), t.end(), out);
     return t.size();
   }

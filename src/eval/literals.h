@@ -8,10 +8,9 @@
 
 #include "eval/context.h"
 #include "frame/private_text.h"
+#include "text/quoting.h"
 
 namespace formel {
-
-inline constexpr char kQuote = '"';
 
 // Only "+-.0123456789", plus "ABCDEF" anywhere when the text ends in h or
 // H, plus one final suffix letter of "hboHBO". Looks at the characters only,
@@ -21,13 +20,6 @@ bool IsNumberForm(std::string_view text);
 // Whether text holds an odd number of quotes. Counts rather than toggles,
 // so that the compiler can take many bytes per step.
 bool OddQuotes(std::string_view text);
-
-// Begins and ends with a quote, any length, not trimmed: the literal form
-// of such a value is the value as it stands.
-bool IsQuotedEnds(std::string_view text);
-
-// Begins and ends with a quote and is longer than one byte. Not trimmed.
-bool IsQuotedView(std::string_view text);
 
 // Exactly one quoted literal: every quote between the outer two is one of
 // a doubled pair. Nothing of such a text lies outside quotes.

@@ -1,5 +1,5 @@
 // The tables as the stages read them: names as written in a formula.
-#include "eval/stages.h"
+#include "eval/lookups.h"
 #include "text/text.h"
 
 namespace formel {

@@ -61,18 +61,25 @@ constexpr CensusTables kCensus = MakeCensusTables();
 // Every operator byte lies in 0x26-0x3E or is "\\" or "^": eight bytes with
 // none of these are passed in one step. Long texts are mostly such bytes
 // (letters, quoted texts); digits fall in the range and are looked at.
+constexpr char kRangeFirst = 0x26;
+constexpr char kRangeLast = 0x3E;
+static_assert([] {
+  for (const Operator& op : kOperatorPasses) {
+    for (const char c : op.written) {
+      if (!((c >= kRangeFirst && c <= kRangeLast) || c == '\\' || c == '^')) return false;
+    }
+  }
+  return true;
+}());
+
 bool MayHoldOperator(std::uint64_t w) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
-  constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-  auto zero = [](std::uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); };
-  const std::uint64_t ascii = ~w & kHigh;
-  const std::uint64_t low = w & kLow7;
-  // 0x80 where low >= 0x26, and where low > 0x3E (no carries: low < 0x80).
-  const std::uint64_t fromStart = (low + kOnes * (0x80 - 0x26)) & kHigh;
-  const std::uint64_t pastEnd = (low + kOnes * (0x80 - 0x3F)) & kHigh;
+  const std::uint64_t ascii = ~w & kHighBits;
+  const std::uint64_t low = w & kLow7Bits;
+  // 0x80 where low >= kRangeFirst, and where low > kRangeLast (no carries: low < 0x80).
+  const std::uint64_t fromStart = (low + kEveryByte * (0x80 - kRangeFirst)) & kHighBits;
+  const std::uint64_t pastEnd = (low + kEveryByte * (0x80 - kRangeLast - 1)) & kHighBits;
   const std::uint64_t inRange = fromStart & ~pastEnd & ascii;
-  return (inRange | zero(w ^ (kOnes * '\\')) | zero(w ^ (kOnes * '^'))) != 0;
+  return (inRange | BytesEqualTo(w, '\\') | BytesEqualTo(w, '^')) != 0;
 }
 
 }  // namespace

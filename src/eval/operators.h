@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "text/bytes.h"
+#include "text/numbers.h"
+
 namespace formel {
 
 enum class Op {
@@ -33,16 +36,27 @@ inline constexpr int kPassCount = static_cast<int>(kOperatorPasses.size());
 
 inline constexpr bool IsArithmetic(Op op) { return op <= Op::kSubtract; }
 
-// The eleven bytes that end an operand outside quoted literals.
-inline constexpr bool IsOperandDelimiter(char c) {
-  switch (c) {
-    case '+': case '-': case '*': case '\\': case '/': case '=':
-    case '<': case '>': case '&': case '^': case ' ':
-      return true;
-    default:
-      return false;
+// The operation of an arithmetic operator on its operands' numbers. Inline:
+// the value paths call it with the operator known.
+inline float Arithmetic(Op op, float x, float y) {
+  switch (op) {
+    case Op::kPower: return PowerReal(x, y);
+    case Op::kDivide: return x / y;
+    case Op::kIntDivide: return static_cast<float>(IntPart(x / y));
+    case Op::kMultiply: return x * y;
+    case Op::kAdd: return x + y;
+    default: return x - y;
   }
 }
+
+// Every operator begins with a byte that ends an operand: the scans stop
+// at the next operator.
+static_assert([] {
+  for (const Operator& op : kOperatorPasses) {
+    if (!IsOperandDelimiter(op.written[0])) return false;
+  }
+  return true;
+}());
 
 // Which passes find their operator in a text (quotes not considered): bit k
 // stands for kOperatorPasses[k]. The "+" pass also runs for a "--", which

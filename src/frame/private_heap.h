@@ -18,14 +18,16 @@ class PrivateHeap final : public std::pmr::memory_resource {
   PrivateHeap(const PrivateHeap&) = delete;
   PrivateHeap& operator=(const PrivateHeap&) = delete;
 
-  // Test hook: the n-th allocation on this thread from now on fails
-  // (n >= 1); 0 disarms. Armed before an evaluator exists, it reaches the
-  // evaluator's start-up too.
+  // Test interface, fault injection (no library code calls these): the
+  // n-th allocation on this thread from now on fails (n >= 1); 0
+  // disarms. Armed before an evaluator exists, it reaches the evaluator's
+  // start-up too.
   static void FailAllocation(std::uint64_t n);
-  // Allocations made so far on this thread by all heaps (lets a test walk
-  // every one).
+  // Test interface: allocations made so far on this thread by all heaps
+  // (lets a test fail every one in turn).
   static std::uint64_t AllocationCount();
-  // Bytes currently handed out by this heap.
+  // Test interface, measurement (read by the tests and the fuzz target):
+  // bytes currently handed out by this heap.
   std::size_t BytesInUse() const { return bytesInUse_; }
   // The most bytes handed out at once since the last ResetPeak().
   std::size_t PeakBytesInUse() const { return peakBytesInUse_; }

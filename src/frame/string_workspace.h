@@ -58,7 +58,6 @@ class StringWorkspace {
   void Reset();
 
   char* WritePointer() { return blocks_[current_].data + offset_; }
-  std::size_t BlockCount() const { return blocks_.size(); }
 
  private:
   struct Block {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "formel.h"
 #include "registry/named_table.h"
 
 namespace formel {
@@ -12,8 +13,8 @@ namespace formel {
 inline constexpr std::int32_t kMaxParams = 10;
 
 // A function registered with a user pointer: called with the pointer, the
-// argument count and the argument texts.
-using ClosureFunction = const char* (*)(void* user, int argc, const char* const* argv);
+// argument count and the argument texts, in the library's calling convention.
+using ClosureFunction = const char*(FORMEL_CALL*)(void* user, int argc, const char* const* argv);
 
 // Either a classic call ID (the address of a function taking exactly
 // paramCount texts in the library's calling convention; 0 counts as not

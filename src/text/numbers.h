@@ -8,6 +8,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "text/quoting.h"
+#include "text/text.h"
+
 namespace formel {
 
 // Longest text FormatReal writes: sign, 39 integer digits, point, six
@@ -99,5 +102,24 @@ float RoundToFloat(double value);
 std::int32_t IntPart(float value);
 // pow on the values widened to double, rounded to single precision.
 float PowerReal(float base, float exponent);
+
+// Digits and points only: a number form without sign or suffix, which an
+// operand scan passes and base-suffix conversion leaves alone.
+inline bool IsUnsignedDecimal(std::string_view text) {
+  for (const char c : text) {
+    if (!((c >= '0' && c <= '9') || c == '.')) return false;
+  }
+  return !text.empty();
+}
+
+// The text an operator reads an operand's number from: the trimmed
+// operand, or the inside of a quoted one. Its doubled quotes are not halved
+// first: the reading stops before the first quote anyway.
+inline std::string_view OperandNumberText(std::string_view operand) {
+  const std::string_view t = TrimBlanks(operand);
+  return IsEnclosedInQuotes(t) ? t.substr(1, t.size() - 2) : t;
+}
+// The number an arithmetic operator reads from an operand.
+inline float OperandNumber(std::string_view operand) { return ParseReal(OperandNumberText(operand)); }
 
 }  // namespace formel

@@ -1,18 +1,39 @@
-// The evaluator's fast paths against its general way: an observer turns
-// them off, so every generated formula is evaluated both ways and the
-// results must be the same bytes.
+// The evaluator's shortcuts against its general path: the context's
+// "general path only" switch turns every one of them off, so every
+// generated formula is evaluated both ways and the results must be the
+// same bytes. The operators come from the language's one list, so a new
+// operator is generated as soon as it exists.
 #include <cstring>
 #include <iterator>
 #include <random>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "api/evaluator.h"
+#include "eval/operators.h"
 #include "evaluators/evaluator_helpers.h"
 #include "formel_prepared.h"
 
 namespace {
 
-void Ignore(void*, const formel_event*) {}
+// Every operator as written, then extra pieces: writings taken more often,
+// and the sign pairs and blanks that end or divert a chain.
+std::vector<std::string> OperatorsAnd(bool arithmeticOnly, std::vector<std::string> extra) {
+  std::vector<std::string> all;
+  for (const formel::Operator& op : formel::kOperatorPasses) {
+    if (!arithmeticOnly || formel::IsArithmetic(op.op)) all.emplace_back(op.written);
+  }
+  all.insert(all.end(), extra.begin(), extra.end());
+  return all;
+}
+
+std::string WrittenAs(formel::Op op) {
+  for (const formel::Operator& o : formel::kOperatorPasses) {
+    if (o.op == op) return std::string(o.written);
+  }
+  return {};
+}
 
 // Chains of numbers and operators, with the pieces that end or divert a
 // chain: signs, blanks, quotes, words, base suffixes, long digit runs.
@@ -21,14 +42,13 @@ std::string RandomFormula(std::mt19937& rng) {
                                           "99999999999999999", "1Fh", "10b", "x", "\"4\"", ".",
                                           "16777216", "340282346638528859811704183484516925440",
                                           "([p])", "[n]"};
-  static const char* const kOperators[] = {"+", "+", "+", "-", "-", "*", "/", "\\", "^", "&",
-                                           "<", "=", "+-", "--", " + ", "-+"};
-  auto pick = [&rng](const auto& table) {
-    return std::string(table[rng() % (sizeof table / sizeof table[0])]);
-  };
-  std::string formula = pick(kOperands);
+  static const std::vector<std::string> kOperators =
+      OperatorsAnd(false, {"+", "+", "-", "+-", "--", " + ", "-+"});
+  std::string formula = kOperands[rng() % std::size(kOperands)];
   const unsigned length = 1 + rng() % 12;
-  for (unsigned i = 0; i < length; ++i) formula += pick(kOperators) + pick(kOperands);
+  for (unsigned i = 0; i < length; ++i) {
+    formula += kOperators[rng() % kOperators.size()] + kOperands[rng() % std::size(kOperands)];
+  }
   return formula;
 }
 
@@ -40,18 +60,19 @@ std::string RandomPlainArithmetic(std::mt19937& rng) {
                                          "99999999999999999", "16777217", "1000000", "(007)",
                                          "(1.2.3)", "(2*3)", "(.)", "()", "[p]", "[n]", "[t]",
                                          "([p])", "2", "0.0000001", "1"};
-  static const char* const kOperators[] = {"^", "/", "\\", "*", "+", "-", "-", "+"};
+  static const std::vector<std::string> kOperators = OperatorsAnd(true, {"-", "+"});
   std::string formula = rng() % 5 == 0 ? "-" : "";
   formula += kNumbers[rng() % std::size(kNumbers)];
   const unsigned length = 1 + rng() % (rng() % 4 == 0 ? 60 : 8);
   for (unsigned i = 0; i < length; ++i) {
-    formula += kOperators[rng() % std::size(kOperators)];
+    formula += kOperators[rng() % kOperators.size()];
     formula += kNumbers[rng() % std::size(kNumbers)];
   }
   return formula;
 }
 
-// A few literals joined by "&", blanks around it now and then, and behind.
+// A few literals joined by "&" (now and then by "+", which joins quoted
+// literals too), blanks around it now and then, and behind.
 std::string RandomJoin(std::mt19937& rng) {
   static const char* const kLiterals[] = {"\"a\"", "\"\"", "\"a\"\"b\"", "\" x\"", "\"x \"",
                                           "\"1\"", "\"-\"", "\"\"\"\"", "\"a&b\"", "\"1h\"",
@@ -59,9 +80,13 @@ std::string RandomJoin(std::mt19937& rng) {
   auto literal = [&rng] { return std::string(kLiterals[rng() % std::size(kLiterals)]); };
   auto blanks = [&rng] { return std::string(rng() % 3, ' '); };
   auto blanksSometimes = [&rng, &blanks] { return rng() % 4 == 0 ? blanks() : std::string(); };
+  static const std::string kJoin = WrittenAs(formel::Op::kConcat);
+  static const std::string kSum = WrittenAs(formel::Op::kAdd);
   std::string formula = literal();
   const unsigned joins = 1 + rng() % 6;
-  for (unsigned i = 0; i < joins; ++i) formula += blanksSometimes() + "&" + blanksSometimes() + literal();
+  for (unsigned i = 0; i < joins; ++i) {
+    formula += blanksSometimes() + (rng() % 8 == 0 ? kSum : kJoin) + blanksSometimes() + literal();
+  }
   return formula + blanks();
 }
 
@@ -71,8 +96,15 @@ std::string RandomJoin(std::mt19937& rng) {
 std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
   static const char* const kLeaves[] = {"[a]", "[b]", "[c]", "[ A ]", "7", "2.5", "0", "\"t\"", "h()",
                                         "[a][b]", "[unset]", "[[a]]", "1Fh"};
-  static const char* const kOperators[] = {"+", "-", "*", "/", "\\", "^", "&", "<", ">=", "=", "<>",
-                                           "+", "*", "-", " - "};
+  static const std::vector<std::string> kOperators = OperatorsAnd(false, {"+", "*", "-", " - "});
+  static const std::vector<std::string> kArithmetic = OperatorsAnd(true, {});
+  static const std::vector<std::string> kComparisons = [] {
+    std::vector<std::string> comparisons;
+    for (const formel::Operator& op : formel::kOperatorPasses) {
+      if (!formel::IsArithmetic(op.op) && op.op != formel::Op::kConcat) comparisons.emplace_back(op.written);
+    }
+    return comparisons;
+  }();
   auto operand = [&](auto& self) -> std::string {
     const unsigned kind = depth >= 3 ? 0 : rng() % 6;
     if (kind == 0 || kind == 1) return kLeaves[rng() % (numeric ? 7 : std::size(kLeaves))];
@@ -86,7 +118,9 @@ std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
   formula += operand(operand);
   const unsigned length = rng() % 4;
   for (unsigned i = 0; i < length; ++i) {
-    formula += kOperators[numeric ? (rng() % 5 == 0 ? 7 + rng() % 4 : rng() % 6) : rng() % std::size(kOperators)];
+    const std::vector<std::string>& from =
+        !numeric ? kOperators : rng() % 5 == 0 ? kComparisons : kArithmetic;
+    formula += from[rng() % from.size()];
     formula += operand(operand);
   }
   return formula;
@@ -102,11 +136,11 @@ const char* const kValueShapes[] = {"5", "-3", "", "abc", "555-1234", "a\"b", "\
 const std::size_t kNumericFirst[] = {0, 9, 19, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21};
 static_assert(std::size(kNumericFirst) == std::size(kValueShapes));
 
-// Two evaluators set up alike, the second with an observer: what the
-// first gives must be what the second (the general way) gives.
+// Two evaluators set up alike, the second on the general path only: what
+// the first gives must be what the second gives.
 class FastPathsTest : public ::testing::Test {
  protected:
-  FastPathsTest() { formel_set_observer(general_.get(), &Ignore, nullptr); }
+  FastPathsTest() { general_->eval.AskGeneralPathOnly(true); }
 
   template <class Change>
   void OnBoth(Change change) {
@@ -321,6 +355,28 @@ TEST(FastPathsLimitTest, PlainArithmeticKeepsTheLengthLimit) {
   };
   EXPECT_NE(std::string(formel_evaluate(ev.get(), formulaOf(chunks - 1).c_str())), "");
   EXPECT_EQ(std::string(formel_evaluate(ev.get(), formulaOf(chunks).c_str())), "");
+}
+
+}  // namespace
+
+namespace {
+
+void Ignore(void*, const formel_event*) {}
+
+// The switch is on while an observer listens or while asked for, and an
+// observer that goes leaves it as asked; only asking turns off the growing
+// literal.
+TEST(GeneralPathSwitchTest, FollowsTheObserverAndTheAsking) {
+  for (const bool asked : {false, true}) {
+    const formel_test::OwnedEvaluator ev = formel_test::MakeEvaluator();
+    ev->eval.AskGeneralPathOnly(asked);
+    EXPECT_EQ(ev->eval.GeneralPathOnly(), asked);
+    formel_set_observer(ev.get(), &Ignore, nullptr);
+    EXPECT_TRUE(ev->eval.GeneralPathOnly());
+    EXPECT_EQ(ev->eval.GeneralPathAsked(), asked);  // the growing literal keeps running
+    formel_set_observer(ev.get(), nullptr, nullptr);
+    EXPECT_EQ(ev->eval.GeneralPathOnly(), asked);
+  }
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "evaluators/closure_hosts.h"
 #include "evaluators/evaluator_helpers.h"
 #include "formel_evaluator.h"

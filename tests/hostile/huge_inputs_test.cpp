@@ -1,6 +1,6 @@
 // Inputs of a megabyte and nesting a hundred thousand deep: each ends in a
 // text result (no stack overflow, no quadratic blow-up into a hang).
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "hostile/hostile_fixture.h"
 
 namespace formel_hostile {

@@ -1,7 +1,7 @@
 // The length limit on the texts of an evaluation: below it everything is
 // evaluated in full; a formula that would build a longer text gives the
 // nothing value and leaves the library as it was.
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "hostile/hostile_fixture.h"
 
 namespace formel_hostile {

@@ -73,6 +73,21 @@ const HostImpl kImpls[] = {
     {"null1", 1, Id(Null1)},   {"formel", 1, Id(Reenter)},  {"zero2", 2, 0},
 };
 
+// Calls the impl (user) with the arguments, as the classic exports would.
+const char* FORMEL_CALL CallHostImpl(void* user, int argc, const char* const* a) {
+  using Arg = const char*;
+  const FormelCallID id = static_cast<const HostImpl*>(user)->callId;
+  switch (argc) {
+    case 0: return reinterpret_cast<Arg(FORMEL_CALL*)()>(id)();
+    case 1: return reinterpret_cast<Arg(FORMEL_CALL*)(Arg)>(id)(a[0]);
+    case 2: return reinterpret_cast<Arg(FORMEL_CALL*)(Arg, Arg)>(id)(a[0], a[1]);
+    case 3: return reinterpret_cast<Arg(FORMEL_CALL*)(Arg, Arg, Arg)>(id)(a[0], a[1], a[2]);
+    default:
+      return reinterpret_cast<Arg(FORMEL_CALL*)(Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg, Arg)>(id)(
+          a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7], a[8], a[9]);
+  }
+}
+
 }  // namespace
 
 const HostImpl* FindHostImpl(const std::string& name) {
@@ -87,6 +102,15 @@ void SetReentryFormel(FormelEntry entry) { tFormel = entry; }
 void SetReentryEvaluator(formel_evaluator* ev, EvaluatorEntry entry) {
   tEvaluator = ev;
   tEvaluate = entry;
+}
+
+bool RegisterClosure(SetFunctionEntry set, formel_evaluator* ev, const std::string& name,
+                     const std::string& impl) {
+  const HostImpl* host = FindHostImpl(impl);
+  if (host == nullptr) return false;
+  if (host->callId == 0) return true;
+  void* user = const_cast<HostImpl*>(host);
+  return set(ev, name.c_str(), host->paramCount, &CallHostImpl, user) == 1;
 }
 
 }  // namespace formel_test

@@ -23,8 +23,16 @@ const HostImpl* FindHostImpl(const std::string& name);
 // thread; an evaluator set here takes precedence over it.
 using FormelEntry = const char*(FORMEL_CALL*)(const char*);
 void SetReentryFormel(FormelEntry entry);
-using EvaluatorEntry = const char* (*)(formel_evaluator*, const char*);
+using EvaluatorEntry = const char*(FORMEL_CALL*)(formel_evaluator*, const char*);
 void SetReentryEvaluator(formel_evaluator* ev, EvaluatorEntry entry);
+
+// Registers the impl of that name on ev, through set (formel_set_function
+// or a DLL's), as a host function of the evaluator API that calls it. An
+// impl with call ID 0 is left unregistered, which formulas see the same way.
+// False for an unknown impl.
+using SetFunctionEntry = decltype(&formel_set_function);
+bool RegisterClosure(SetFunctionEntry set, formel_evaluator* ev, const std::string& name,
+                     const std::string& impl);
 
 // Every impl keeps its state per thread, so evaluators on several threads
 // can use them at once.

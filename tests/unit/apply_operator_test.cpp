@@ -2,7 +2,7 @@
 // driver appends, and the result keeps it.
 #include <string>
 
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "unit/library_fixture.h"
 
 namespace {
@@ -15,7 +15,7 @@ class ApplyOperatorTest : public LibraryTest {
     Text out(&Lib().heap);
     Ctx().quotingLeft = QuotingBudget(text.size());  // as an evaluation would grant
     for (const Operator& pass : kOperatorPasses) {
-      if (pass.written == op) ApplyOperator(Ctx(), text, pass, out);
+      if (pass.written == op) ApplyOperator(Ctx(), text, pass, out, HasSignPair(text));
     }
     return std::string(out);
   }

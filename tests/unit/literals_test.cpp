@@ -3,7 +3,7 @@
 #include <string>
 
 #include "eval/literals.h"
-#include "eval/stages.h"
+#include "eval/stages/stages.h"
 #include "text/text.h"
 #include "unit/library_fixture.h"
 
@@ -58,14 +58,6 @@ TEST_F(Literals, UnquotedValue) {
       {"\"a\"\"\"b\"", "a\"\"b"}, {nullptr, ""},
   };
   for (const auto& c : cases) EXPECT_EQ(Unquoted(c.in), c.out) << "[" << (c.in ? c.in : "null") << "]";
-}
-
-TEST_F(Literals, IsQuotedNeedsTwoBytesAndNoTrim) {
-  EXPECT_TRUE(IsQuotedView("\"\""));
-  EXPECT_FALSE(IsQuotedView("\""));
-  EXPECT_FALSE(IsQuotedView(" \"a\""));
-  EXPECT_TRUE(IsQuotedView("\"a\""));
-  EXPECT_FALSE(IsQuotedView(View(nullptr)));
 }
 
 TEST_F(Literals, NumberFormLooksAtCharactersOnly) {

@@ -1,8 +1,14 @@
-// Trimming, case mapping and comparing, at their edges.
+// Trimming, case mapping and comparing, the quote tests and quote
+// doubling, and the byte tests, at their edges.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <utility>
 
+#include "text/bytes.h"
+#include "text/quoting.h"
 #include "text/text.h"
 
 namespace {
@@ -43,6 +49,50 @@ TEST(TextPrimitives, ComparisonIsUnsignedBytewise) {
     EXPECT_EQ(order < 0, c.less == 1) << c.a << " < " << c.b;
     EXPECT_EQ(order == 0, c.equal == 1) << c.a << " = " << c.b;
     EXPECT_EQ(order > 0, c.greater == 1) << c.a << " > " << c.b;
+  }
+}
+
+// The two end tests differ on a lone quote only; neither trims.
+TEST(TextPrimitives, QuoteTestsNeedQuotesAtBothEnds) {
+  struct Case {
+    const char* text;
+    bool startsAndEnds, enclosed;
+  } cases[] = {
+      {"\"\"", true, true}, {"\"", true, false}, {" \"a\"", false, false},
+      {"\"a\"", true, true}, {nullptr, false, false}, {"\"a", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(StartsAndEndsWithQuote(View(c.text)), c.startsAndEnds) << (c.text ? c.text : "null");
+    EXPECT_EQ(IsEnclosedInQuotes(View(c.text)), c.enclosed) << (c.text ? c.text : "null");
+  }
+}
+
+TEST(TextPrimitives, QuotesAreDoubledAndNothingElse) {
+  for (const auto& [value, doubled] : {std::pair{"", ""}, {"a", "a"}, {"\"", "\"\""},
+                                       {"a\"b\"\"", "a\"\"b\"\"\"\""}}) {
+    std::string out = "x";
+    AppendQuotesDoubled(value, out);
+    EXPECT_EQ(out, std::string("x") + doubled) << value;
+  }
+}
+
+// The word test marks exactly the bytes equal to the one asked for, every
+// byte value in every lane.
+TEST(TextPrimitives, EightBytesAtATimeMarksEqualBytesOnly) {
+  for (int b = 0; b < 256; ++b) {
+    const char c = static_cast<char>(b);
+    for (int lane = 0; lane < 8; ++lane) {
+      unsigned char bytes[8] = {'a', 0, 0x80, 0xFF, '"', 'a' - 1, 1, 0x7F};
+      bytes[lane] = static_cast<unsigned char>(b);
+      std::uint64_t w;
+      std::memcpy(&w, bytes, sizeof w);
+      unsigned char marks[8] = {};
+      for (int i = 0; i < 8; ++i) marks[i] = bytes[i] == static_cast<unsigned char>('"') ? 0x80 : 0;
+      std::uint64_t expected;
+      std::memcpy(&expected, marks, sizeof expected);
+      EXPECT_EQ(BytesEqualTo(w, '"'), expected) << "byte " << b << " in lane " << lane;
+    }
+    EXPECT_EQ(IsOperandDelimiterOrQuote(c), IsOperandDelimiter(c) || c == '"');
   }
 }
 

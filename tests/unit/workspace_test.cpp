@@ -42,10 +42,11 @@ TEST_F(Workspace, ATextThatDoesNotFitGoesToANewBlockAndNothingMoves) {
   const std::string big(StringWorkspace::kBlockSize - 10, 'a');
   char* first = Ws().Put(big);
   Ws().Keep();
+  const std::size_t oneBlock = Lib().heap.BytesInUse();
   char* second = Ws().Put("0123456789abcdef");  // does not fit behind the first
   EXPECT_STREQ(first, big.c_str());
   EXPECT_STREQ(second, "0123456789abcdef");
-  EXPECT_EQ(Ws().BlockCount(), 2u);
+  EXPECT_GE(Lib().heap.BytesInUse(), oneBlock + StringWorkspace::kBlockSize);  // a second block
   const std::string huge(3 * StringWorkspace::kBlockSize, 'h');
   Ws().Keep();
   char* third = Ws().Put(huge);
@@ -68,12 +69,12 @@ TEST_F(Workspace, ResetGivesBackEveryBlockButTheFirst) {
   const std::string huge(2 * StringWorkspace::kBlockSize, 'h');
   char* first = Ws().Put("a");
   Ws().Keep();
+  const std::size_t oneBlock = Lib().heap.BytesInUse();
   Ws().Put(huge);
-  EXPECT_EQ(Ws().BlockCount(), 2u);
   const std::size_t used = Lib().heap.BytesInUse();
+  EXPECT_GE(used, oneBlock + huge.size());  // a second block
   Ws().Reset();
-  EXPECT_EQ(Ws().BlockCount(), 1u);
-  EXPECT_LT(Lib().heap.BytesInUse(), used);
+  EXPECT_EQ(Lib().heap.BytesInUse(), oneBlock);
   EXPECT_EQ(Ws().WritePointer(), first);
 }
 

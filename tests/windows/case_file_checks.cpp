@@ -2,6 +2,8 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "host_check.h"
 #include "host_checks.h"
@@ -40,6 +42,36 @@ const char* SwitchToGermanLocale() {
   return nullptr;
 }
 
+// Every case on a fresh evaluator of its own, with the impls as host
+// functions of the evaluator API: the result texts, in the file's order.
+std::vector<std::string> EvaluateCases(const FormelDll& dll, const std::vector<FormulaCase>& cases) {
+  std::vector<std::string> results;
+  for (const FormulaCase& c : cases) {
+    formel_evaluator* ev = dll.formel_new();
+    formel_test::SetReentryEvaluator(ev, dll.formel_evaluate);
+    for (const auto& [name, value] : c.vars) dll.formel_set_var(ev, name.c_str(), value.c_str());
+    for (const auto& [name, impl] : c.funcs) {
+      formel_test::RegisterClosure(dll.formel_set_function, ev, name, impl);
+    }
+    results.push_back(TextOf(dll.formel_evaluate(ev, c.formula.c_str())));
+    dll.formel_free(ev);
+  }
+  formel_test::SetReentryEvaluator(nullptr, nullptr);
+  return results;
+}
+
+struct CaseRun {
+  const FormelDll* dll;
+  const std::vector<FormulaCase>* cases;
+  std::vector<std::string> results;
+};
+
+DWORD WINAPI RunCasesOnThread(void* run) {
+  CaseRun& r = *static_cast<CaseRun*>(run);
+  r.results = EvaluateCases(*r.dll, *r.cases);
+  return 0;
+}
+
 }  // namespace
 
 void RunCaseFile(const FormelDll& dll, const std::vector<FormulaCase>& cases, const std::string& label) {
@@ -69,6 +101,32 @@ void RunCaseFileInGermanLocale(const FormelDll& dll, const std::vector<FormulaCa
   Check(std::atof("1,5") == 1.5, "the C runtime reads 1,5 as one and a half");
   RunCaseFile(dll, cases, std::string("in locale ") + locale + ":");
   std::setlocale(LC_ALL, "C");
+}
+
+void RunCaseFileOnEvaluatorThreads(const FormelDll& dll, const std::vector<FormulaCase>& cases) {
+  const std::vector<std::string> single = EvaluateCases(dll, cases);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    CheckText(single[i], cases[i].expect, "one evaluator per " + Describe(cases[i]));
+  }
+
+  constexpr int kThreads = 4;
+  std::vector<CaseRun> runs(kThreads, CaseRun{&dll, &cases, {}});
+  std::vector<HANDLE> threads;
+  for (CaseRun& run : runs) {
+    const HANDLE thread = CreateThread(nullptr, 0, &RunCasesOnThread, &run, 0, nullptr);
+    if (Check(thread != nullptr, "CreateThread")) threads.push_back(thread);
+  }
+  WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
+  for (const HANDLE thread : threads) CloseHandle(thread);
+  for (std::size_t t = 0; t < threads.size(); ++t) {
+    const std::vector<std::string>& got = runs[t].results;
+    std::size_t differ = 0;
+    for (std::size_t i = 0; i < got.size() && i < single.size(); ++i) differ += got[i] != single[i];
+    Check(got.size() == single.size() && differ == 0,
+          "thread " + std::to_string(t) + " of " + std::to_string(kThreads) + ": " +
+              std::to_string(differ) + " of " + std::to_string(got.size()) +
+              " results differ from one thread's");
+  }
 }
 
 }  // namespace win_host

@@ -1,6 +1,8 @@
 # Reads formel.dll's export and import tables with objdump: it must export
-# exactly the classic names of its module-definition file, undecorated, and import nothing but
-# KERNEL32 and the system's C runtime (no compiler runtime DLLs).
+# exactly the names of its module-definition file (EXPECTED), undecorated,
+# which are those of the shared library's export map (EXPORT_MAP): the
+# classic thirteen and the evaluator API. It imports nothing but KERNEL32 and
+# the system's C runtime (no compiler runtime DLLs).
 cmake_policy(SET CMP0007 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${LIBRARY} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -8,7 +10,6 @@ if(NOT rc EQUAL 0)
 endif()
 
 include(${CMAKE_CURRENT_LIST_DIR}/../export_map_names.cmake)
-read_export_names(${EXPECTED} expected)
 
 # The names follow the "[Ordinal/Name Pointer] Table" heading, one a line,
 # as in "\t[   4] Formel", up to the next blank line.
@@ -25,9 +26,12 @@ foreach(entry IN LISTS entries)
   list(APPEND exported ${name})
 endforeach()
 list(SORT exported)
-if(NOT exported STREQUAL expected)
-  message(FATAL_ERROR "exports differ\n expected: ${expected}\n found:    ${exported}")
-endif()
+foreach(source IN ITEMS ${EXPECTED} ${EXPORT_MAP})
+  read_export_names(${source} expected)
+  if(NOT exported STREQUAL expected)
+    message(FATAL_ERROR "exports differ from ${source}\n expected: ${expected}\n found:    ${exported}")
+  endif()
+endforeach()
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 list(TRANSFORM imports REPLACE "DLL Name: " "")

@@ -34,6 +34,19 @@ bool LoadFormelDll(const std::string& path, FormelDll& dll) {
   all &= Find(dll.module, "GetFuncCallID", dll.GetFuncCallID);
   all &= Find(dll.module, "GetFuncParamCnt", dll.GetFuncParamCnt);
   all &= Find(dll.module, "Formel", dll.Formel);
+  all &= Find(dll.module, "formel_new", dll.formel_new);
+  all &= Find(dll.module, "formel_free", dll.formel_free);
+  all &= Find(dll.module, "formel_set_var", dll.formel_set_var);
+  all &= Find(dll.module, "formel_set_var_int", dll.formel_set_var_int);
+  all &= Find(dll.module, "formel_get_var", dll.formel_get_var);
+  all &= Find(dll.module, "formel_remove_var", dll.formel_remove_var);
+  all &= Find(dll.module, "formel_clear_vars", dll.formel_clear_vars);
+  all &= Find(dll.module, "formel_set_function", dll.formel_set_function);
+  all &= Find(dll.module, "formel_remove_function", dll.formel_remove_function);
+  all &= Find(dll.module, "formel_clear_functions", dll.formel_clear_functions);
+  all &= Find(dll.module, "formel_register_standard_functions", dll.formel_register_standard_functions);
+  all &= Find(dll.module, "formel_evaluate", dll.formel_evaluate);
+  all &= Find(dll.module, "formel_set_observer", dll.formel_set_observer);
   return all;
 }
 

@@ -1,6 +1,7 @@
 // formel.dll as a Windows host sees it: loaded with LoadLibrary, every
-// export found by its plain, undecorated name. The pointer types come from
-// the public header, so they carry its calling convention.
+// export (the classic ones and the evaluator API) found by its plain,
+// undecorated name. The pointer types come from the public headers, so they
+// carry their calling convention.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "formel.h"
+#include "formel_evaluator.h"
 
 namespace win_host {
 
@@ -26,6 +28,20 @@ struct FormelDll {
   decltype(&::GetFuncCallID) GetFuncCallID = nullptr;
   decltype(&::GetFuncParamCnt) GetFuncParamCnt = nullptr;
   decltype(&::Formel) Formel = nullptr;
+
+  decltype(&::formel_new) formel_new = nullptr;
+  decltype(&::formel_free) formel_free = nullptr;
+  decltype(&::formel_set_var) formel_set_var = nullptr;
+  decltype(&::formel_set_var_int) formel_set_var_int = nullptr;
+  decltype(&::formel_get_var) formel_get_var = nullptr;
+  decltype(&::formel_remove_var) formel_remove_var = nullptr;
+  decltype(&::formel_clear_vars) formel_clear_vars = nullptr;
+  decltype(&::formel_set_function) formel_set_function = nullptr;
+  decltype(&::formel_remove_function) formel_remove_function = nullptr;
+  decltype(&::formel_clear_functions) formel_clear_functions = nullptr;
+  decltype(&::formel_register_standard_functions) formel_register_standard_functions = nullptr;
+  decltype(&::formel_evaluate) formel_evaluate = nullptr;
+  decltype(&::formel_set_observer) formel_set_observer = nullptr;
 };
 
 // Loads the DLL and finds every export; counts one check per export.

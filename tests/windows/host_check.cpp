@@ -19,6 +19,8 @@ bool Check(bool ok, const std::string& what) {
   return ok;
 }
 
+std::string TextOf(const char* text) { return text == nullptr ? "(null)" : text; }
+
 bool CheckText(const std::string& actual, const std::string& expected, const std::string& what) {
   return Check(actual == expected, what + ": got [" + actual + "], expected [" + expected + "]");
 }

@@ -16,6 +16,8 @@ Tally& Results();
 
 // Counts one check; prints "FAIL: what" when ok is false.
 bool Check(bool ok, const std::string& what);
+// A returned text for a check, "(null)" for none.
+std::string TextOf(const char* text);
 // Counts one check of a text against its expected value.
 bool CheckText(const std::string& actual, const std::string& expected, const std::string& what);
 

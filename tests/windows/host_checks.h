@@ -16,6 +16,15 @@ void RunCaseFile(const FormelDll& dll, const std::vector<formel_test::FormulaCas
 // locale (decimal comma): the library's numbers must not follow it.
 void RunCaseFileInGermanLocale(const FormelDll& dll, const std::vector<formel_test::FormulaCase>& cases);
 
+// The same cases through the evaluator API, one evaluator per case: first
+// on this thread, then on four threads at once, each of which must give
+// this thread's results.
+void RunCaseFileOnEvaluatorThreads(const FormelDll& dll, const std::vector<formel_test::FormulaCase>& cases);
+
+// The evaluator API: independent tables, host functions and re-entry, the
+// observer, the standard functions, null and out-of-range arguments.
+void CheckEvaluatorApi(const FormelDll& dll);
+
 // DLLEntryPoint answers 1 to every reason; only attach and detach act.
 void CheckEntryReasons(const FormelDll& dll);
 // FreeLibrary then LoadLibrary: a new private heap and empty tables.
@@ -30,6 +39,9 @@ void CheckStackBalance(const FormelDll& dll);
 // A caller that pushes a result position before the argument and removes
 // it itself gets the text through the returned address.
 void CheckResultPositionCallers(const FormelDll& dll);
+// The same for the evaluator API's functions and for the library's calls
+// of its host functions and observer.
+void CheckEvaluatorStackBalance(const FormelDll& dll);
 #endif
 
 }  // namespace win_host

@@ -6,8 +6,6 @@ namespace win_host {
 
 namespace {
 
-std::string Text(const char* text) { return text == nullptr ? "(null)" : text; }
-
 DWORD ProcessHeapCount() { return GetProcessHeaps(0, nullptr); }
 
 }  // namespace
@@ -19,25 +17,25 @@ void CheckEntryReasons(const FormelDll& dll) {
     Check(dll.DLLEntryPoint(nullptr, reason, nullptr) == 1,
           "DLLEntryPoint returns 1 for reason " + std::to_string(reason));
   }
-  CheckText(Text(dll.GetVarS("kept")), "1", "thread and unknown notifications leave the tables alone");
+  CheckText(TextOf(dll.GetVarS("kept")), "1", "thread and unknown notifications leave the tables alone");
 
   Check(dll.DLLEntryPoint(nullptr, 0, nullptr) == 1, "DLLEntryPoint returns 1 for detach");
-  CheckText(Text(dll.GetVarS("kept")), "", "after detach every export gives its empty value");
+  CheckText(TextOf(dll.GetVarS("kept")), "", "after detach every export gives its empty value");
   Check(dll.SetVarS("late", "1") == 0, "after detach nothing is stored");
   Check(dll.DLLEntryPoint(nullptr, 1, nullptr) == 1, "DLLEntryPoint returns 1 for attach");
-  CheckText(Text(dll.GetVarS("kept")), "", "attach starts with empty tables");
-  CheckText(Text(dll.Formel("2*3")), "6", "the library works again after attach");
+  CheckText(TextOf(dll.GetVarS("kept")), "", "attach starts with empty tables");
+  CheckText(TextOf(dll.Formel("2*3")), "6", "the library works again after attach");
 
   dll.SetVarS("kept", "1");
   Check(dll.AttachProcess(nullptr) == 0, "AttachProcess returns 0");
-  CheckText(Text(dll.GetVarS("kept")), "", "AttachProcess empties the variables");
+  CheckText(TextOf(dll.GetVarS("kept")), "", "AttachProcess empties the variables");
 }
 
 void CheckReloadGivesEmptyTables(FormelDll& dll, const std::string& path) {
   const auto* echo = formel_test::FindHostImpl("echo");
   dll.SetVarS("x", "5");
   dll.SetFunc("f", echo->paramCount, echo->callId);
-  CheckText(Text(dll.Formel("f([x])")), "5", "tables filled before the reload");
+  CheckText(TextOf(dll.Formel("f([x])")), "5", "tables filled before the reload");
 
   const DWORD heapsWhileLoaded = ProcessHeapCount();
   UnloadFormelDll(dll);
@@ -46,12 +44,12 @@ void CheckReloadGivesEmptyTables(FormelDll& dll, const std::string& path) {
 
   if (!LoadFormelDll(path, dll)) return;
   Check(ProcessHeapCount() == heapsWhileLoaded, "load creates one private heap");
-  CheckText(Text(dll.GetVarS("x")), "", "variable gone after reload");
+  CheckText(TextOf(dll.GetVarS("x")), "", "variable gone after reload");
   Check(dll.GetFuncCallID("f") == 0, "function call ID gone after reload");
   Check(dll.GetFuncParamCnt("f") == 0, "function parameter count gone after reload");
   // An unregistered name gives its argument list, trailing comma included.
-  CheckText(Text(dll.Formel("f(2)")), "2,", "f is unregistered after reload");
-  CheckText(Text(dll.Formel("[x]")), "", "x is missing after reload");
+  CheckText(TextOf(dll.Formel("f(2)")), "2,", "f is unregistered after reload");
+  CheckText(TextOf(dll.Formel("[x]")), "", "x is missing after reload");
 }
 
 }  // namespace win_host

@@ -2,15 +2,17 @@
  * itself: Windows loads formel.dll before main, and every export is called
  * directly through the symbol the C compiler emits for it (on 32-bit
  * Windows the standard-call name, such as _Formel@4), which the import
- * library must lead to the DLL's plain export. Each export is called once
- * and its result checked; a host function shows that calls both ways keep
- * their arguments. Usage: formel_linked_host (formel.dll beside it). */
+ * library must lead to the DLL's plain export. Each export, classic and of
+ * the evaluator API, is called once and its result checked; host functions
+ * and an observer show that calls both ways keep their arguments.
+ * Usage: formel_linked_host (formel.dll beside it). */
 #include <windows.h>
 
 #include <stdio.h>
 #include <string.h>
 
 #include "formel.h"
+#include "formel_evaluator.h"
 
 static int passed, failed;
 
@@ -41,6 +43,49 @@ static const char *FORMEL_CALL Join(const char *a, const char *b) {
   return joined;
 }
 
+/* A host function of the evaluator API: user is put around the argument. */
+static char wrapped[64];
+static const char *FORMEL_CALL Wrap(void *user, int argc, const char *const *argv) {
+  const char *around = (const char *)user;
+  if (argc != 1 || 2 * strlen(around) + strlen(argv[0]) + 1 > sizeof wrapped) return NULL;
+  strcpy(wrapped, around);
+  strcat(wrapped, argv[0]);
+  strcat(wrapped, around);
+  return wrapped;
+}
+
+static void FORMEL_CALL CountEvent(void *user, const formel_event *event) {
+  if (event->kind == FORMEL_EVENT_STAGE) ++*(int *)user;
+}
+
+static void UseEvaluators(void) {
+  char star[] = "*";
+  int stages = 0;
+  formel_evaluator *a = formel_new();
+  formel_evaluator *b = formel_new();
+  Check(a != NULL && b != NULL && a != b, "formel_new");
+  Check(formel_set_var(a, "x", "5") == 1, "formel_set_var");
+  Check(formel_set_var_int(b, "x", -7) == 1, "formel_set_var_int");
+  CheckText(formel_get_var(b, "x"), "-7", "formel_get_var");
+  Check(formel_set_function(a, "wrap", 1, Wrap, star) == 1, "formel_set_function");
+  CheckText(formel_evaluate(a, "wrap([x]+1)"), "*6*",
+            "formel_evaluate: a host function gets its user pointer");
+  CheckText(formel_evaluate(b, "wrap(2)"), "2,", "b keeps tables of its own: no wrap there");
+  Check(formel_register_standard_functions(b) == 1, "formel_register_standard_functions");
+  CheckText(formel_evaluate(b, "max([x],3)"), "3", "a standard function");
+  Check(formel_set_observer(b, CountEvent, &stages) == 1, "formel_set_observer");
+  formel_evaluate(b, "1+2");
+  Check(stages > 0, "the observer sees the stages");
+  Check(formel_remove_var(a, "x") == 1, "formel_remove_var");
+  Check(formel_clear_vars(b) == 1, "formel_clear_vars");
+  CheckText(formel_evaluate(b, "[x]"), "", "formel_clear_vars removed x");
+  Check(formel_remove_function(a, "wrap") == 1, "formel_remove_function");
+  Check(formel_clear_functions(b) == 1, "formel_clear_functions");
+  CheckText(formel_evaluate(b, "max(1)"), "1,", "formel_clear_functions removed max");
+  formel_free(b);
+  formel_free(a);
+}
+
 int main(void) {
   const FormelCallID join = (FormelCallID)&Join;
   Check(GetModuleHandleA("formel.dll") != NULL, "formel.dll loaded through the import table");
@@ -61,6 +106,7 @@ int main(void) {
   Check(RemFunc("join") == 1, "RemFunc");
   Check(SetFunc("join", 2, join) == 1 && ClearFuncs() == 1, "ClearFuncs");
   Check(GetFuncCallID("join") == 0, "ClearFuncs removed join");
+  UseEvaluators();
   printf("%d passed, %d failed\n", passed, failed);
   return failed == 0 ? 0 : 1;
 }

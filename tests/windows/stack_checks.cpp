@@ -95,6 +95,8 @@ void CheckResultPositionCall(const char* what, TextExport entry, const char* arg
         std::string(what) + ": the library leaves the caller's result position alone");
 }
 
+void FORMEL_CALL CountEvent(void* user, const formel_event*) { ++*static_cast<int*>(user); }
+
 }  // namespace
 
 void CheckStackBalance(const FormelDll& dll) {
@@ -129,6 +131,37 @@ void CheckResultPositionCallers(const FormelDll& dll) {
   CheckResultPositionCall("GetVarS", dll.GetVarS, "greeting", "hello");
   CheckResultPositionCall("Formel", dll.Formel, "[greeting]&\"!\"", "hello!");
   CheckResultPositionCall("Formel", dll.Formel, "1.5*2", "3");
+}
+
+void CheckEvaluatorStackBalance(const FormelDll& dll) {
+  CheckBalanced("formel_new, formel_free", [&] { dll.formel_free(dll.formel_new()); });
+  formel_evaluator* ev = dll.formel_new();
+  CheckBalanced("formel_set_var", [&] { dll.formel_set_var(ev, "x", "7"); });
+  CheckBalanced("formel_set_var_int", [&] { dll.formel_set_var_int(ev, "y", 8); });
+  CheckBalanced("formel_get_var", [&] { dll.formel_get_var(ev, "x"); });
+  CheckBalanced("formel_remove_var", [&] { dll.formel_remove_var(ev, "none"); });
+  CheckBalanced("formel_clear_vars", [&] { dll.formel_clear_vars(ev); });
+  CheckBalanced("formel_set_function",
+                [&] { formel_test::RegisterClosure(dll.formel_set_function, ev, "f", "echo"); });
+  CheckBalanced("formel_remove_function", [&] { dll.formel_remove_function(ev, "none"); });
+  CheckBalanced("formel_clear_functions", [&] { dll.formel_clear_functions(ev); });
+  CheckBalanced("formel_register_standard_functions", [&] { dll.formel_register_standard_functions(ev); });
+  CheckBalanced("formel_evaluate", [&] { dll.formel_evaluate(ev, "1+2*3"); });
+  CheckBalanced("formel_set_observer", [&] { dll.formel_set_observer(ev, nullptr, nullptr); });
+
+  // The library's calls of host functions and of the observer.
+  for (const char* impl : {"show0", "show1", "show2", "show10"}) {
+    formel_test::RegisterClosure(dll.formel_set_function, ev, impl, impl);
+  }
+  const char* calls = "show0()&show1(1)&show2(1,2)&show10(1,2,3,4,5,6,7,8,9,10)";
+  CheckBalanced("formel_evaluate calling host functions", [&] { dll.formel_evaluate(ev, calls); });
+  CheckText(dll.formel_evaluate(ev, calls), "{}{1}{1|2}{1|2|3|4|5|6|7|8|9|10}",
+            "host functions of the evaluator API get their arguments");
+  int events = 0;
+  dll.formel_set_observer(ev, &CountEvent, &events);
+  CheckBalanced("formel_evaluate calling its observer", [&] { dll.formel_evaluate(ev, "(1+2)*max(3,4)"); });
+  Check(events >= kCalls, "the observer was called on every evaluation");
+  dll.formel_free(ev);
 }
 
 }  // namespace win_host

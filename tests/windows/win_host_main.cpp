@@ -1,6 +1,6 @@
 // The Windows test host: loads formel.dll the way a Windows program does and
-// checks it against the shared formula cases and, on 32-bit Windows, the
-// calling convention.
+// checks its classic exports and its evaluator API against the shared
+// formula cases and, on 32-bit Windows, the calling convention.
 // Usage: formel_win_host <path of formel.dll> <formula case file>
 #include <cstdio>
 #include <exception>
@@ -27,9 +27,12 @@ int main(int argc, char** argv) {
   if (LoadFormelDll(argv[1], dll)) {
     CheckEntryReasons(dll);
     RunCaseFile(dll, cases, "C locale:");
+    RunCaseFileOnEvaluatorThreads(dll, cases);
+    CheckEvaluatorApi(dll);
 #if !defined(_WIN64)
     CheckStackBalance(dll);
     CheckResultPositionCallers(dll);
+    CheckEvaluatorStackBalance(dll);
 #endif
     RunCaseFileInGermanLocale(dll, cases);
     CheckReloadGivesEmptyTables(dll, argv[1]);

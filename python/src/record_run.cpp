@@ -1,0 +1,184 @@
+#include "record_run.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "field_columns.h"
+#include "formel_evaluator.h"
+#include "records/record_rules.h"
+#include "texts.h"
+
+namespace formel_python {
+
+namespace {
+
+constexpr std::size_t kChunkRows = 1024;
+
+// A library evaluator as the record rules use it.
+class RecordEvaluator {
+ public:
+  struct Evaluation {
+    const char* result;  // valid until the next Evaluate
+  };
+
+  RecordEvaluator(bool standardFunctions, const std::vector<std::pair<std::string, std::string>>& variables)
+      : ev_(formel_new(), &formel_free) {
+    if (ev_ == nullptr || (standardFunctions && formel_register_standard_functions(ev_.get()) == 0)) {
+      throw std::bad_alloc();
+    }
+    for (const auto& [name, value] : variables) SetVariable(name, value);
+  }
+
+  void SetVariable(const std::string& name, const char* value) {
+    if (formel_set_var(ev_.get(), name.c_str(), value) == 0) throw std::bad_alloc();
+  }
+  void SetVariable(const std::string& name, const std::string& value) { SetVariable(name, value.c_str()); }
+  void RemoveVariable(const std::string& name) { formel_remove_var(ev_.get(), name.c_str()); }
+  std::string Variable(const std::string& name) { return formel_get_var(ev_.get(), name.c_str()); }
+  // The library's result lives only until the next call, and an assigning
+  // formula's result is set as a variable before it is taken.
+  Evaluation Evaluate(const std::string& formula) {
+    result_.assign(formel_evaluate(ev_.get(), formula.c_str()));
+    return {result_.c_str()};
+  }
+
+ private:
+  std::string result_;
+  std::unique_ptr<formel_evaluator, void (*)(formel_evaluator*)> ev_;
+};
+
+// The results of a run of rows, row by row, each row's formulas in order.
+struct ChunkResults {
+  std::string bytes;
+  std::vector<std::size_t> ends;
+
+  std::string_view At(std::size_t index) const {
+    const std::size_t start = index == 0 ? 0 : ends[index - 1];
+    return std::string_view(bytes).substr(start, ends[index] - start);
+  }
+};
+
+struct Run {
+  const formel_records::RecordRules& rules;
+  const std::vector<FieldColumn>& columns;
+  std::size_t rows;
+  std::vector<ChunkResults>& chunks;
+  std::atomic<std::size_t> next{0};
+};
+
+void EvaluateChunk(const Run& run, RecordEvaluator& evaluator, std::size_t chunk) {
+  ChunkResults& out = run.chunks[chunk];
+  const std::size_t end = std::min(run.rows, (chunk + 1) * kChunkRows);
+  for (std::size_t row = chunk * kChunkRows; row < end; ++row) {
+    run.rules.Evaluate(evaluator, RowFields{run.columns, row}, [&](std::size_t, const auto& evaluation) {
+      out.bytes += evaluation.result;
+      out.ends.push_back(out.bytes.size());
+    });
+  }
+}
+
+void Work(Run& run, RecordEvaluator& evaluator, std::exception_ptr& failure) noexcept {
+  try {
+    for (std::size_t chunk = run.next++; chunk < run.chunks.size(); chunk = run.next++) {
+      EvaluateChunk(run, evaluator, chunk);
+    }
+  } catch (...) {
+    failure = std::current_exception();
+    run.next = run.chunks.size();  // the others stop too
+  }
+}
+
+void RunThreads(Run& run, std::vector<std::unique_ptr<RecordEvaluator>>& evaluators) {
+  std::vector<std::exception_ptr> failures(evaluators.size());
+  {
+    py::gil_scoped_release release;
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < evaluators.size(); ++i) {
+      threads.emplace_back(Work, std::ref(run), std::ref(*evaluators[i]), std::ref(failures[i]));
+    }
+    Work(run, *evaluators[0], failures[0]);
+    for (std::thread& thread : threads) thread.join();
+  }
+  for (const std::exception_ptr& failure : failures) {
+    if (failure) std::rethrow_exception(failure);
+  }
+}
+
+py::list ResultColumn(const std::vector<ChunkResults>& chunks, std::size_t formulas, std::size_t formula,
+                      std::size_t rows) {
+  py::list column(rows);
+  std::size_t row = 0;
+  for (const ChunkResults& chunk : chunks) {
+    for (std::size_t index = formula; index < chunk.ends.size(); index += formulas) {
+      PyList_SET_ITEM(column.ptr(), static_cast<Py_ssize_t>(row++), StrOf(chunk.At(index)).release().ptr());
+    }
+  }
+  return column;
+}
+
+std::vector<std::string> Texts(const py::list& list, const char* what) {
+  std::vector<std::string> texts;
+  for (const py::handle item : list) texts.push_back(BytesOf(item, what));
+  return texts;
+}
+
+std::vector<std::pair<std::string, std::string>> VariableTexts(const py::list& variables) {
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (const py::handle pair : variables) {
+    const auto [name, value] = pair.cast<std::pair<py::object, py::object>>();
+    std::string text;
+    if (!ValueText(value, "variable value", text)) {
+      throw py::type_error("a variable's value must be str or a number, not " + TypeName(value));
+    }
+    texts.emplace_back(BytesOf(name, "variable name"), std::move(text));
+  }
+  return texts;
+}
+
+std::string Joined(const std::vector<std::string>& messages) {
+  std::string joined;
+  for (const std::string& message : messages) joined += (joined.empty() ? "" : "; ") + message;
+  return joined;
+}
+
+}  // namespace
+
+py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, const py::list& variables, int jobs,
+                          bool standardFunctions) {
+  formel_records::RecordRules rules(Texts(table.names, "column name"), Texts(formulas, "formula"));
+  if (!rules.Repeated().empty()) throw py::value_error(Joined(rules.Repeated()));
+  std::vector<FieldColumn> columns;
+  for (std::size_t i = 0; i < rules.Header().size(); ++i) {
+    columns.emplace_back(rules.Header()[i], table.columns[i], table.rows);
+  }
+  const auto setting = VariableTexts(variables);
+
+  std::vector<ChunkResults> chunks((table.rows + kChunkRows - 1) / kChunkRows);
+  const std::size_t threads = std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1,
+                                                      std::max<std::size_t>(chunks.size(), 1));
+  std::vector<std::unique_ptr<RecordEvaluator>> evaluators;
+  for (std::size_t i = 0; i < threads; ++i) {
+    evaluators.push_back(std::make_unique<RecordEvaluator>(standardFunctions, setting));
+  }
+  rules.NoteValuesBefore(*evaluators[0]);
+  Run run{rules, columns, table.rows, chunks};
+  RunThreads(run, evaluators);
+
+  py::list names;
+  py::list results;
+  const std::size_t count = rules.Formulas().size();
+  for (std::size_t f = 0; f < count; ++f) {
+    names.append(StrOf(rules.Formulas()[f].name));
+    results.append(ResultColumn(chunks, count, f, table.rows));
+  }
+  return py::make_tuple(names, results);
+}
+
+}  // namespace formel_python

@@ -1,0 +1,100 @@
+"""Records: evaluate_records against the formel program's --csv runs, and
+the texts that a table's values become."""
+import math
+import subprocess
+
+import pandas as pd
+import pytest
+
+import formel
+from conftest import read_cases, text
+
+ASSIGNMENTS = [b'[ x ] := [x]&"!"', b"[x]&[s]", b'[quoted] := "a,""b"""', b"[quoted]&[v]"]
+
+
+def csv_row(fields):
+    """A row as the program writes it: a field is quoted only when it must be."""
+    out = []
+    for f in fields:
+        out.append(b'"' + f.replace(b'"', b'""') + b'"' if any(c in f for c in b',"\r\n') else f)
+    return b",".join(out) + (b'""' if fields == [b""] else b"") + b"\n"
+
+
+def case_table():
+    """The shared cases as one table: a column per variable name, a record
+    per case with variables, every case's formula as a formula."""
+    cases = read_cases()
+    scratch = formel.Evaluator()  # names that are the same to the library
+    header = []
+    for case in cases:
+        for name, _ in case["vars"]:
+            if text(name) not in scratch:
+                scratch[text(name)] = "1"
+                header.append(name)
+    records = []
+    for case in cases:
+        if case["vars"]:
+            values = {text(n).strip().lower(): v for n, v in case["vars"]}
+            records.append([values.get(text(n).strip().lower(), b"") for n in header])
+    formulas = [c["formula"] for c in cases] + ASSIGNMENTS
+    return header, records, formulas
+
+
+def test_results_are_those_of_formel_csv(formel_program, tmp_path):
+    header, records, formulas = case_table()
+    table = tmp_path / "cases.csv"
+    table.write_bytes(csv_row(header) + b"".join(csv_row(r) for r in records))
+    run = subprocess.run([formel_program, "-q", "--var", "v=7", "--csv", str(table), "--", *formulas],
+                         capture_output=True, timeout=120)
+    assert len(records) > 10 and run.stdout.count(b"\n") > len(records)
+
+    columns = {text(n): [text(r[i]) for r in records] for i, n in enumerate(header)}
+    results = formel.evaluate_records([text(f) for f in formulas], pd.DataFrame(columns), variables={"v": "7"},
+                                      jobs=2)
+    names = [n.encode("utf-8", "surrogateescape") for n in results.columns]
+    rows = results.to_numpy().tolist()
+    expected = csv_row(header + names) + b"".join(
+        csv_row(r + [v.encode("utf-8", "surrogateescape") for v in row]) for r, row in zip(records, rows))
+    assert run.stdout == expected
+
+
+def test_values_become_texts_as_formulas_write_numbers():
+    values = [5, 2.5, 1e-05, 1e20, True, None, math.nan, "x y", "é"]
+    expected = ["5", "2.5", "0.00001", "100000000000000000000", "1", "", "", "x y", "é"]
+    results = formel.evaluate_records(["[v]&\"\""], {"v": values})
+    assert results == {'[v]&""': expected}
+    frame = pd.DataFrame({"i": [1, 2], "f": [0.5, math.nan], "b": [True, False]})
+    assert formel.evaluate_records(["[i]&[f]&[b]"], frame)["[i]&[f]&[b]"].tolist() == ["10.51", "20"]
+
+
+def test_each_record_starts_from_the_same_variables():
+    table = {"a": [str(i) for i in range(5000)]}
+    formulas = ["[n] := [n]&[a]", "[n]+1", "[m]"]
+    one = formel.evaluate_records(formulas, table, variables={"n": "1", "m": "k"}, jobs=1)
+    three = formel.evaluate_records(formulas, table, variables={"n": "1", "m": "k"}, jobs=3)
+    assert one == three
+    assert one["n"][:3] == ["10", "11", "12"] and set(one["[m]"]) == {"k"}
+    with pytest.raises(ValueError):
+        formel.evaluate_records(formulas, table, jobs=0)
+
+
+@pytest.mark.parametrize("formulas, table, error", [
+    ("[a]", {"a": ["1"]}, TypeError),                       # one str, not a list of them
+    ([b"[a]"], {"a": ["1"]}, TypeError),                    # bytes formula
+    (["[a]"], {"a": [[1]]}, TypeError),                     # a value of another type
+    (["[a]"], {"a": ["1\0"]}, ValueError),                  # NUL byte
+    (["[a]"], {"a": ["1"], " A": ["2"]}, ValueError),       # the same name twice
+    (["[a]"], {"a": ["1"], "b": ["1", "2"]}, ValueError),   # columns of other lengths
+    (["[x] := 1", "[x] := 2"], {"a": ["1"]}, ValueError),   # two result columns x in a dict
+    (["[a]"], [["1"]], TypeError),                          # not a table
+])
+def test_bad_tables_raise(formulas, table, error):
+    with pytest.raises(error):
+        formel.evaluate_records(formulas, table)
+
+
+def test_a_frame_keeps_repeated_result_names_and_its_index():
+    frame = pd.DataFrame({"a": ["1", "2"]}, index=[10, 20])
+    results = formel.evaluate_records(["[x] := [a]+1", "[x] := [x]*2"], frame)
+    assert list(results.columns) == ["x", "x"] and list(results.index) == [10, 20]
+    assert results.to_numpy().tolist() == [["2", "4"], ["3", "6"]]

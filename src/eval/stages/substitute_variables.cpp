@@ -1,0 +1,80 @@
+// Variable substitution: every "[" outside quoted literals with a matching
+// "]" (found by nesting count, quotes ignored) is replaced, brackets and
+// all, by the literal of the value of the name between them. The name is
+// passed as written; the search goes on behind the inserted literal, so a
+// value is never searched for references itself.
+#include <cstdint>
+#include <vector>
+
+#include "eval/observer/finding_message.h"
+#include "eval/observer/findings.h"
+#include "eval/literals.h"
+#include "eval/observer/pair_findings.h"
+#include "eval/stages/pair_matching.h"
+#include "eval/stages/stages.h"
+#include "text/text.h"
+
+namespace formel {
+
+namespace {
+
+[[gnu::noinline]] void ReportIfUnset(EvalContext& ctx, std::string_view reference, std::size_t at,
+                                     const OriginTrack* track) {
+  const std::string_view name = reference.substr(1, reference.size() - 2);
+  if (IsVariableSet(ctx, name)) return;
+  FindingMessage message;
+  message << "no variable ";
+  message.Quoted(name) << " is set: the reference reads as the empty text";
+  const std::ptrdiff_t start = track == nullptr ? -1 : track->in->Find(at, reference.size());
+  ReportFinding(ctx, finding::kUnsetVariable, message.View(), reference,
+                SpanAt(start, reference.size()));
+}
+
+}  // namespace
+
+void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, OriginTrack* track) {
+  out.clear();
+  std::size_t next = FindByte(text, '[');
+  if (next == std::string_view::npos) {
+    out.assign(text);
+    if (track != nullptr) KeepAsWritten(ctx, ']', text, 0, text.size(), 0, false, *track);
+    return;
+  }
+  std::pmr::vector<std::uint32_t>& closeOf = ctx.closeScratch;
+  MatchPairs(text, '[', ']', closeOf, ctx.openScratch);
+  out.reserve(text.size());
+  bool insideQuotes = false;  // parity of the quotes in out
+  std::size_t copied = 0;     // text before this is in out
+  for (; next != std::string_view::npos; next = FindByte(text, '[', next)) {
+    if (track != nullptr) {
+      KeepAsWritten(ctx, ']', text, copied, next - copied, out.size(), insideQuotes, *track);
+    }
+    for (; copied < next; ++copied) {
+      if (text[copied] == kQuote) insideQuotes = !insideQuotes;
+      out.push_back(text[copied]);
+    }
+    const std::uint32_t close = closeOf[next];
+    if (insideQuotes || close == kUnmatched) {
+      if (ctx.Observed() && !insideQuotes) ReportUnclosed(ctx, '[', next, track);
+      ++next;
+      continue;
+    }
+    const std::size_t before = out.size();
+    const std::string_view value = LookUpVariable(ctx, text.substr(next + 1, close - next - 1));
+    if (ctx.Observed() && value.empty()) {
+      ReportIfUnset(ctx, text.substr(next, close - next + 1), next, track);
+    }
+    AppendChargedLiteral(ctx, value, out);
+    LimitLength(ctx, out);
+    for (std::size_t i = before; i < out.size(); ++i) {
+      if (out[i] == kQuote) insideQuotes = !insideQuotes;
+    }
+    copied = next = close + 1;
+  }
+  if (track != nullptr) {
+    KeepAsWritten(ctx, ']', text, copied, text.size() - copied, out.size(), insideQuotes, *track);
+  }
+  out.append(text.substr(copied));
+}
+
+}  // namespace formel
