@@ -8,6 +8,7 @@
 #include "eval/shortcuts/number_chain.h"
 #include "eval/stages/pair_matching.h"
 #include "eval/stages/stages.h"
+#include "text/bytes.h"
 #include "text/numbers.h"
 #include "text/text.h"
 
@@ -34,7 +35,7 @@ std::size_t RawNameAfterGroup(std::string_view segment) {
   const std::size_t length = RawNameLength(segment);
   if (length >= segment.size()) return std::string_view::npos;
   const std::size_t stop = segment.size() - length - 1;
-  if (!IsNameDelimiter(segment[stop])) return std::string_view::npos;
+  if (!IsOperandDelimiterOrQuote(segment[stop])) return std::string_view::npos;
   for (std::size_t i = stop; i < segment.size(); ++i) {
     if (segment[i] != ' ') return length;
   }
