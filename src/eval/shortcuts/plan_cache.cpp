@@ -79,10 +79,6 @@ std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::strin
       store_->last->plan->Formula() == formula) {
     return Run(ctx, *store_->last);
   }
-  if (formula.size() > kLongestFormula ||
-      (FindByte(formula, '[') == std::string_view::npos && FindByte(formula, '(') == std::string_view::npos)) {
-    return std::nullopt;
-  }
   const std::uint64_t hash = HashOf(formula);
   Entry* oldest = nullptr;
   if (store_ != nullptr) {

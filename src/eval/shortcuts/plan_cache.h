@@ -26,8 +26,9 @@ class PlanCache {
   PlanCache(const PlanCache&) = delete;
   PlanCache& operator=(const PlanCache&) = delete;
 
-  // The result of an outermost formula (observer off) through its plan,
-  // or nullopt when it has none (nothing done: the general way follows).
+  // The result of an outermost formula (shortcuts on; with a group or a
+  // reference, at most kLongestFormula bytes) through its plan, or nullopt
+  // when it has none (nothing done: the general way follows).
   std::optional<std::string_view> Evaluate(EvalContext& ctx, std::string_view formula);
 
  private:
@@ -41,9 +42,17 @@ class PlanCache {
   Store* store_ = nullptr;
 };
 
-// An outermost formula through the evaluator's plans, or nullopt.
+// An outermost formula through the evaluator's plans, or nullopt. A
+// formula without a group or a reference has nothing to prepare: the test
+// stays here, inline, where it costs a few steps over a short formula.
 inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::string_view formula) {
-  if (ctx.evalDepth != 0 || ctx.GeneralPathOnly() || ctx.plans == nullptr) return std::nullopt;
+  if (ctx.evalDepth != 0 || ctx.GeneralPathOnly() || ctx.plans == nullptr ||
+      formula.size() > PlanCache::kLongestFormula) {
+    return std::nullopt;
+  }
+  std::size_t opening = 0;  // counted, not searched: the compiler takes many bytes a step
+  for (const char c : formula) opening += static_cast<std::size_t>((c == '[') | (c == '('));
+  if (opening == 0) return std::nullopt;
   return ctx.plans->Evaluate(ctx, formula);
 }
 
