@@ -4,10 +4,12 @@
  * table, a simulation that changes its variables at every step.
  *
  * Every evaluator (formel_evaluator.h, and the classic exports' one) keeps
- * prepared plans for up to 32 formulas of up to 1024 bytes each that hold
+ * prepared plans for up to 32 formulas of up to 512 bytes each that hold
  * a group, a call or a variable reference, once it has met each a second
  * time: where their references, groups and calls stand, and which entries
- * their names found. The handles here take the remaining work out of a
+ * their names found. The plans take under 2 MB at most, a few hundred
+ * bytes each for the formulas of a table's records; nothing before an
+ * evaluator meets its first formula. The handles here take the remaining work out of a
  * loop: a prepared formula is not copied, hashed and compared at every
  * evaluation, and a slot sets its variable without looking its name up.
  *

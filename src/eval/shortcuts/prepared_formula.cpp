@@ -49,7 +49,7 @@ bool HasBracket(std::string_view text) {
 }
 
 // Buffers grown past this by a long value are given back after the run.
-constexpr std::size_t kKeptBuffer = 4096;
+constexpr std::size_t kKeptBuffer = 1024;
 // Formulas and values longer than this take the text's way: their filled
 // texts stay far below the length limit, which the text's way checks.
 constexpr std::size_t kLongestNumberText = std::size_t{32} << 10;
@@ -107,6 +107,12 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   }
   expanded_.resize(depths, Text(formula_.get_allocator()));
   filled_.resize(depths, Text(formula_.get_allocator()));
+  // A plan lives on in the cache: no room beyond what it holds.
+  levels_.shrink_to_fit();
+  groups_.shrink_to_fit();
+  refs_.shrink_to_fit();
+  args_.shrink_to_fit();
+  terms_.shrink_to_fit();
   LookUpNames(ctx);
   return true;
 }
