@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory_resource>
 #include <optional>
 #include <string_view>
@@ -54,9 +55,15 @@ inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::stri
       formula.size() > PlanCache::kLongestFormula) {
     return std::nullopt;
   }
-  std::size_t opening = 0;  // counted, not searched: the compiler takes many bytes a step
-  for (const char c : formula) opening += static_cast<std::size_t>((c == '[') | (c == '('));
-  if (opening == 0) return std::nullopt;
+  constexpr std::size_t kShort = 16;  // a loop; longer, the library's search
+  bool opens = false;
+  if (formula.size() <= kShort) {
+    for (std::size_t i = 0; i < formula.size() && !opens; ++i) opens = formula[i] == '[' || formula[i] == '(';
+  } else {
+    opens = std::memchr(formula.data(), '[', formula.size()) != nullptr ||
+            std::memchr(formula.data(), '(', formula.size()) != nullptr;
+  }
+  if (!opens) return std::nullopt;
   return ctx.plans->Evaluate(ctx, formula);
 }
 
