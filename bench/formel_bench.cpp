@@ -10,6 +10,7 @@
 
 #include "formel.h"
 #include "ratio_table.h"
+#include "repeated_workloads.h"
 #include "runners.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +26,14 @@ int main(int argc, char** argv) {
     RegisterPeer(w);
 #endif
   }
+  for (const RepeatedWorkload& w : RepeatedSuite()) {
+    RegisterRepeated(w);
+#ifdef FORMEL_BENCH_MUPARSER
+    RegisterRepeatedPeer(w);
+#endif
+  }
   RegisterIdleMemory();
+  RegisterPlanCacheMemory();
   RegisterHostileShapes();
   // Medians of five repetitions unless the command line says otherwise.
   std::vector<char*> args(argv, argv + argc);
@@ -46,6 +54,7 @@ int main(int argc, char** argv) {
   PrintRatioTable(reporter, suite, std::cout);
   PrintObserverTable(reporter, suite, std::cout);
   PrintTargets(reporter, suite, std::cout);
+  PrintRepeatedTable(reporter, std::cout);
   benchmark::Shutdown();
   return 0;
 }

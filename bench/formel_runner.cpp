@@ -11,13 +11,13 @@
 
 namespace formel_bench {
 
-namespace {
-
-std::string gHostResult;  // a host function's result lives until its next call
-
 const char* FORMEL_CALL HostMax(const char* a, const char* b) {
   return LargerOf(Number(a), Number(b)) == Number(a) ? a : b;
 }
+
+namespace {
+
+std::string gHostResult;  // a host function's result lives until its next call
 
 const char* FORMEL_CALL HostLastOfTen(const char*, const char*, const char*, const char*, const char*,
                                       const char*, const char*, const char*, const char*,

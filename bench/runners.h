@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "formel.h"
 #include "workloads.h"
 
 namespace formel_bench {
@@ -16,6 +17,9 @@ inline constexpr const char* kUnobservedEngine = "unobserved";
 inline constexpr const char* kObservedEngine = "observed";
 inline constexpr const char* kHostileFamily = "hostile";
 inline constexpr std::size_t kMegabyte = 1000000;
+
+// max as a classic host function: the larger of its two arguments.
+const char* FORMEL_CALL HostMax(const char* a, const char* b);
 
 void RegisterFormel(const Workload& w);
 // Registers nothing when muparser cannot express the workload.

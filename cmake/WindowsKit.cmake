@@ -17,7 +17,7 @@ foreach(arch x86 x64)
   endif()
 endforeach()
 file(COPY ${SOURCE_DIR}/include/formel.h ${SOURCE_DIR}/include/formel_evaluator.h
-     DESTINATION ${STAGE_DIR}/include)
+     ${SOURCE_DIR}/include/formel_prepared.h DESTINATION ${STAGE_DIR}/include)
 
 # Text files with Windows line ends, so that every editor shows them right.
 function(write_windows_text path text)

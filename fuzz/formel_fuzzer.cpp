@@ -8,7 +8,10 @@
 //   "P<formula>"                   evaluated between the two checked runs
 //
 // Checked beyond "no crash": the formula gives the same result before and
-// after other evaluations; every byte of a result comes from the formula,
+// after other evaluations (the second time through the evaluator's plan of
+// it, which an evaluator prepares for a formula it meets again, so that
+// plans are compared with the first result and, through it, with the
+// general path); every byte of a result comes from the formula,
 // a variable value, a host result or the library's own result forms; when
 // no host function changes the tables, the evaluation leaves them intact,
 // and an independent evaluator with the same tables (host functions as
@@ -257,7 +260,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const std::string& prior : in.priors) Evaluate(prior);
   SetUpTables(in);
-  const std::string again = Evaluate(in.formula);
+  const std::string again = Evaluate(in.formula);  // planned, where the formula has a plan
   if (first != again) {
     Fail("same formula, same tables, different result",
          "formula [" + in.formula + "]\nfirst [" + first + "]\nagain [" + again + "]");

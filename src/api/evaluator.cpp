@@ -9,8 +9,9 @@ formel_evaluator* gDefault = nullptr;
 }  // namespace
 
 Evaluator::Evaluator(std::size_t workspaceBlock)
-    : eval(&heap, workspaceBlock), repeatedFormula(&heap), standardResult(&heap) {
+    : eval(&heap, workspaceBlock), repeatedFormula(&heap), planCache(&heap), standardResult(&heap) {
   eval.repeated = &repeatedFormula;
+  eval.plans = &planCache;
 }
 
 Evaluator* DefaultEvaluator() { return gDefault; }

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "eval/context.h"
+#include "eval/shortcuts/plan_cache.h"
 #include "eval/shortcuts/repeated_formula.h"
 #include "frame/private_heap.h"
 #include "frame/private_text.h"
@@ -21,6 +22,7 @@ struct Evaluator {
   PrivateHeap heap;  // first member: everything below allocates from it
   EvalContext eval;
   RepeatedFormula repeatedFormula;  // eval.repeated
+  PlanCache planCache;              // eval.plans
   Text standardResult;  // the text a standard function returns
 
   int callDepth = 0;            // exports in progress (host callbacks nest)

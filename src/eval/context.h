@@ -19,6 +19,7 @@ namespace formel {
 
 struct ParenIndex;
 class RepeatedFormula;
+class PlanCache;
 
 // Who listens to the evaluation (observer/observer.h reports to it).
 struct Observer {
@@ -52,6 +53,9 @@ struct EvalContext {
   // The last outermost formula of references and plain arithmetic, owned
   // by the evaluator; null: that shortcut is not kept.
   RepeatedFormula* repeated = nullptr;
+  // Outermost formulas met again, prepared (shortcuts/plan_cache.h), owned
+  // by the evaluator; null: none are kept.
+  PlanCache* plans = nullptr;
 
   // General path only: when true, the shortcuts (shortcuts/shortcuts.h)
   // stand aside and each formula takes the stages' general path. Asked for

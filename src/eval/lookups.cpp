@@ -33,11 +33,13 @@ std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
 
 bool IsVariableSet(EvalContext& ctx, std::string_view name) { return FindVariable(ctx, name) != nullptr; }
 
+const FuncInfo* FindFunction(EvalContext& ctx, std::string_view name) {
+  return FindByName(ctx, name, [&ctx](std::string_view key) { return ctx.funcs.Find(key); });
+}
+
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name) {
-  return FindByName(ctx, name, [&ctx](std::string_view key) {
-    const FuncInfo* found = ctx.funcs.Find(key);
-    return found == nullptr ? FuncInfo{} : *found;
-  });
+  const FuncInfo* found = FindFunction(ctx, name);
+  return found == nullptr ? FuncInfo{} : *found;
 }
 
 }  // namespace formel

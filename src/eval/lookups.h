@@ -15,6 +15,8 @@ std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
 // The variable's entry (valid while the table's generation stays), or null.
 const Text* FindVariable(EvalContext& ctx, std::string_view name);
 bool IsVariableSet(EvalContext& ctx, std::string_view name);
+// The function's entry (valid while the table's generation stays), or null.
+const FuncInfo* FindFunction(EvalContext& ctx, std::string_view name);
 // The function's entry, or an empty one (no id, no closure) when none.
 FuncInfo LookUpFunction(EvalContext& ctx, std::string_view name);
 

@@ -36,6 +36,12 @@ class NamedTable {
     auto found = entries_.find(key);
     return found == entries_.end() ? nullptr : &found->second;
   }
+  // The same, for a holder that replaces the value in place (which keeps
+  // the generation).
+  Value* Find(std::string_view key) {
+    auto found = entries_.find(key);
+    return found == entries_.end() ? nullptr : &found->second;
+  }
 
   // Number of entries removed: 0 or 1.
   std::int32_t Remove(std::string_view key) {

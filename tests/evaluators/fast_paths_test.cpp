@@ -3,6 +3,7 @@
 // generated formula is evaluated both ways and the results must be the
 // same bytes. The operators come from the language's one list, so a new
 // operator is generated as soon as it exists.
+#include <cstring>
 #include <iterator>
 #include <random>
 #include <string>
@@ -12,6 +13,7 @@
 #include "api/evaluator.h"
 #include "eval/operators.h"
 #include "evaluators/evaluator_helpers.h"
+#include "formel_prepared.h"
 
 namespace {
 
@@ -88,6 +90,52 @@ std::string RandomJoin(std::mt19937& rng) {
   return formula + blanks();
 }
 
+// Operands of prepared formulas: references, numbers, texts, groups and
+// calls nested a few levels, with comparisons between them.
+// Numeric: mostly numbers, only arithmetic and at most a comparison or two.
+std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
+  static const char* const kLeaves[] = {"[a]", "[b]", "[c]", "[ A ]", "7", "2.5", "0", "\"t\"", "h()",
+                                        "[a][b]", "[unset]", "[[a]]", "1Fh"};
+  static const std::vector<std::string> kOperators = OperatorsAnd(false, {"+", "*", "-", " - "});
+  static const std::vector<std::string> kArithmetic = OperatorsAnd(true, {});
+  static const std::vector<std::string> kComparisons = [] {
+    std::vector<std::string> comparisons;
+    for (const formel::Operator& op : formel::kOperatorPasses) {
+      if (!formel::IsArithmetic(op.op) && op.op != formel::Op::kConcat) comparisons.emplace_back(op.written);
+    }
+    return comparisons;
+  }();
+  auto operand = [&](auto& self) -> std::string {
+    const unsigned kind = depth >= 3 ? 0 : rng() % 6;
+    if (kind == 0 || kind == 1) return kLeaves[rng() % (numeric ? 7 : std::size(kLeaves))];
+    const std::string inner = RandomPrepared(rng, numeric, depth + 1);
+    if (kind == 2) return "(" + inner + ")";
+    if (kind == 3) return "f(" + inner + "," + self(self) + ")";
+    if (kind == 4) return "g(" + inner + ")";
+    return rng() % 2 == 0 ? "max(" + inner + ", " + self(self) + ")" : "nope(" + inner + ")";
+  };
+  std::string formula = rng() % 6 == 0 ? "-" : "";
+  formula += operand(operand);
+  const unsigned length = rng() % 4;
+  for (unsigned i = 0; i < length; ++i) {
+    const std::vector<std::string>& from =
+        !numeric ? kOperators : rng() % 5 == 0 ? kComparisons : kArithmetic;
+    formula += from[rng() % from.size()];
+    formula += operand(operand);
+  }
+  return formula;
+}
+
+// Shapes a value takes: numbers, signs, texts, quotes (doubled, odd, at
+// both ends), brackets and parentheses, a number form with an operator.
+const char* const kValueShapes[] = {"5", "-3", "", "abc", "555-1234", "a\"b", "\"q\"", "\"odd",
+                                    "\"a\"b\"", "12.5", " 7 ", "1e3", "[a]", "(1)", "0", "007",
+                                    "1-", "a,b", "\"", "3.25", "99999999999999999", "-0"};
+
+// Indexes into kValueShapes, plain numbers first.
+const std::size_t kNumericFirst[] = {0, 9, 19, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 12, 13, 14, 15, 16, 17, 18, 20, 21};
+static_assert(std::size(kNumericFirst) == std::size(kValueShapes));
+
 // Two evaluators set up alike, the second on the general path only: what
 // the first gives must be what the second gives.
 class FastPathsTest : public ::testing::Test {
@@ -108,10 +156,122 @@ class FastPathsTest : public ::testing::Test {
     return fast == general ? "" : "fast \"" + fast + "\", general \"" + general + "\"";
   }
 
+  // Host functions that note every call with its arguments, and return
+  // values of every shape in turn (the same turn on both evaluators).
+  struct HostLog {
+    std::string calls;
+    std::string result;
+    unsigned turn = 0;
+  };
+  static const char* Note(void* user, int argc, const char* const* argv, const char* name) {
+    auto& log = *static_cast<HostLog*>(user);
+    log.calls += name;
+    for (int i = 0; i < argc; ++i) log.calls += std::string("|") + argv[i];
+    log.calls += ";";
+    return argc > 0 ? argv[0] : "12";
+  }
+  static const char* Echo(void* user, int argc, const char* const* argv) {
+    return Note(user, argc, argv, "f");
+  }
+  static const char* Shape(void* user, int argc, const char* const* argv) {
+    auto& log = *static_cast<HostLog*>(user);
+    Note(user, argc, argv, "g");
+    log.result = kValueShapes[log.turn++ % std::size(kValueShapes)];
+    if (log.turn % 5 == 0) log.result += argv[0];
+    return log.result.c_str();
+  }
+  static const char* Constant(void* user, int argc, const char* const* argv) {
+    return Note(user, argc, argv, "h");
+  }
+  void RegisterLoggingHosts() {
+    HostLog* log = &fastLog_;
+    for (formel_evaluator* ev : {fast_.get(), general_.get()}) {
+      formel_register_standard_functions(ev);
+      formel_set_function(ev, "f", 2, &Echo, log);
+      formel_set_function(ev, "g", 1, &Shape, log);
+      formel_set_function(ev, "h", 0, &Constant, log);
+      log = &generalLog_;
+    }
+  }
+  // Empty when a prepared handle's number is the same on both, else both.
+  std::string NumberDifference(const std::string& formula) {
+    std::string difference;
+    double numbers[2];
+    int whole[2];
+    for (int k = 0; k < 2; ++k) {
+      formel_prepared* p = formel_prepare(k == 0 ? fast_.get() : general_.get(), formula.c_str());
+      whole[k] = formel_run_number(p, &numbers[k]);
+      formel_prepared_free(p);
+    }
+    if (numbers[0] != numbers[1] || whole[0] != whole[1]) {
+      difference = std::to_string(numbers[0]) + "/" + std::to_string(whole[0]) + " vs " +
+                   std::to_string(numbers[1]) + "/" + std::to_string(whole[1]);
+    }
+    return difference;
+  }
+
+  // The host calls of both since the last look, when they differ.
+  std::string CallsDiffer() {
+    std::string difference;
+    if (fastLog_.calls != generalLog_.calls) difference = fastLog_.calls + " / " + generalLog_.calls;
+    fastLog_.calls.clear();
+    generalLog_.calls.clear();
+    return difference;
+  }
+
  private:
   formel_test::OwnedEvaluator fast_ = formel_test::MakeEvaluator();
   formel_test::OwnedEvaluator general_ = formel_test::MakeEvaluator();
+  HostLog fastLog_;
+  HostLog generalLog_;
 };
+
+// Prepared formulas (met twice, then kept) evaluated again and again while
+// their values change shape, host functions returning every shape too:
+// the same results and the same host calls, in the same order.
+TEST_F(FastPathsTest, PreparedFormulasFollowEveryShapeOfTheirValues) {
+  RegisterLoggingHosts();
+  std::mt19937 rng(26);
+  const std::string huge(std::size_t{4} << 20, '7');  // a number at the length limit
+  for (int i = 0; i < 800; ++i) {
+    const bool numeric = i % 2 == 1;
+    const std::string formula = RandomPrepared(rng, numeric);
+    for (int round = 0; round < 12; ++round) {
+      const char* name = round % 3 == 0 ? "a" : round % 3 == 1 ? "b" : "c";
+      const bool large = rng() % 300 == 0;
+      const std::size_t shapes = numeric && rng() % 4 != 0 ? 3 : std::size(kValueShapes);
+      SetOnBoth(name, large ? huge.c_str() : kValueShapes[kNumericFirst[rng() % shapes]]);
+      if (rng() % 40 == 0) OnBoth([](formel_evaluator* ev) { formel_remove_var(ev, "b"); });
+      ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
+      if (round % 4 == 3) {
+        ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
+      }
+      ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+  }
+}
+
+// Hand-picked shapes at the model's edges: literals whose quotes change
+// which "(" and "[" count, names next to groups, comparisons with signs.
+TEST_F(FastPathsTest, PreparedFormulaEdgesGiveWhatTheGeneralWayGives) {
+  RegisterLoggingHosts();
+  for (const char* formula :
+       {"[a]<500", "[a]*2>=[b]+1", "[a]<-[b]", "[a]-1<[b]*2-1", "5<[a]-3", "[a]=[b]", "[a]<>[b]",
+        "[a]=<[b]", "[a]=>[b]", "[a]><[b]", "[a]==[b]", "[a]<[b]<[c]", "2*max(1,[a])+1",
+        "[a]*(1-[b]/100)", "g([a])(1)", "g([a]) (1)", "g([a])&(1)&[b]", "(g([a]))&\"(\"&g([b])&[c]",
+        "g([a])&[b]&\"[\"&[c]", "[a]&g([b])&[c]", "[a](1)", "[a (1)]", "([a])[b]", "f([a],\"x,y\")",
+        "f(1,2,3,4,5,6,7,8,9,10,11,[a])", "f(([a]),g([b]))", "(((((([a]))))))", "-([a])", "--[a]",
+        "[a]-[b]", "1-[a]^2", "[a]\\[b]", "[a]/0<1", "f([a]", "[a", "\"[a]\"&[a]", "nope([a],[b])",
+        "h()&h(1)&[a]", "[a]&[a]&[a]&[a]"}) {
+    for (const char* a : kValueShapes) {
+      SetOnBoth("a", a);
+      SetOnBoth("b", kValueShapes[std::strlen(a) % std::size(kValueShapes)]);
+      SetOnBoth("c", "\"odd");
+      ASSERT_EQ(Difference(formula), "") << formula << " with a = " << a;
+      ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+  }
+}
 
 TEST_F(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
   SetOnBoth("p", "0042.50");  // plain, negative, text

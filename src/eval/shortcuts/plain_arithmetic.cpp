@@ -238,14 +238,37 @@ class TermStorage {
 
 }  // namespace
 
+std::optional<float> PlainTermsValue(const PlainTerms& terms) {
+  Terms t;
+  t.read = terms.read;
+  t.written = terms.written;
+  t.length = terms.length;
+  t.op = terms.op;
+  t.count = terms.count;
+  t.negativeFirst = terms.negativeFirst;
+  for (std::size_t k = 1; k < t.count; ++k) t.operators |= OperatorBit(t.op[k]);
+  t.mayOutgrow = terms.textLength + (t.count - 1) * kRealTextMax > kMaxTextLength;
+  if (!RunPasses(t) || t.count != 1) return std::nullopt;
+  return t.firstWritten;
+}
+
 bool IsPlainArithmeticByte(char c) { return kByteClass[static_cast<unsigned char>(c)] != 0; }
 
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text) {
-  const unsigned first = text.empty() ? 0 : kByteClass[static_cast<unsigned char>(text.front())];
-  if (text.size() < 2 || text.back() != ' ' || !(first == kDigit || first == kPoint || text.front() == '-')) {
+  if (text.size() < 2 || text.back() != ' ') return std::nullopt;
+  const auto value = PlainArithmeticValue(ctx, text.substr(0, text.size() - 1));
+  if (!value) return std::nullopt;
+  char* out = ctx.workspace.Reserve(kRealTextMax);
+  const std::size_t n = FormatReal(*value, out);
+  return std::string_view(ctx.workspace.Commit(n), n);
+}
+
+std::optional<float> PlainArithmeticValue(EvalContext& ctx, std::string_view body) {
+  const unsigned first = body.empty() ? 0 : kByteClass[static_cast<unsigned char>(body.front())];
+  if (!(first == kDigit || first == kPoint || (!body.empty() && body.front() == '-'))) {
     return std::nullopt;
   }
-  const std::string_view body = text.substr(0, text.size() - 1);
+  const std::size_t textSize = body.size() + 1;  // the final blank
   const std::size_t room = body.size() / 2 + 1;  // numbers of one byte each
   // A long text is checked byte by byte before its room is taken from the
   // heap, so that one which is not arithmetic costs no memory.
@@ -253,12 +276,10 @@ std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_vi
   TermStorage storage(ctx.heap, room);
   Terms& t = storage.terms;
   if (!ReadTerms(body, t)) return std::nullopt;
-  t.mayOutgrow = text.size() + (t.count - 1) * kRealTextMax > kMaxTextLength;
+  t.mayOutgrow = textSize + (t.count - 1) * kRealTextMax > kMaxTextLength;
   if (!RunPasses(t)) return std::nullopt;
   if (t.count != 1) return std::nullopt;
-  char* out = ctx.workspace.Reserve(kRealTextMax);
-  const std::size_t n = FormatReal(t.firstWritten, out);
-  return std::string_view(ctx.workspace.Commit(n), n);
+  return t.firstWritten;
 }
 
 }  // namespace formel

@@ -25,6 +25,8 @@
 // sends the whole level back to the passes, which then handle it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -36,6 +38,24 @@ namespace formel {
 // (nothing written) when text (which ends in the final blank) is not of
 // that form or a step would leave it, which the passes then handle.
 std::optional<std::string_view> PlainArithmetic(EvalContext& ctx, std::string_view text);
+// The value whose text that would be, for the text without its final blank.
+std::optional<float> PlainArithmeticValue(EvalContext& ctx, std::string_view body);
+
+// The same for numbers already read: read[k] is what the text of number k
+// reads as (without a sign), length[k] that text's length, op[k] the
+// operator before number k (k >= 1), negativeFirst a "-" before the first;
+// textLength the whole text's, final blank included. At least two
+// numbers; the arrays (written is scratch) are used up.
+struct PlainTerms {
+  float* read;
+  float* written;
+  std::uint32_t* length;
+  char* op;
+  std::size_t count;
+  bool negativeFirst;
+  std::size_t textLength;
+};
+std::optional<float> PlainTermsValue(const PlainTerms& terms);
 
 // A digit, a point or one of the six operators.
 bool IsPlainArithmeticByte(char c);

@@ -58,6 +58,22 @@
 //     delimiter ends. Same bytes: each step would cut the growing literal
 //     and that literal and grow by its inside. Guard: CanGrowBy on each
 //     inside; a step budget.
+//
+// Whole outermost formulas, before the driver's stages:
+// 11. Prepared formulas (PlannedResult, plan_cache.h, prepared_formula.h;
+//     also the handles of formel_prepared.h). Trigger: an outermost formula
+//     with a group, a call or a reference, met a second time (the cache
+//     keeps 32), or run through a prepared handle. Same bytes: what the
+//     stages decide from the formula alone is decided once; each level
+//     calls its host functions and puts its literals and values in place
+//     as ExpandGroups and SubstituteVariables do, and the filled text goes
+//     to the value model (filled_level.h: plain numbers, 5, and one
+//     comparison of such sides) or, as numbers, to level_numbers.h, which
+//     reads each value as 5 would read it from the filled text. Guard: a
+//     literal or value whose quotes or brackets would change what the
+//     stages decide, a value outside the model, a shape the plan cannot
+//     hold: the level goes on the general way from where it stands, so no
+//     host function is called twice.
 #pragma once
 
 #include "eval/shortcuts/formula_level.h"
@@ -66,4 +82,5 @@
 #include "eval/shortcuts/literal_join.h"
 #include "eval/shortcuts/number_chain.h"
 #include "eval/shortcuts/plain_arithmetic.h"
+#include "eval/shortcuts/plan_cache.h"
 #include "eval/shortcuts/repeated_formula.h"

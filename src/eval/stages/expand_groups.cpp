@@ -46,8 +46,6 @@ struct ParenIndex {
   }
 };
 
-namespace {
-
 // Length of the raw name at the end of before: scanning leftward, blanks are
 // passed until something else is met; then a delimiter ends the name.
 std::size_t RawNameLength(std::string_view before) {
@@ -61,8 +59,6 @@ std::size_t RawNameLength(std::string_view before) {
   }
   return IsOperandDelimiterOrQuote(before[p - 1]) ? before.size() - p : before.size();
 }
-
-using HostText = const char*;
 
 // Index of the first comma at or after from outside quotes (a quote opens
 // or closes a literal), or the end of inside: the argument's end. npos when
@@ -78,6 +74,10 @@ std::size_t ArgumentEnd(std::string_view inside, std::size_t from) {
     i = closing + 1;
   }
 }
+
+namespace {
+
+using HostText = const char*;
 
 // Evaluates every argument (split at commas outside quotes, a final comma
 // appended) into the argument slots, then calls the host function. The
@@ -173,10 +173,10 @@ std::string_view CallAsWritten(std::string_view text, std::size_t open, std::siz
   return text.substr(start, close - start + 1);
 }
 
+// copied: text before this is in out; insideQuotes: the parity of the
+// quotes in out.
 void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text, std::size_t next,
-                Text& out, OriginTrack* track) {
-  bool insideQuotes = false;  // parity of the quotes in out
-  std::size_t copied = 0;     // text before this is in out
+                Text& out, OriginTrack* track, std::size_t copied = 0, bool insideQuotes = false) {
   for (; next != std::string_view::npos; next = FindByte(text, '(', next)) {
     if (track != nullptr) {
       KeepAsWritten(ctx, ')', text, copied, next - copied, out.size(), insideQuotes, *track);
@@ -233,18 +233,19 @@ namespace {
 // outermost formula, or one that a host function evaluates. Kept out of
 // ExpandGroups' frame, which every level of nesting keeps on the stack.
 [[gnu::noinline]] void ExpandWithNewIndex(EvalContext& ctx, std::string_view text, std::size_t first,
-                                          Text& out, OriginTrack* track) {
+                                          Text& out, OriginTrack* track, std::size_t copied = 0,
+                                          bool insideQuotes = false) {
   if (ctx.parenIndex == nullptr) {  // the outermost formula: the scratch is free
     ParenIndex index(text, ctx.parenScratch, ctx.openScratch);
     CurrentIndex current(ctx, &index);
-    ExpandFrom(ctx, index, text, first, out, track);
+    ExpandFrom(ctx, index, text, first, out, track, copied, insideQuotes);
     return;
   }
   std::pmr::vector<std::uint32_t> storage(ctx.heap);
   std::pmr::vector<std::uint32_t> open(ctx.heap);
   ParenIndex index(text, storage, open);
   CurrentIndex current(ctx, &index);
-  ExpandFrom(ctx, index, text, first, out, track);
+  ExpandFrom(ctx, index, text, first, out, track, copied, insideQuotes);
 }
 
 }  // namespace
@@ -262,6 +263,11 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrac
     return;
   }
   ExpandWithNewIndex(ctx, text, first, out, track);
+}
+
+void ExpandGroupsFrom(EvalContext& ctx, std::string_view text, std::size_t from, bool insideQuotes,
+                      Text& out) {
+  ExpandWithNewIndex(ctx, text, FindByte(text, '(', from), out, nullptr, from, insideQuotes);
 }
 
 }  // namespace formel

@@ -43,9 +43,29 @@ void ExpandGroups(EvalContext& ctx, std::string_view text, Text& out, OriginTrac
 void ApplyOperator(EvalContext& ctx, std::string_view text, const Operator& op, Text& out,
                    bool signPair, OriginTrack* track = nullptr);
 
+// Length of the raw name at the end of before: scanning leftward, blanks
+// are passed until something else is met; then a delimiter ends the name.
+std::size_t RawNameLength(std::string_view before);
+// Index of the first comma at or after from outside quotes in a call's
+// inside, or its end: the argument's end. npos when a quote stays open.
+std::size_t ArgumentEnd(std::string_view inside, std::size_t from);
+
+// Continues ExpandGroups on text from index from on: out holds the
+// expansion of text[0, from), insideQuotes the parity of its quotes.
+void ExpandGroupsFrom(EvalContext& ctx, std::string_view text, std::size_t from, bool insideQuotes,
+                      Text& out);
+
 // The formula driver. Builds the result at the workspace write position,
 // leaves the write position on its terminator and returns it.
 std::string_view EvaluateFormula(EvalContext& ctx, std::string_view formula);
+// The same without the prepared formulas of the evaluator.
+std::string_view EvaluateUnplanned(EvalContext& ctx, std::string_view formula);
+// The rest of one level of formula, whose depth the caller counts: from
+// the text as groups and calls left it (final blank included), or as
+// variables left it.
+std::string_view EvaluateExpanded(EvalContext& ctx, std::string_view expanded, std::string_view formula);
+std::string_view EvaluateSubstituted(EvalContext& ctx, std::string_view substituted,
+                                     std::string_view formula);
 
 // Calls a registered function with the first paramCount texts of args and
 // returns its text (null for "").

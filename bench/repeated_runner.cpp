@@ -1,0 +1,144 @@
+// Repeated evaluation on Formel's side: the classic exports (the variable
+// set by name, the formula given as text) and the handles (a slot and a
+// prepared formula). Also the bytes of a full plan cache, and the table.
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <cstdio>
+#include <string>
+
+#include "formel.h"
+#include "formel_prepared.h"
+#include "repeated_workloads.h"
+#include "runners.h"
+
+namespace formel_bench {
+
+namespace {
+
+const char* FORMEL_CALL ClosureMax(void*, int, const char* const* argv) { return HostMax(argv[0], argv[1]); }
+
+void RunClassic(benchmark::State& state, const RepeatedWorkload& w) {
+  ClearVars();
+  ClearFuncs();
+  SetVarL("x", 5);
+  SetVarL("d", 10);
+  SetFunc("max", 2, reinterpret_cast<FormelCallID>(&HostMax));
+  const char* formula = w.formula.c_str();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    if (w.priceText) {
+      SetVarS(w.changed, PriceText(i).c_str());
+    } else {
+      SetVarL(w.changed, IntegerValue(i));
+    }
+    ++i;
+    benchmark::DoNotOptimize(Formel(formula));
+  }
+  state.SetLabel(Formel(formula));
+}
+
+void RunHandles(benchmark::State& state, const RepeatedWorkload& w) {
+  formel_evaluator* ev = formel_new();
+  formel_set_var_int(ev, "x", 5);
+  formel_set_var_int(ev, "d", 10);
+  formel_set_function(ev, "max", 2, &ClosureMax, nullptr);
+  formel_slot* slot = formel_slot_new(ev, w.changed);
+  formel_prepared* prepared = formel_prepare(ev, w.formula.c_str());
+  std::size_t i = 0;
+  for (auto _ : state) {
+    if (w.priceText) {
+      const std::string& price = PriceText(i);
+      formel_slot_set_text(slot, price.data(), price.size());
+    } else {
+      formel_slot_set_int(slot, IntegerValue(i));
+    }
+    ++i;
+    benchmark::DoNotOptimize(formel_run(prepared));
+  }
+  state.SetLabel(formel_run(prepared));
+  formel_free(ev);
+}
+
+std::size_t HeapInUse() {
+#if defined(__GLIBC__)
+  return mallinfo2().uordblks;
+#else
+  return 0;
+#endif
+}
+
+// An evaluator that has met 100 different formulas twice each keeps plans
+// for the last 32: the bytes it holds beyond a fresh one.
+void MeasurePlanCache(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::size_t before = HeapInUse();
+    formel_evaluator* ev = formel_new();
+    const std::size_t made = HeapInUse();
+    formel_register_standard_functions(ev);
+    formel_set_var(ev, "x", "5");
+    for (int round = 0; round < 2; ++round) {
+      for (int k = 0; k < 100; ++k) {
+        const std::string formula = "2*max(" + std::to_string(k) + ",[x])+([x]*(1-[x]/100))<[x]";
+        benchmark::DoNotOptimize(formel_evaluate(ev, formula.c_str()));
+      }
+    }
+    state.counters["full_cache_bytes"] = static_cast<double>(HeapInUse() - made);
+    state.counters["new_bytes"] = static_cast<double>(made - before);
+    formel_free(ev);
+  }
+}
+
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+}  // namespace
+
+void RegisterRepeated(const RepeatedWorkload& w) {
+  benchmark::RegisterBenchmark((std::string(kClassicLoop) + "/" + w.name).c_str(),
+                               [w](benchmark::State& state) { RunClassic(state, w); });
+  benchmark::RegisterBenchmark((std::string(kHandlesLoop) + "/" + w.name).c_str(),
+                               [w](benchmark::State& state) { RunHandles(state, w); });
+}
+
+void RegisterPlanCacheMemory() {
+  benchmark::RegisterBenchmark((std::string(kHandlesLoop) + "/plan_cache").c_str(), &MeasurePlanCache)
+      ->Iterations(1)
+      ->Repetitions(1);
+}
+
+void PrintRepeatedTable(const MedianReporter& r, std::ostream& out) {
+  out << "\nRepeated evaluation, a variable changed before each (median ns; ratio to muparser's "
+         "evaluate-only):\n";
+  out << "workload    formula                 classic  ratio   handles  ratio   muparser\n";
+  for (const RepeatedWorkload& w : RepeatedSuite()) {
+    const double classic = r.Median(kClassicLoop, w.name);
+    const double handles = r.Median(kHandlesLoop, w.name);
+    const double peer = r.Median(kPeerLoop, w.name);
+    auto ratio = [peer](double ns) { return peer == 0 ? std::string("-") : Fixed(ns / peer, 1) + "x"; };
+    char line[160];
+    std::snprintf(line, sizeof line, "%-11s %-22s %8s %6s %9s %6s %9s\n", w.name.c_str(), w.formula.c_str(),
+                  Fixed(classic, 1).c_str(), ratio(classic).c_str(), Fixed(handles, 1).c_str(),
+                  ratio(handles).c_str(), Fixed(peer, 1).c_str());
+    out << line;
+  }
+  out << "\nTargets of records at engine speed:\n";
+  for (const RepeatedWorkload& w : RepeatedSuite()) {
+    const double peer = r.Median(kPeerLoop, w.name);
+    for (const auto& [engine, atMost] : {std::pair{kClassicLoop, 6.0}, std::pair{kHandlesLoop, 3.0}}) {
+      const double ns = r.Median(engine, w.name);
+      const double ratio = peer == 0 || ns == 0 ? 0.0 : ns / peer;
+      out << (ratio == 0 ? "[ -- ] " : ratio <= atMost ? "[ ok ] " : "[FAIL] ") << engine << "/" << w.name
+          << " / muparser (at most " << Fixed(atMost, 0) << "): " << (ratio == 0 ? "not measured" : Fixed(ratio, 2))
+          << "\n";
+    }
+  }
+  const double cache = r.Counter(kHandlesLoop, "plan_cache", "full_cache_bytes");
+  out << "an evaluator with a full plan cache (32 plans) holds " << Fixed(cache, 0) << " bytes more\n";
+}
+
+}  // namespace formel_bench

@@ -1,0 +1,177 @@
+// Prepared formulas and variable slots: handles made from their
+// evaluator's heap, released with it at the latest.
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "api/export_call.h"
+#include "eval/shortcuts/prepared_formula.h"
+#include "eval/stages/stages.h"
+#include "formel_prepared.h"
+#include "text/numbers.h"
+
+struct formel_prepared {
+  formel_prepared(formel::Evaluator& e, std::string_view text)
+      : ev(&e), formula(text, &e.heap), plan(&e.heap) {}
+
+  formel::Evaluator* ev;
+  formel::Text formula;
+  formel::PreparedFormula plan;
+  bool planned = false;  // the formula has a plan (else: the general way)
+};
+
+struct formel_slot {
+  formel_slot(formel::Evaluator& e, std::string_view nameKey) : ev(&e), key(nameKey, &e.heap) {}
+
+  formel::Evaluator* ev;
+  formel::Text key;               // the name's matching form
+  formel::Text* entry = nullptr;  // the variable's entry while generation stays
+  std::uint64_t generation = 0;
+};
+
+namespace {
+
+using formel::CallScope;
+using formel::Evaluator;
+
+template <class Handle, class... Args>
+Handle* NewHandle(Evaluator& ev, Args&&... args) {
+  void* room = ev.heap.allocate(sizeof(Handle), alignof(Handle));
+  try {
+    return new (room) Handle(ev, std::forward<Args>(args)...);
+  } catch (...) {
+    ev.heap.deallocate(room, sizeof(Handle), alignof(Handle));
+    throw;
+  }
+}
+
+template <class Handle>
+void FreeHandle(Handle* handle) {
+  if (handle == nullptr) return;
+  formel::PrivateHeap& heap = handle->ev->heap;
+  handle->~Handle();
+  heap.deallocate(handle, sizeof(Handle), alignof(Handle));
+}
+
+// The slot's variable entry, made (empty) when the variable is not set.
+formel::Text& EntryOf(formel_slot& slot) {
+  formel::VarTable& vars = slot.ev->eval.vars;
+  if (slot.entry == nullptr || slot.generation != vars.Generation()) {
+    slot.entry = vars.Find(slot.key);
+    if (slot.entry == nullptr) {
+      vars.Set(slot.key, formel::Text(&slot.ev->heap));
+      slot.entry = vars.Find(slot.key);
+    }
+    slot.generation = vars.Generation();
+  }
+  return *slot.entry;
+}
+
+// No workspace is touched: a text the evaluator returned stays valid.
+// Setting runs no host code and grows no scratch: none of an evaluation's
+// bookkeeping is needed.
+int SetSlot(formel_slot* slot, std::string_view value) {
+  if (slot == nullptr || slot->ev->eval.Listener().reporting) return 0;
+  try {
+    EntryOf(*slot).assign(value);
+    return 1;
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace
+
+extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluator* ev,
+                                                                  const char* formula) {
+  return formel::RunExport<formel_prepared*>(ev, nullptr, [&](Evaluator& e, CallScope&) {
+    formel_prepared* p = NewHandle<formel_prepared>(e, formel::View(formula));
+    try {
+      p->planned = p->formula.size() <= formel::kMaxTextLength && p->plan.Prepare(e.eval, p->formula);
+    } catch (...) {
+      FreeHandle(p);
+      throw;
+    }
+    return p;
+  });
+}
+
+extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepared) {
+  if (prepared == nullptr) return formel::kNoText;
+  return formel::RunExport<const char*>(
+      prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
+        scope.StartBuilding();
+        formel::EvalContext& ctx = ev.eval;
+        if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
+          return prepared->plan.Run(ctx).data();
+        }
+        return formel::EvaluateFormula(ctx, prepared->formula).data();
+      });
+}
+
+// The plan's numbers give the value without its text where they can.
+extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
+  using Number = formel::PreparedFormula::Number;
+  const Number nothing{0, false};
+  const Number number =
+      prepared == nullptr
+          ? nothing
+          : formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
+              scope.StartBuilding();
+              formel::EvalContext& ctx = ev.eval;
+              if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
+                return prepared->plan.RunNumber(ctx);
+              }
+              const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);
+              return Number{formel::ParseReal(text), !text.empty() && formel::ParsedLength(text) == text.size()};
+            });
+  if (value != nullptr) *value = number.value;
+  return number.whole ? 1 : 0;
+}
+
+extern "C" FORMEL_API void FORMEL_CALL formel_prepared_free(formel_prepared* prepared) {
+  FreeHandle(prepared);
+}
+
+extern "C" FORMEL_API formel_slot* FORMEL_CALL formel_slot_new(formel_evaluator* ev, const char* name) {
+  return formel::RunExport<formel_slot*>(ev, nullptr, [&](Evaluator& e, CallScope& scope) {
+    const formel::Text copy = formel::CopyArgument(e, name);
+    scope.StartBuilding();
+    formel::WorkspaceScope temporaries(e.eval.workspace);
+    return NewHandle<formel_slot>(e, formel::BuildNameKey(e.eval.workspace, copy));
+  });
+}
+
+extern "C" FORMEL_API int FORMEL_CALL formel_slot_set(formel_slot* slot, const char* value) {
+  return SetSlot(slot, formel::View(value));
+}
+
+extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_text(formel_slot* slot, const char* data,
+                                                          size_t size) {
+  if (data == nullptr) return SetSlot(slot, {});
+  const void* zero = std::memchr(data, '\0', size);
+  return SetSlot(slot, {data, zero == nullptr ? size : static_cast<std::size_t>(
+                                                          static_cast<const char*>(zero) - data)});
+}
+
+extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int32_t value) {
+  char digits[formel::kIntTextMax];
+  return SetSlot(slot, {digits, formel::FormatInt(value, digits)});
+}
+
+extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_number(formel_slot* slot, double value) {
+  char digits[formel::kRealTextMax];
+  return SetSlot(slot, {digits, formel::FormatReal(formel::RoundToFloat(value), digits)});
+}
+
+extern "C" FORMEL_API const char* FORMEL_CALL formel_slot_get(formel_slot* slot) {
+  if (slot == nullptr) return formel::kNoText;
+  return formel::RunExport<const char*>(slot->ev, formel::kNoText, [slot](Evaluator& ev, CallScope& scope) {
+    scope.StartBuilding();
+    const formel::Text* value = ev.eval.vars.Find(std::string_view(slot->key));
+    const auto start = ev.eval.workspace.Position();
+    return formel::ReturnText(ev, start, value == nullptr ? std::string_view() : std::string_view(*value));
+  });
+}
+
+extern "C" FORMEL_API void FORMEL_CALL formel_slot_free(formel_slot* slot) { FreeHandle(slot); }

@@ -1,0 +1,124 @@
+#include "eval/shortcuts/level_numbers.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "eval/shortcuts/filled_level.h"
+#include "eval/shortcuts/plain_arithmetic.h"
+#include "text/numbers.h"
+
+namespace formel {
+
+namespace {
+
+bool IsArithmeticByte(char c) {
+  for (const Operator& op : kOperatorPasses) {
+    if (IsArithmetic(op.op) && op.written[0] == c) return true;
+  }
+  return false;
+}
+
+// One side's value: its number, and its text unless formatted.
+struct SideValue {
+  float number;
+  bool formatted;
+  float written;
+  std::string_view text;
+};
+
+bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
+                 bool negativeFirst, SideValue& out) {
+  const std::size_t count = end - first;
+  if (count == 1) {  // a number alone stays as written; behind a "-" it leaves the model
+    if (negativeFirst) return false;
+    out = {v.read[first], false, 0, v.text[first]};
+    return true;
+  }
+  std::size_t textLength = 1 + (negativeFirst ? 1 : 0);
+  for (std::size_t k = first; k < end; ++k) textLength += v.length[k] + 1;
+  const auto value = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
+                                      count, negativeFirst, textLength});
+  if (!value) return false;
+  out = {ReadBackReal(*value), true, *value, {}};
+  return true;
+}
+
+}  // namespace
+
+bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
+                    LevelNumbers& out) {
+  const std::size_t firstTerm = terms.size();
+  LevelNumbers result;
+  result.firstTerm = static_cast<std::uint32_t>(firstTerm);
+  result.negativeFirst = !shape.empty() && shape.front() == '-';
+  std::uint32_t references = 0;
+  std::uint32_t groups = 0;
+  char op = 0;
+  for (std::size_t i = result.negativeFirst ? 1 : 0;;) {
+    if (i == shape.size() || terms.size() - firstTerm == kMaxNumberTerms) return false;
+    NumberTerm term{NumberTerm::kConstant, op, 0, 0, 0, kNoTerm};
+    if (shape[i] == 'R' || shape[i] == 'G') {
+      term.kind = shape[i] == 'R' ? NumberTerm::kReference : NumberTerm::kGroup;
+      term.index = shape[i] == 'R' ? references++ : groups++;
+      ++i;
+    } else {
+      const std::size_t end = ReadPlainNumber(shape, i, term.read);
+      if (end == i) return false;  // no digit
+      term.index = at[i];
+      term.length = static_cast<std::uint32_t>(end - i);
+      i = end;
+    }
+    const bool right = result.comparison != nullptr;
+    if (right && (op == '-' || op == '\\')) return false;
+    terms.push_back(term);
+    if (i == shape.size()) break;
+    std::size_t length = 1;
+    if (IsArithmeticByte(shape[i])) {
+      op = shape[i++];
+      continue;
+    }
+    const Operator* comparison = right ? nullptr : ComparisonAt(shape.substr(i), length);
+    if (comparison == nullptr) return false;
+    result.comparison = comparison;
+    result.rightSide = static_cast<std::uint32_t>(terms.size() - firstTerm);
+    op = 0;
+    i += length;
+  }
+  result.terms = static_cast<std::uint32_t>(terms.size() - firstTerm);
+  if (result.comparison == nullptr) result.rightSide = result.terms;
+  out = result;
+  return true;
+}
+
+// Digits and points are all ReadPlainNumber reads, and it reads none
+// without a digit.
+PlainNumber ReadPlain(std::string_view text) {
+  PlainNumber n;
+  if (text.empty() || ReadPlainNumber(text, 0, n.read) != text.size()) return PlainNumber();
+  n.plain = true;
+  n.length = static_cast<std::uint32_t>(text.size());
+  return n;
+}
+
+std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values) {
+  SideValue left;
+  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, left)) return std::nullopt;
+  if (shape.comparison == nullptr) {
+    const bool plain = !left.formatted || !std::signbit(left.written);
+    const auto length = left.formatted ? 0 : static_cast<std::uint32_t>(left.text.size());
+    return LevelResult{{plain, left.number, length}, left.formatted, left.written, left.text};
+  }
+  SideValue right;
+  if (!ComputeSide(values, shape.rightSide, shape.terms, false, right)) return std::nullopt;
+  char leftDigits[kRealTextMax];
+  char rightDigits[kRealTextMax];
+  if (shape.comparison->op == Op::kEqual) {  // compares the texts
+    if (left.formatted) left.text = {leftDigits, FormatReal(left.written, leftDigits)};
+    if (right.formatted) right.text = {rightDigits, FormatReal(right.written, rightDigits)};
+  }
+  const bool holds = ComparisonHolds(shape.comparison->op, left.number, right.number, left.text, right.text);
+  return LevelResult{{true, holds ? 1.0f : 0.0f, 1}, false, 0, holds ? "1" : "0"};
+}
+
+}  // namespace formel

@@ -1,0 +1,86 @@
+// The numbers of a prepared formula level whose text, once its groups,
+// calls and references are in, is plain arithmetic or one comparison of
+// two such sides (filled_level.h) whenever each of them puts in a plain
+// number (digits and points, at least one digit). The level's shape is
+// read once; each evaluation then takes the values' numbers as
+// PlainArithmetic would read them from the filled text, and computes the
+// passes on them without building that text.
+//
+// The shape holds only numbers, references, groups, the six arithmetic
+// operators (no two side by side), perhaps a "-" first, and at most one
+// comparison; no reference or group touches a number or another one, so
+// that each value stays one number of the text. The right side of a
+// comparison holds no "-" and no "\" (see filled_level.h).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "eval/operators.h"
+
+namespace formel {
+
+struct NumberTerm {
+  enum Kind : std::uint8_t { kConstant, kReference, kGroup };
+  Kind kind;
+  char op;              // the operator before it (0 for the first of a side)
+  std::uint32_t index;  // of the reference or group; of the constant's text
+  std::uint32_t length; // a constant's text
+  float read;           // a constant's number
+  std::uint32_t same;   // an earlier term with the same reference, or kNoTerm
+};
+
+inline constexpr std::uint32_t kNoTerm = 0xFFFFFFFFu;
+
+struct LevelNumbers {
+  std::uint32_t firstTerm = 0;
+  std::uint32_t terms = 0;      // 0: the level has no such shape
+  std::uint32_t rightSide = 0;  // first term after the comparison; terms when none
+  const Operator* comparison = nullptr;
+  bool negativeFirst = false;
+};
+
+inline constexpr std::size_t kMaxNumberTerms = 64;
+
+// Reads shape (the level's text with "R" for each reference and "G" for
+// each group with its name; at[i] the formula position of shape[i]) into
+// terms. False when it is not of such a shape.
+bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
+                    LevelNumbers& out);
+
+// A value as a number of the filled text: plain when it is digits and
+// points with at least one digit.
+struct PlainNumber {
+  bool plain = false;
+  float read = 0;
+  std::uint32_t length = 0;
+};
+PlainNumber ReadPlain(std::string_view text);
+
+// What the terms hold in this evaluation, term by term: the numbers, their
+// texts' lengths and their operators (all three used up), their texts, and
+// room for the results.
+struct TermValues {
+  float* read;
+  std::uint32_t* length;
+  const std::string_view* text;
+  char* op;
+  float* written;
+};
+
+// A level's result: the text of written when formatted, else text.
+struct LevelResult {
+  PlainNumber number;
+  bool formatted;
+  float written;
+  std::string_view text;
+};
+
+// nullopt when the values leave the model.
+std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values);
+
+}  // namespace formel

@@ -1,0 +1,63 @@
+// The prepared formulas of one evaluator (prepared_formula.h): a bounded
+// cache of outermost formulas with groups or references that the
+// evaluator has met before. A formula is prepared the second time it
+// comes, so that formulas evaluated once cost no preparation. Nothing is
+// allocated before the first formula that could be prepared.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <optional>
+#include <string_view>
+
+#include "eval/context.h"
+
+namespace formel {
+
+class PlanCache {
+ public:
+  // At most kPlans prepared formulas of at most kLongestFormula bytes
+  // each. A plan holds under 100 bytes per byte of its formula (a call of
+  // 500 empty arguments comes nearest), so a full cache stays under 2 MB;
+  // the formulas of a table's records take a few hundred bytes each (the
+  // benchmark measures a full cache of such).
+  static constexpr std::size_t kPlans = 32;
+  static constexpr std::size_t kLongestFormula = 512;
+
+  explicit PlanCache(std::pmr::memory_resource* heap) : heap_(heap) {}
+  ~PlanCache();
+  PlanCache(const PlanCache&) = delete;
+  PlanCache& operator=(const PlanCache&) = delete;
+
+  // The result of an outermost formula (shortcuts on; with a group or a
+  // reference, at most kLongestFormula bytes) through its plan, or nullopt
+  // when it has none (nothing done: the general way follows).
+  std::optional<std::string_view> Evaluate(EvalContext& ctx, std::string_view formula);
+
+ private:
+  struct Entry;
+  struct Store;
+  Store* Open();
+  void Drop(Entry& e);
+  std::string_view Run(EvalContext& ctx, Entry& e);
+
+  std::pmr::memory_resource* heap_;
+  Store* store_ = nullptr;
+};
+
+// An outermost formula through the evaluator's plans, or nullopt. A
+// formula without a group or a reference has nothing to prepare: the test
+// stays here, inline, where it costs a few steps over a short formula.
+inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::string_view formula) {
+  if (ctx.evalDepth != 0 || ctx.GeneralPathOnly() || ctx.plans == nullptr ||
+      formula.size() > PlanCache::kLongestFormula) {
+    return std::nullopt;
+  }
+  std::size_t opening = 0;  // counted, not searched: the compiler takes many bytes a step
+  for (const char c : formula) opening += static_cast<std::size_t>((c == '[') | (c == '('));
+  if (opening == 0) return std::nullopt;
+  return ctx.plans->Evaluate(ctx, formula);
+}
+
+}  // namespace formel

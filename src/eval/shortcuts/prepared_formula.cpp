@@ -1,0 +1,565 @@
+#include "eval/shortcuts/prepared_formula.h"
+
+#include <algorithm>
+#include <array>
+
+#include "eval/literals.h"
+#include "eval/shortcuts/filled_level.h"
+#include "eval/shortcuts/number_chain.h"
+#include "eval/stages/pair_matching.h"
+#include "eval/stages/stages.h"
+#include "text/bytes.h"
+#include "text/numbers.h"
+#include "text/text.h"
+
+namespace formel {
+
+namespace {
+
+// Counts a level in progress, as the driver does for every level.
+class LevelDepth {
+ public:
+  explicit LevelDepth(EvalContext& ctx) : ctx_(ctx) { ++ctx_.evalDepth; }
+  ~LevelDepth() { --ctx_.evalDepth; }
+  LevelDepth(const LevelDepth&) = delete;
+  LevelDepth& operator=(const LevelDepth&) = delete;
+
+ private:
+  EvalContext& ctx_;
+};
+
+// The raw name before a group whose text back to the group before it is
+// segment: its length, or npos when the scan would go on into that
+// group's literal (it meets no delimiter after a byte that is not blank).
+std::size_t RawNameAfterGroup(std::string_view segment) {
+  const std::size_t length = RawNameLength(segment);
+  if (length >= segment.size()) return std::string_view::npos;
+  const std::size_t stop = segment.size() - length - 1;
+  if (!IsOperandDelimiterOrQuote(segment[stop])) return std::string_view::npos;
+  for (std::size_t i = stop; i < segment.size(); ++i) {
+    if (segment[i] != ' ') return length;
+  }
+  return std::string_view::npos;
+}
+
+std::uint32_t U32(std::size_t n) { return static_cast<std::uint32_t>(n); }
+
+bool HasBracket(std::string_view text) {
+  return FindByte(text, '[') != std::string_view::npos || FindByte(text, ']') != std::string_view::npos;
+}
+
+// Buffers grown past this by a long value are given back after the run.
+constexpr std::size_t kKeptBuffer = 1024;
+// Formulas and values longer than this take the text's way: their filled
+// texts stay far below the length limit, which the text's way checks.
+constexpr std::size_t kLongestNumberText = std::size_t{32} << 10;
+
+}  // namespace
+
+PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
+    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), known_(heap),
+      groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
+      termWritten_(heap), startRead_(heap), startLength_(heap), startOp_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
+
+std::string_view PreparedFormula::LevelText(const Level& l) const {
+  return std::string_view(formula_).substr(l.begin, l.size);
+}
+
+bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
+  formula_.assign(formula);
+  levels_.clear();
+  groups_.clear();
+  refs_.clear();
+  args_.clear();
+  terms_.clear();
+  std::size_t depths = 0;
+  bool prepared = PrepareLevel(ctx, 0, formula.size(), 0);
+  if (prepared) {
+    const Level& top = levels_.front();
+    prepared = top.groups + top.refs > 0;
+    for (const Level& l : levels_) depths = std::max<std::size_t>(depths, l.depth + 1);
+  }
+  if (!prepared) {
+    formula_.clear();
+    levels_.clear();
+    return false;
+  }
+  std::size_t segments = 0;
+  for (const Level& l : levels_) segments = std::max<std::size_t>(segments, l.firstSegment + l.groups + 1);
+  segments_.assign(segments, 0);
+  known_.assign(groups_.size(), {});
+  groupNumbers_.assign(groups_.size(), {});
+  termRead_.assign(terms_.size(), 0);
+  termLength_.assign(terms_.size(), 0);
+  termText_.assign(terms_.size(), {});
+  termOp_.assign(terms_.size(), 0);
+  termWritten_.assign(terms_.size(), 0);
+  startRead_.assign(terms_.size(), 0);
+  startLength_.assign(terms_.size(), 0);
+  startOp_.assign(terms_.size(), 0);
+  for (std::size_t t = 0; t < terms_.size(); ++t) {
+    const NumberTerm& term = terms_[t];
+    startOp_[t] = term.op;
+    if (term.kind != NumberTerm::kConstant) continue;
+    startRead_[t] = term.read;
+    startLength_[t] = term.length;
+    termText_[t] = std::string_view(formula_).substr(term.index, term.length);
+  }
+  expanded_.resize(depths, Text(formula_.get_allocator()));
+  filled_.resize(depths, Text(formula_.get_allocator()));
+  // A plan lives on in the cache: no room beyond what it holds.
+  levels_.shrink_to_fit();
+  groups_.shrink_to_fit();
+  refs_.shrink_to_fit();
+  args_.shrink_to_fit();
+  terms_.shrink_to_fit();
+  LookUpNames(ctx);
+  return true;
+}
+
+// A level without groups or references is left to the driver whole.
+bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::size_t end,
+                                   std::size_t depth) {
+  if (depth >= kMaxDepth) return false;
+  const std::size_t index = levels_.size();
+  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}});
+  const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
+  if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
+  ReadNumbers(index, text);
+  // The insides and arguments, each a level of its own.
+  const Level l = levels_[index];
+  for (std::size_t g = l.firstGroup; g < l.firstGroup + l.groups; ++g) {
+    const std::size_t open = begin + groups_[g].open + 1;
+    const std::string_view inside = text.substr(groups_[g].open + 1, groups_[g].close - groups_[g].open - 1);
+    if (!groups_[g].call) {
+      groups_[g].inside = U32(levels_.size());
+      if (!PrepareLevel(ctx, open, open + inside.size(), depth + 1)) return false;
+      continue;
+    }
+    groups_[g].firstArg = U32(args_.size());
+    std::size_t count = 0;
+    for (std::size_t from = 0; from <= inside.size(); ++count) {
+      const std::size_t comma = ArgumentEnd(inside, from);
+      if (comma == std::string_view::npos) break;
+      args_.push_back(0);
+      from = comma + 1;
+    }
+    groups_[g].args = U32(count);
+    std::size_t from = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+      const std::size_t comma = ArgumentEnd(inside, from);
+      args_[groups_[g].firstArg + k] = U32(levels_.size());
+      if (!PrepareLevel(ctx, open + from, open + comma, depth + 1)) return false;
+      from = comma + 1;
+    }
+  }
+  return true;
+}
+
+// The groups as ExpandGroups finds them: each "(" outside quotes with its
+// ")" by count, left to right, the search going on behind each group.
+bool PreparedFormula::FindGroups(std::size_t level, std::string_view text) {
+  MatchPairs(text, '(', ')', scratch_, stack_);
+  bool insideQuotes = false;
+  std::size_t copied = 0;
+  bool afterGroup = false;
+  for (std::size_t next = FindByte(text, '('); next != std::string_view::npos;
+       next = FindByte(text, '(', next)) {
+    insideQuotes ^= OddQuotes(text.substr(copied, next - copied));
+    const std::size_t segmentStart = afterGroup ? copied : 0;
+    copied = next;
+    const std::uint32_t close = scratch_[next];
+    if (insideQuotes || close == kUnmatched) {
+      ++next;
+      continue;
+    }
+    const std::string_view before = text.substr(segmentStart, next - segmentStart);
+    const std::size_t raw = afterGroup ? RawNameAfterGroup(before) : RawNameLength(before);
+    if (raw == std::string_view::npos) return false;
+    const std::string_view name = TrimBlanks(before.substr(before.size() - raw));
+    Group g{};
+    g.open = U32(next);
+    g.close = close;
+    g.rawName = U32(raw);
+    g.nameBegin = U32(levels_[level].begin + static_cast<std::size_t>(name.data() - text.data()));
+    g.nameSize = U32(name.size());
+    g.call = !name.empty();
+    groups_.push_back(g);
+    ++levels_[level].groups;
+    copied = next = close + 1;
+    afterGroup = true;
+  }
+  return true;
+}
+
+// The references as SubstituteVariables finds them in the text that the
+// groups leave: built here with one digit for each group and its name.
+// A reference must lie within one segment.
+bool PreparedFormula::FindReferences(std::size_t level, std::string_view text) {
+  Level& l = levels_[level];
+  l.firstRef = U32(refs_.size());
+  l.firstSegment = 0;
+  if (level > 0) {
+    const Level& before = levels_[level - 1];
+    l.firstSegment = before.firstSegment + before.groups + 1;
+  }
+  if (FindByte(text, '[') == std::string_view::npos) return true;
+  Text skeleton(formula_.get_allocator());
+  std::pmr::vector<std::uint32_t> starts(formula_.get_allocator());  // of the segments in skeleton
+  std::pmr::vector<std::uint32_t> origins(formula_.get_allocator()); // of the segments in text
+  std::size_t copied = 0;
+  for (std::size_t g = l.firstGroup; g < l.firstGroup + l.groups; ++g) {
+    starts.push_back(U32(skeleton.size()));
+    origins.push_back(U32(copied));
+    skeleton.append(text.substr(copied, groups_[g].open - groups_[g].rawName - copied));
+    skeleton.push_back('0');
+    copied = groups_[g].close + 1;
+  }
+  starts.push_back(U32(skeleton.size()));
+  origins.push_back(U32(copied));
+  skeleton.append(text.substr(copied));
+  MatchPairs(skeleton, '[', ']', scratch_, stack_);
+  bool insideQuotes = false;
+  copied = 0;
+  for (std::size_t next = FindByte(skeleton, '['); next != std::string_view::npos;
+       next = FindByte(skeleton, '[', next)) {
+    for (; copied < next; ++copied) insideQuotes ^= skeleton[copied] == kQuote;
+    const std::uint32_t close = scratch_[next];
+    if (insideQuotes || close == kUnmatched) {
+      ++next;
+      continue;
+    }
+    std::size_t segment = 0;
+    while (segment + 1 < starts.size() && starts[segment + 1] <= next) ++segment;
+    if (segment + 1 < starts.size() && close >= starts[segment + 1] - 1) return false;  // around a group
+    const std::size_t offset = next - starts[segment];
+    refs_.push_back({U32(l.firstSegment + segment), U32(offset), U32(close - next + 1),
+                     U32(l.begin + origins[segment] + offset + 1), nullptr});
+    ++l.refs;
+    copied = next = close + 1;
+  }
+  return true;
+}
+
+// The level's shape with "R" for each reference and "G" for each group
+// with its name, as level_numbers.h reads it.
+void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
+  Level& l = levels_[level];
+  if (l.groups + l.refs == 0 || formula_.size() > kLongestNumberText) return;
+  Text shape(formula_.get_allocator());
+  std::pmr::vector<std::uint32_t> at(formula_.get_allocator());
+  std::uint32_t ref = l.firstRef;
+  std::size_t copied = 0;
+  for (std::uint32_t k = 0; k <= l.groups; ++k) {
+    const bool last = k == l.groups;
+    const std::size_t end = last ? text.size() : groups_[l.firstGroup + k].open - groups_[l.firstGroup + k].rawName;
+    for (std::size_t i = copied; i < end;) {
+      if (ref < l.firstRef + l.refs && refs_[ref].segment == l.firstSegment + k &&
+          i == copied + refs_[ref].offset) {
+        shape.push_back('R');
+        at.push_back(U32(l.begin + i));
+        i += refs_[ref++].length;
+        continue;
+      }
+      shape.push_back(text[i]);
+      at.push_back(U32(l.begin + i));
+      ++i;
+    }
+    if (last) break;
+    shape.push_back('G');
+    at.push_back(U32(l.begin + end));
+    copied = groups_[l.firstGroup + k].close + 1;
+  }
+  if (!ReadLevelShape(shape, at.data(), terms_, l.numbers)) {
+    l.numbers = LevelNumbers();
+    return;
+  }
+  // A reference written again reads the same value: read once.
+  const std::string_view formula(formula_);
+  auto nameOf = [&](const NumberTerm& term) {
+    const Reference& r = refs_[l.firstRef + term.index];
+    return formula.substr(r.nameBegin, r.length - 2);
+  };
+  for (std::uint32_t t = l.numbers.firstTerm; t < l.numbers.firstTerm + l.numbers.terms; ++t) {
+    if (terms_[t].kind != NumberTerm::kReference) continue;
+    for (std::uint32_t earlier = l.numbers.firstTerm; earlier < t; ++earlier) {
+      if (terms_[earlier].kind == NumberTerm::kReference && nameOf(terms_[earlier]) == nameOf(terms_[t])) {
+        terms_[t].same = earlier - l.numbers.firstTerm;
+        break;
+      }
+    }
+  }
+}
+
+void PreparedFormula::LookUpNames(EvalContext& ctx) {
+  for (Reference& r : refs_) {
+    r.value = FindVariable(ctx, std::string_view(formula_).substr(r.nameBegin, r.length - 2));
+  }
+  varGeneration_ = ctx.vars.Generation();
+  for (Group& g : groups_) {
+    if (g.call) g.func = FindFunction(ctx, std::string_view(formula_).substr(g.nameBegin, g.nameSize));
+  }
+  funcGeneration_ = ctx.funcs.Generation();
+}
+
+std::string_view PreparedFormula::Run(EvalContext& ctx) {
+  struct Release {
+    PreparedFormula& plan;
+    ~Release() {
+      if (plan.longBuffers_) plan.ReleaseLongBuffers();
+    }
+  } release{*this};
+  return RunLevel(ctx, 0);
+}
+
+PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
+  struct Release {
+    PreparedFormula& plan;
+    ~Release() {
+      if (plan.longBuffers_) plan.ReleaseLongBuffers();
+    }
+  } release{*this};
+  std::optional<LevelResult> numeric;
+  std::string_view text = RunLevel(ctx, 0, nullptr, &numeric);
+  if (numeric && numeric->formatted) return {numeric->number.read, true};
+  if (numeric) text = numeric->text;
+  return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
+}
+
+void PreparedFormula::ReleaseLongBuffers() {
+  for (auto* buffers : {&expanded_, &filled_}) {
+    for (Text& t : *buffers) {
+      if (t.capacity() > kKeptBuffer) Text(t.get_allocator()).swap(t);
+    }
+  }
+  longBuffers_ = false;
+}
+
+std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
+                                           std::optional<LevelResult>* numeric) {
+  const Level& l = levels_[index];
+  const std::string_view text = LevelText(l);
+  std::string_view result;
+  if (l.groups + l.refs == 0) {
+    result = EvaluateFormula(ctx, text);  // the driver's own way
+  } else {
+    LevelDepth depth(ctx);
+    if (ctx.evalDepth == 1) {
+      ctx.quotingLeft = QuotingBudget(text.size());
+      ctx.outermost = text;
+    }
+    const StringWorkspace::Mark start = ctx.workspace.Position();
+    std::size_t knownCount = 0;
+    if (l.numbers.terms > 0) {
+      if (const auto value = RunNumbers(ctx, l, text, knownCount)) {
+        StringWorkspace& ws = ctx.workspace;
+        ws.Rewind(start);  // down over the groups' values
+        if (numeric != nullptr) {
+          *numeric = value;
+          return {};
+        }
+        char digits[kRealTextMax];
+        const std::string_view written =
+            value->formatted ? std::string_view(digits, FormatReal(value->written, digits)) : value->text;
+        if (number != nullptr) *number = {value->number.plain, value->number.read, U32(written.size())};
+        return {ws.Put(written), written.size()};
+      }
+    }
+    result = RunText(ctx, l, text, start, known_.data() + l.firstGroup, knownCount);
+  }
+  if (number != nullptr) *number = ReadPlain(result);
+  return result;
+}
+
+// The groups' values are kept in the workspace (known) for the text's
+// way, which takes over at the first value that is not a plain number.
+std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const Level& l,
+                                                       std::string_view text, std::size_t& knownCount) {
+  StringWorkspace& ws = ctx.workspace;
+  std::string_view* known = known_.data() + l.firstGroup;
+  PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
+  for (std::uint32_t k = 0; k < l.groups; ++k) {
+    const Group& g = groups_[l.firstGroup + k];
+    PlainNumber& n = groupNumbers[k];
+    const std::string_view value = g.call ? RunCall(ctx, g, text) : RunLevel(ctx, g.inside, &n);
+    if (g.call) n = ReadPlain(value);
+    ws.Keep();
+    known[knownCount++] = value;
+    if (!n.plain || value.size() > kLongestNumberText) return std::nullopt;
+  }
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const std::size_t first = l.numbers.firstTerm;
+  const std::size_t count = l.numbers.terms;
+  const NumberTerm* terms = terms_.data() + first;
+  const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
+                          termOp_.data() + first, termWritten_.data() + first};
+  std::copy_n(startRead_.data() + first, count, values.read);
+  std::copy_n(startLength_.data() + first, count, values.length);
+  std::copy_n(startOp_.data() + first, count, values.op);
+  std::string_view* texts = termText_.data() + first;
+  for (std::uint32_t t = 0; t < count; ++t) {
+    const NumberTerm& term = terms[t];
+    if (term.kind == NumberTerm::kConstant) continue;
+    if (term.kind == NumberTerm::kGroup) {
+      values.read[t] = groupNumbers[term.index].read;
+      values.length[t] = groupNumbers[term.index].length;
+      texts[t] = known[term.index];
+    } else if (term.same != kNoTerm) {
+      values.read[t] = values.read[term.same];
+      values.length[t] = values.length[term.same];
+      texts[t] = texts[term.same];
+    } else {
+      const Text* entry = refs_[l.firstRef + term.index].value;
+      const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
+      const PlainNumber n = ReadPlain(value);
+      if (!n.plain || value.size() > kLongestNumberText) return std::nullopt;
+      values.read[t] = n.read;
+      values.length[t] = n.length;
+      texts[t] = value;
+    }
+  }
+  return LevelNumbersResult(l.numbers, values);
+}
+
+std::string_view PreparedFormula::RunText(EvalContext& ctx, const Level& l, std::string_view text,
+                                          StringWorkspace::Mark start, const std::string_view* known,
+                                          std::size_t knownCount) {
+  bool plain = true;
+  const std::string_view expanded = ExpandLevel(ctx, l, text, start, known, knownCount, plain);
+  if (!plain) return EvaluateExpanded(ctx, expanded, text);
+  const std::size_t quotingBefore = ctx.quotingLeft;
+  const std::string_view filled = Substitute(ctx, l, expanded, plain);
+  if (plain) {
+    if (const auto value = FilledLevelValue(ctx, filled)) return *value;
+    return EvaluateSubstituted(ctx, filled, text);
+  }
+  ctx.quotingLeft = quotingBefore;  // the general way charges its literals again
+  return EvaluateExpanded(ctx, expanded, text);
+}
+
+// The level's text as ExpandGroups leaves it, final blank included. plain
+// turns false when the variables must go the general way (a bracket in a
+// literal), and when the rest of the groups went the general way. The
+// workspace goes back to where the level began.
+std::string_view PreparedFormula::ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
+                                              StringWorkspace::Mark start, const std::string_view* known,
+                                              std::size_t knownCount, bool& plain) {
+  Text& out = expanded_[l.depth];
+  out.clear();
+  if (l.groups == 0) {
+    out.append(text).push_back(' ');
+    return out;
+  }
+  StringWorkspace& ws = ctx.workspace;
+  struct Back {
+    StringWorkspace& ws;
+    StringWorkspace::Mark to;
+    ~Back() { ws.Rewind(to); }
+  } back{ws, start};
+  bool insideQuotes = false;
+  std::size_t copied = 0;
+  for (std::uint32_t k = 0; k < l.groups; ++k) {
+    const Group& g = groups_[l.firstGroup + k];
+    const std::string_view segment = text.substr(copied, g.open - copied);
+    insideQuotes ^= OddQuotes(segment);
+    segments_[l.firstSegment + k] = U32(out.size());
+    out.append(segment);
+    out.resize(out.size() - g.rawName);
+    const StringWorkspace::Mark mark = ws.Position();
+    const std::string_view value =
+        k < knownCount ? known[k] : g.call ? RunCall(ctx, g, text) : RunLevel(ctx, g.inside);
+    const std::size_t literalStart = out.size();
+    AppendChargedLiteral(ctx, value, out);
+    LimitLength(ctx, out);
+    const std::string_view literal = std::string_view(out).substr(literalStart);
+    const bool flips = StartsAndEndsWithQuote(value) && OddQuotes(literal);
+    plain = plain && !HasBracket(literal);
+    ws.Rewind(mark);
+    copied = g.close + 1;
+    if (flips) {  // later "(" may stand inside quotes now
+      plain = false;
+      ExpandGroupsFrom(ctx, text, copied, !insideQuotes, out);
+      out.push_back(' ');
+      longBuffers_ |= out.capacity() > kKeptBuffer;
+      LimitLength(ctx, out);
+      return out;
+    }
+  }
+  segments_[l.firstSegment + l.groups] = U32(out.size());
+  out.append(text.substr(copied)).push_back(' ');
+  longBuffers_ |= out.capacity() > kKeptBuffer;
+  LimitLength(ctx, out);
+  return out;
+}
+// Arguments into the slots, then the host function: as ExpandCall.
+std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std::string_view text) {
+  StringWorkspace& ws = ctx.workspace;
+  const StringWorkspace::Mark start = ws.Position();
+  std::array<const char*, kMaxParams> slots;
+  slots.fill("");
+  for (std::uint32_t k = 0; k < g.args; ++k) {
+    const StringWorkspace::Mark before = ws.Position();
+    const std::string_view value = RunLevel(ctx, args_[g.firstArg + k]);
+    if (k < kMaxParams) {
+      slots[k] = value.data();
+      ws.Keep();
+    } else {
+      ws.Rewind(before);
+    }
+  }
+  // A host function may have changed the table since.
+  if (ctx.funcs.Generation() != funcGeneration_) LookUpNames(ctx);
+  const FuncInfo f = g.func == nullptr ? FuncInfo{} : *g.func;
+  if (!f.Callable()) {
+    const std::string_view inside = text.substr(g.open + 1, g.close - g.open - 1);
+    ws.Rewind(start);
+    char* list = ws.Reserve(inside.size() + 1);
+    std::copy(inside.begin(), inside.end(), list);
+    list[inside.size()] = ',';
+    return {ws.Commit(inside.size() + 1), inside.size() + 1};
+  }
+  const char* result = CallHost(f, slots);
+  ws.Rewind(start);  // the host's text may lie above: Put copies it down
+  const std::string_view value = View(result);
+  return {ws.Put(value), value.size()};
+}
+
+// The references replaced by their values' literals, as
+// SubstituteVariables does. plain turns false when a literal changes the
+// quotes' parity.
+std::string_view PreparedFormula::Substitute(EvalContext& ctx, const Level& l, std::string_view expanded,
+                                             bool& plain) {
+  if (l.refs == 0) return expanded;
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  Text& out = filled_[l.depth];
+  out.clear();
+  std::size_t copied = 0;
+  for (std::uint32_t k = 0; k < l.refs; ++k) {
+    const Reference& r = refs_[l.firstRef + k];
+    const std::size_t at = (l.groups == 0 ? 0 : segments_[r.segment]) + r.offset;
+    out.append(expanded.substr(copied, at - copied));
+    const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(*r.value);
+    if (IsUnsignedDecimal(value)) {
+      out.append(value);
+    } else {
+      const std::size_t literalStart = out.size();
+      AppendChargedLiteral(ctx, value, out);
+      if (StartsAndEndsWithQuote(value) && OddQuotes(std::string_view(out).substr(literalStart))) {
+        longBuffers_ |= out.capacity() > kKeptBuffer;
+        LimitLength(ctx, out);
+        plain = false;
+        return out;
+      }
+    }
+    LimitLength(ctx, out);
+    copied = at + r.length;
+  }
+  out.append(expanded.substr(copied));
+  longBuffers_ |= out.capacity() > kKeptBuffer;
+  LimitLength(ctx, out);
+  return out;
+}
+
+}  // namespace formel

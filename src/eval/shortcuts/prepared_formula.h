@@ -1,0 +1,149 @@
+// A formula prepared for evaluating again and again while its variables
+// change: where its groups, calls and references stand, level by level,
+// and which table entries its names found. Each evaluation follows the
+// levels as the general stages would: the groups and calls of a level
+// left to right (a call's arguments first, then its host function, once),
+// their literals put in place, then the level's references with the
+// variables' current values; the filled text goes to the value model
+// (filled_level.h), and when it lies outside, to the general stages from
+// that point on. Host functions are called exactly as the general way
+// calls them: same order, same arguments, never twice.
+//
+// Why the filled text is the general way's: what the stages decide from
+// the formula alone (which "(" opens a group, its name, the split of the
+// arguments, which "[" opens a reference, its name) is decided here once,
+// on the formula as the stages would see it with every literal that has an
+// even number of quotes and no bracket. What values could change is checked
+// at every evaluation:
+// - a group's literal with an odd number of quotes changes which later "("
+//   stand inside quotes: the rest of the level is expanded the general way;
+// - a group's literal with a bracket could change how brackets pair: the
+//   level's variables are substituted the general way;
+// - a reference's literal with an odd number of quotes: likewise.
+// Shapes whose decisions depend on values are not prepared: a name that
+// would reach back into the literal of the group before it, a reference
+// around a group or its name. Levels are never deeper than kMaxDepth, far
+// below the nesting limit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "eval/shortcuts/level_numbers.h"
+#include "frame/private_text.h"
+#include "frame/string_workspace.h"
+#include "registry/func_table.h"
+
+namespace formel {
+
+struct EvalContext;
+
+class PreparedFormula {
+ public:
+  static constexpr std::size_t kMaxDepth = 32;
+
+  explicit PreparedFormula(std::pmr::memory_resource* heap);
+
+  // Learns formula; false (nothing kept) when it has no group or reference
+  // to prepare or its shape lies outside the model.
+  bool Prepare(EvalContext& ctx, std::string_view formula);
+  std::string_view Formula() const { return formula_; }
+
+  // The result, written at the workspace write position as EvaluateFormula
+  // writes it. Only for an outermost evaluation without an observer.
+  std::string_view Run(EvalContext& ctx);
+  // The same evaluation for the number its result reads as (whole: the
+  // whole text is that number); the text is not written when the level's
+  // numbers give the result.
+  struct Number {
+    float value;
+    bool whole;
+  };
+  Number RunNumber(EvalContext& ctx);
+
+ private:
+  struct Level {
+    std::uint32_t begin, size;           // in formula_
+    std::uint32_t firstGroup, groups;    // groups_ of this level
+    std::uint32_t firstRef, refs;        // refs_ of this level
+    std::uint32_t firstSegment;          // text around the groups: groups + 1
+    std::uint32_t depth;
+    LevelNumbers numbers;                // its shape as numbers, when it has one
+  };
+  struct Group {
+    std::uint32_t open, close;           // in the level
+    std::uint32_t rawName;               // bytes of the raw name before "("
+    std::uint32_t nameBegin, nameSize;   // the trimmed name, in formula_
+    std::uint32_t firstArg, args;        // args_ of a call
+    std::uint32_t inside;                // the level of a plain group
+    bool call;
+    const FuncInfo* func;
+  };
+  struct Reference {
+    std::uint32_t segment;               // the segment it stands in
+    std::uint32_t offset;                // its "[" from the segment's start
+    std::uint32_t length;                // brackets included
+    std::uint32_t nameBegin;             // in formula_
+    const Text* value;                   // the variable's entry, or null
+  };
+
+  bool PrepareLevel(EvalContext& ctx, std::size_t begin, std::size_t end, std::size_t depth);
+  bool FindGroups(std::size_t level, std::string_view text);
+  bool FindReferences(std::size_t level, std::string_view text);
+  void ReadNumbers(std::size_t level, std::string_view text);
+  void LookUpNames(EvalContext& ctx);
+  std::string_view LevelText(const Level& l) const;
+
+  // A level's result at the write position; number: what it reads as,
+  // when asked. known: the values of its first groups, already evaluated.
+  // numeric: when given, a result of the level's numbers goes there
+  // instead of being written.
+  std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
+                            std::optional<LevelResult>* numeric = nullptr);
+  std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
+                                        std::size_t& knownCount);
+  std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
+                           StringWorkspace::Mark start, const std::string_view* known,
+                           std::size_t knownCount);
+  std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text);
+  std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
+                               StringWorkspace::Mark start, const std::string_view* known,
+                               std::size_t knownCount, bool& plain);
+  std::string_view Substitute(EvalContext& ctx, const Level& l, std::string_view expanded, bool& plain);
+  void ReleaseLongBuffers();
+
+  Text formula_;
+  std::pmr::vector<Level> levels_;
+  std::pmr::vector<Group> groups_;
+  std::pmr::vector<Reference> refs_;
+  std::pmr::vector<std::uint32_t> args_;      // levels of the calls' arguments
+  std::pmr::vector<NumberTerm> terms_;        // of the levels' numbers
+  // Per group and per term, each level its own part: what they hold in
+  // the evaluation in progress.
+  std::pmr::vector<std::string_view> known_;
+  std::pmr::vector<PlainNumber> groupNumbers_;
+  std::pmr::vector<float> termRead_;
+  std::pmr::vector<std::uint32_t> termLength_;
+  std::pmr::vector<std::string_view> termText_;
+  std::pmr::vector<char> termOp_;
+  std::pmr::vector<float> termWritten_;
+  // What each evaluation starts from: the constants' numbers and lengths,
+  // the operators.
+  std::pmr::vector<float> startRead_;
+  std::pmr::vector<std::uint32_t> startLength_;
+  std::pmr::vector<char> startOp_;
+  std::pmr::vector<std::uint32_t> segments_;  // where each segment starts in its expanded text
+  std::pmr::vector<Text> expanded_;           // per depth: the text as groups left it
+  std::pmr::vector<Text> filled_;             // per depth: the text as variables left it
+  std::pmr::vector<std::uint32_t> scratch_;   // bracket matching
+  std::pmr::vector<std::uint32_t> stack_;
+  std::uint64_t varGeneration_ = 0;
+  std::uint64_t funcGeneration_ = 0;
+  bool longBuffers_ = false;  // a buffer grew past what is kept
+};
+
+}  // namespace formel

@@ -1,0 +1,142 @@
+// Prepared formulas and slots through the public API: the same results as
+// formel_evaluate, the texts numbers are given and read back as, handles
+// that outlive changes of the table, and null handles.
+#include <cmath>
+#include <string>
+#include <utility>
+
+#include "evaluators/evaluator_helpers.h"
+#include "formel_prepared.h"
+
+namespace {
+
+using formel_test::MakeEvaluator;
+using formel_test::OwnedEvaluator;
+
+TEST(PreparedApiTest, RunsGiveWhatEvaluateGivesWithTheSameHostCalls) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  std::string shown;
+  formel_register_standard_functions(ev.get());
+  formel_set_function(ev.get(), "show", 2, &formel_test::ShowArguments, &shown);
+  formel_slot* x = formel_slot_new(ev.get(), " X ");
+  for (const char* formula : {"[x]*[x]+2*[x]-1", "[n]*(1-[x]/100)", "2*max(1,[x])+1", "[x]<500",
+                              "show([x],(1))&[x]", "[x]", "(([x]))", "\"[x]\"&[x]", "[x]=[n]"}) {
+    formel_prepared* p = formel_prepare(ev.get(), formula);
+    ASSERT_NE(p, nullptr);
+    for (const char* value : {"5", "-3", "", "abc", "555-1234", "\"q\"", "12.5"}) {
+      formel_set_var(ev.get(), "n", "100");
+      ASSERT_EQ(formel_slot_set(x, value), 1);
+      const std::string run = formel_run(p);
+      const std::string runShown = shown;
+      EXPECT_EQ(run, formel_evaluate(ev.get(), formula)) << formula << " x = " << value;
+      EXPECT_EQ(runShown, shown) << formula;
+    }
+    formel_prepared_free(p);
+  }
+}
+
+TEST(PreparedApiTest, NumbersInAndOut) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  formel_slot* v = formel_slot_new(ev.get(), "v");
+  for (const auto& [number, text] : {std::pair{2.5, "2.5"}, {100.0, "100"}, {1.0 / 3, "0.333333"},
+                                     {-0.0000001, "-0"}, {1e39, "1.#INF"}, {-1e39, "-1.#INF"},
+                                     {16777217.0, "16777216"}}) {
+    ASSERT_EQ(formel_slot_set_number(v, number), 1);
+    EXPECT_STREQ(formel_slot_get(v), text);
+  }
+  ASSERT_EQ(formel_slot_set_int(v, -12), 1);
+  EXPECT_STREQ(formel_get_var(ev.get(), "v"), "-12");
+  ASSERT_EQ(formel_slot_set_text(v, "7.5xyz", 3), 1);
+  EXPECT_STREQ(formel_get_var(ev.get(), "V"), "7.5");
+  ASSERT_EQ(formel_slot_set_text(v, "1\0002", 3), 1);
+  EXPECT_STREQ(formel_slot_get(v), "1");
+
+  for (const auto& [value, read, whole] : {std::tuple{"2.5", 5.0, 1}, {"abc", 0.0, 0}, {"", 0.0, 1},
+                                           {"1/0", 2.0, 1}, {"0.1", 0.2, 1}, {"7x", 14.0, 1}}) {
+    formel_set_var(ev.get(), "v", value);
+    formel_prepared* p = formel_prepare(ev.get(), std::string(value) == "abc" ? "[v]&\"\"" : "[v]*2");
+    double number = -1;
+    EXPECT_EQ(formel_run_number(p, &number), whole) << value;
+    EXPECT_EQ(number, static_cast<double>(static_cast<float>(read))) << value;
+    formel_prepared_free(p);
+  }
+}
+
+// Removing and clearing variables, and other names coming, leave a slot
+// and a prepared formula working; so does a function registered anew.
+TEST(PreparedApiTest, HandlesOutliveChangesOfTheTables) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  std::string shown;
+  formel_slot* a = formel_slot_new(ev.get(), "a");
+  formel_prepared* p = formel_prepare(ev.get(), "[a]+1&show([a],2)");
+  formel_slot_set(a, "1");
+  EXPECT_STREQ(formel_run(p), "2[a],2,");
+  formel_set_function(ev.get(), "show", 2, &formel_test::ShowArguments, &shown);
+  EXPECT_STREQ(formel_run(p), "2{2:1|2}");
+  formel_remove_var(ev.get(), "a");
+  EXPECT_STREQ(formel_run(p), "1{2:|2}");
+  formel_slot_set_int(a, 41);
+  for (int i = 0; i < 50; ++i) formel_set_var_int(ev.get(), ("other" + std::to_string(i)).c_str(), i);
+  EXPECT_STREQ(formel_run(p), "42{2:41|2}");
+  formel_clear_vars(ev.get());
+  formel_clear_functions(ev.get());
+  EXPECT_STREQ(formel_slot_get(a), "");
+  formel_slot_set(a, "9");
+  EXPECT_STREQ(formel_run(p), "10[a],2,");
+  formel_slot_free(a);
+  formel_prepared_free(p);
+}
+
+// A host function that runs the formula being run (the general way then),
+// and an observer that sees the stages of a run.
+TEST(PreparedApiTest, ReentryAndObserverGoTheGeneralWay) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  struct Again {
+    formel_prepared* p = nullptr;
+    std::string text;
+    int depth = 0;
+  } again;
+  formel_set_function(
+      ev.get(), "again", 0,
+      [](void* user, int, const char* const*) -> const char* {
+        auto& a = *static_cast<Again*>(user);
+        if (a.depth++ > 0) return "1";
+        a.text = formel_run(a.p);
+        return a.text.c_str();
+      },
+      &again);
+  formel_set_var(ev.get(), "x", "3");
+  again.p = formel_prepare(ev.get(), "[x]*again()");
+  EXPECT_STREQ(formel_run(again.p), "9");
+  int stages = 0;
+  formel_set_observer(ev.get(), [](void* user, const formel_event*) { ++*static_cast<int*>(user); }, &stages);
+  again.depth = 0;
+  EXPECT_STREQ(formel_run(again.p), "9");
+  EXPECT_GT(stages, 0);
+}
+
+TEST(PreparedApiTest, NullHandlesGiveNothing) {
+  double number = 5;
+  EXPECT_EQ(formel_prepare(nullptr, "1"), nullptr);
+  EXPECT_STREQ(formel_run(nullptr), "");
+  EXPECT_EQ(formel_run_number(nullptr, &number), 0);
+  EXPECT_EQ(number, 0);
+  EXPECT_EQ(formel_run_number(nullptr, nullptr), 0);
+  formel_prepared_free(nullptr);
+  EXPECT_EQ(formel_slot_new(nullptr, "x"), nullptr);
+  EXPECT_EQ(formel_slot_set(nullptr, "1"), 0);
+  EXPECT_EQ(formel_slot_set_text(nullptr, "1", 1), 0);
+  EXPECT_EQ(formel_slot_set_int(nullptr, 1), 0);
+  EXPECT_EQ(formel_slot_set_number(nullptr, 1), 0);
+  EXPECT_STREQ(formel_slot_get(nullptr), "");
+  formel_slot_free(nullptr);
+  const OwnedEvaluator ev = MakeEvaluator();
+  formel_prepared* p = formel_prepare(ev.get(), nullptr);
+  EXPECT_STREQ(formel_run(p), "");
+  formel_slot* s = formel_slot_new(ev.get(), nullptr);
+  EXPECT_EQ(formel_slot_set_text(s, nullptr, 4), 1);
+  EXPECT_EQ(formel_slot_set(s, nullptr), 1);
+  EXPECT_STREQ(formel_get_var(ev.get(), ""), "");
+}
+
+}  // namespace
