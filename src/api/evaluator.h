@@ -6,7 +6,7 @@
 #include <cstddef>
 
 #include "eval/context.h"
-#include "eval/shortcuts/plan_cache.h"
+#include "eval/stages/plan_cache.h"
 #include "eval/shortcuts/repeated_formula.h"
 #include "frame/private_heap.h"
 #include "frame/private_text.h"

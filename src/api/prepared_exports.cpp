@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "api/export_call.h"
-#include "eval/shortcuts/prepared_formula.h"
+#include "eval/stages/prepared_formula.h"
 #include "eval/stages/stages.h"
 #include "formel_prepared.h"
 #include "text/numbers.h"

@@ -60,27 +60,30 @@
 //     inside; a step budget.
 //
 // Whole outermost formulas, before the driver's stages:
-// 11. Prepared formulas (PlannedResult, plan_cache.h, prepared_formula.h;
-//     also the handles of formel_prepared.h). Trigger: an outermost formula
-//     with a group, a call or a reference, met a second time (the cache
-//     keeps 32), or run through a prepared handle. Same bytes: what the
-//     stages decide from the formula alone is decided once; each level
-//     calls its host functions and puts its literals and values in place
-//     as ExpandGroups and SubstituteVariables do, and the filled text goes
-//     to the value model (filled_level.h: plain numbers, 5, and one
-//     comparison of such sides) or, as numbers, to level_numbers.h, which
-//     reads each value as 5 would read it from the filled text. Guard: a
-//     literal or value whose quotes or brackets would change what the
-//     stages decide, a value outside the model, a shape the plan cannot
-//     hold: the level goes on the general way from where it stands, so no
-//     host function is called twice.
+// 11. Prepared formulas (PlannedResult: a driver of their own in
+//     stages/prepared_formula.h and stages/plan_cache.h, as they hand what
+//     they do not take to the stages; their value models here,
+//     filled_level.h and level_numbers.h; also the handles of
+//     formel_prepared.h). Trigger: an outermost formula with a group, a
+//     call or a reference, met a second time (the cache keeps 32), or run
+//     through a prepared handle. Same bytes: what the stages decide from
+//     the formula alone is decided once; each level calls its host
+//     functions and puts its literals and values in place as ExpandGroups
+//     and SubstituteVariables do, and the filled text goes to the value
+//     models: plain numbers, 5, one comparison of such sides, and the
+//     same computed on the values as 5 would read them from the filled
+//     text. Guard: a literal or value whose quotes or brackets would
+//     change what the stages decide, a value outside the models, a shape
+//     the plan cannot hold: the level goes on the general way from where
+//     it stands, so no host function is called twice.
 #pragma once
 
 #include "eval/shortcuts/formula_level.h"
+#include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/growing_literal.h"
+#include "eval/shortcuts/level_numbers.h"
 #include "eval/shortcuts/literal_growth.h"
 #include "eval/shortcuts/literal_join.h"
 #include "eval/shortcuts/number_chain.h"
 #include "eval/shortcuts/plain_arithmetic.h"
-#include "eval/shortcuts/plan_cache.h"
 #include "eval/shortcuts/repeated_formula.h"

@@ -9,6 +9,7 @@
 #include "eval/shortcuts/shortcuts.h"
 #include "eval/operators.h"
 #include "eval/observer/pair_findings.h"
+#include "eval/stages/plan_cache.h"
 #include "eval/stages/stages.h"
 #include "text/numbers.h"
 #include "text/text.h"

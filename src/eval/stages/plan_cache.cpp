@@ -1,10 +1,10 @@
-#include "eval/shortcuts/plan_cache.h"
+#include "eval/stages/plan_cache.h"
 
 #include <array>
 #include <new>
 
 #include "eval/context.h"
-#include "eval/shortcuts/prepared_formula.h"
+#include "eval/stages/prepared_formula.h"
 #include "text/text.h"
 
 namespace formel {

@@ -1,4 +1,4 @@
-#include "eval/shortcuts/prepared_formula.h"
+#include "eval/stages/prepared_formula.h"
 
 #include <algorithm>
 #include <array>
