@@ -35,7 +35,7 @@ namespace {
 // its own input from a text that the evaluation built.
 [[noreturn, gnu::noinline]] void ExceedLengthByValue(EvalContext& ctx, std::string_view reference,
                                                      std::size_t at, const OriginTrack* track) {
-  if (ctx.observer.callback != nullptr) {
+  if (ctx.Observed()) {
     FindingMessage message;
     message << "the value of ";
     message.Quoted(reference) << " alone is longer than 4 MiB: the result is empty";
