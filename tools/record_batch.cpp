@@ -23,13 +23,13 @@ struct Run {
 
   std::string Problem(const CsvRecord& record) const {
     if (!record.problem.empty()) return record.problem;
-    const std::size_t n = record.fields.size();
+    const std::size_t n = record.Size();
     const std::size_t expected = rules.Header().size();
     if (n != expected) {
       return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(expected);
     }
     for (std::size_t i = 0; i < n; ++i) {
-      if (std::string nul = NulByteProblem(record.fields[i]); !nul.empty()) {
+      if (std::string nul = NulByteProblem(record[i]); !nul.empty()) {
         return "field " + std::to_string(i + 1) + ": " + nul;
       }
     }
@@ -41,7 +41,7 @@ struct Run {
 // each formula that gave none.
 void WriteResults(const Run& run, Evaluator& evaluator, const CsvRecord& record, CsvRowWriter& row,
                   std::vector<std::string>& messages) {
-  run.rules.Evaluate(evaluator, record.fields, [&](std::size_t i, const Evaluation& evaluation) {
+  run.rules.Evaluate(evaluator, record, [&](std::size_t i, const auto& evaluation) {
     if (!evaluation.Complete()) {
       messages.push_back(run.Place(record) + ", formula " + std::to_string(i + 1) + ": " + ShortfallMessage(evaluation));
     }
@@ -49,12 +49,11 @@ void WriteResults(const Run& run, Evaluator& evaluator, const CsvRecord& record,
   });
 }
 
-// The record's fields and results; a bad record gets empty results and a
-// message.
+// The record's fields and results, written straight into what the chunk
+// prints; a bad record gets empty results and a message.
 void Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
-  std::string line;
-  CsvRowWriter row(line, run.delimiter);
-  for (const std::string& field : record.fields) row.Field(field);
+  CsvRowWriter row(printed.NextItem(), run.delimiter);
+  for (std::size_t i = 0; i < record.Size(); ++i) row.Field(record[i]);
   std::vector<std::string> messages;
   if (const std::string problem = run.Problem(record); !problem.empty()) {
     for (std::size_t i = 0; i < run.rules.Formulas().size(); ++i) row.Field({});
@@ -63,7 +62,6 @@ void Evaluate(const Run& run, Evaluator& evaluator, const CsvRecord& record, Pri
     WriteResults(run, evaluator, record, row, messages);
   }
   row.End();
-  printed.Item(line);
   for (std::string& message : messages) printed.Message(std::move(message));
 }
 
@@ -80,7 +78,7 @@ std::string HeaderRow(const Run& run) {
 bool TakeHeader(CsvReader& reader, Run& run, const std::vector<std::string>& formulas) {
   CsvRecord header;
   if (!reader.Next(header)) return true;
-  run.rules = formel_records::RecordRules(header.fields, formulas);
+  run.rules = formel_records::RecordRules(header.Texts(), formulas);
   for (const std::string& repeated : run.rules.Repeated()) ReportMessage(run.Place(header) + ": " + repeated);
   if (!header.problem.empty()) ReportMessage(run.Place(header) + ": " + header.problem);
   return run.rules.Repeated().empty() && header.problem.empty();
@@ -95,6 +93,14 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
   const bool goodHeader = TakeHeader(reader, run, formulas);
   if (!run.rules.Header().empty() || !run.rules.Formulas().empty()) WriteOut(HeaderRow(run));
   run.rules.NoteValuesBefore(team.Main());
+  // The handles go when the run's rules do: a later run binds anew.
+  struct Unbind {
+    EvaluatorTeam& team;
+    ~Unbind() {
+      for (int member = 0; member < team.Size(); ++member) team[member].Binding().reset();
+    }
+  } unbind{team};
+  for (int member = 0; member < team.Size(); ++member) run.rules.Bind(team[member]);
 
   BatchRun<CsvRecord> batch(team, input, "records", quiet,
                             [&](Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
