@@ -25,6 +25,10 @@ CsvReader::~CsvReader() { csv_free(&parser_); }
 // and thrown once libcsv has returned.
 void CsvReader::EndField(void* data, std::size_t size, void* reader) noexcept {
   auto& self = *static_cast<CsvReader*>(reader);
+  if (self.longField_ || size > kMaxFieldBytes) {
+    self.longField_ = true;  // nothing more is taken
+    return;
+  }
   try {
     self.building_.bytes.append(static_cast<const char*>(data), size);
     self.building_.ends.push_back(self.building_.bytes.size());
@@ -35,6 +39,7 @@ void CsvReader::EndField(void* data, std::size_t size, void* reader) noexcept {
 
 void CsvReader::EndRecord(int, void* reader) noexcept {
   auto& self = *static_cast<CsvReader*>(reader);
+  if (self.longField_) return;
   self.building_.number = ++self.records_;
   const std::size_t width = self.building_.ends.size();
   const std::size_t size = self.building_.bytes.size();
@@ -60,6 +65,7 @@ bool CsvReader::Next(CsvRecord& record) {
     if (longField_) FailLongField();
     Parse();
   }
+  if (ready_.empty() && longField_) FailLongField();
   if (ready_.empty()) return false;
   record = std::move(ready_.front());
   ready_.pop_front();
@@ -77,16 +83,12 @@ void CsvReader::Parse() {
   if (parsed != block.size() || outOfMemory_) throw std::bad_alloc();
   // libcsv holds the field in progress whole; the check after each block
   // keeps it within the bound plus one block.
-  longField_ = parser_.entry_pos > kMaxFieldBytes;
+  longField_ = longField_ || parser_.entry_pos > kMaxFieldBytes;
 }
 
 void CsvReader::FailLongField() const {
-  const std::string where = input_.Name() + ": record " + std::to_string(records_ + 1) + ": ";
-  if (parser_.quoted != 0) {
-    throw FileError(where + "a quoted field runs past the text limit (4 MiB); a quote left open here makes the "
-                            "rest of the file one field: the file is read no further");
-  }
-  throw FileError(where + "a field longer than the text limit (4 MiB): the file is read no further");
+  throw FileError(input_.Name() + ": record " + std::to_string(records_ + 1) +
+                  ": a field longer than the text limit (4 MiB), or a quote left open: the file is read no further");
 }
 
 // A quote still open at the end would have run to the end of the file. Only

@@ -69,7 +69,7 @@ class CsvReader {
   long records_ = 0;
   bool finished_ = false;
   bool outOfMemory_ = false;
-  bool longField_ = false;  // the field being read passed kMaxFieldBytes
+  bool longField_ = false;  // a field passed kMaxFieldBytes: no more records
 };
 
 }  // namespace formel_cli

@@ -28,6 +28,7 @@ struct Run {
     if (n != expected) {
       return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(expected);
     }
+    if (record.bytes.find('\0') == std::string::npos) return {};
     for (std::size_t i = 0; i < n; ++i) {
       if (std::string nul = NulByteProblem(record[i]); !nul.empty()) {
         return "field " + std::to_string(i + 1) + ": " + nul;
