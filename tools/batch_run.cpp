@@ -11,6 +11,11 @@ void Printed::Item(std::string_view out) {
   ++items_;
 }
 
+std::string& Printed::NextItem() {
+  ++items_;
+  return out_;
+}
+
 void Printed::Findings(std::string lines) {
   if (!lines.empty()) asides_.push_back({out_.size(), std::move(lines), false});
 }

@@ -25,6 +25,8 @@ class Printed {
  public:
   // One more item with its output line(s).
   void Item(std::string_view out);
+  // One more item, whose output the caller appends to the text returned.
+  std::string& NextItem();
   // GNU finding lines (--check), or a one-line message, for the last item.
   void Findings(std::string lines);
   void Message(std::string message);

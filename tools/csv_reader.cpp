@@ -25,8 +25,13 @@ CsvReader::~CsvReader() { csv_free(&parser_); }
 // and thrown once libcsv has returned.
 void CsvReader::EndField(void* data, std::size_t size, void* reader) noexcept {
   auto& self = *static_cast<CsvReader*>(reader);
+  if (self.longField_ || size > kMaxFieldBytes) {
+    self.longField_ = true;  // nothing more is taken
+    return;
+  }
   try {
-    self.building_.fields.emplace_back(static_cast<const char*>(data), size);
+    self.building_.bytes.append(static_cast<const char*>(data), size);
+    self.building_.ends.push_back(self.building_.bytes.size());
   } catch (...) {
     self.outOfMemory_ = true;
   }
@@ -34,19 +39,33 @@ void CsvReader::EndField(void* data, std::size_t size, void* reader) noexcept {
 
 void CsvReader::EndRecord(int, void* reader) noexcept {
   auto& self = *static_cast<CsvReader*>(reader);
+  if (self.longField_) return;
   self.building_.number = ++self.records_;
-  const std::size_t width = self.building_.fields.size();
+  const std::size_t width = self.building_.ends.size();
+  const std::size_t size = self.building_.bytes.size();
   try {
     self.ready_.push_back(std::move(self.building_));
     self.building_ = CsvRecord{};
-    self.building_.fields.reserve(width);  // records mostly have as many fields as the one before
+    // Records are mostly alike in width and size.
+    self.building_.ends.reserve(width);
+    self.building_.bytes.reserve(size);
   } catch (...) {
     self.outOfMemory_ = true;
   }
 }
 
+std::vector<std::string> CsvRecord::Texts() const {
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < Size(); ++i) texts.emplace_back((*this)[i]);
+  return texts;
+}
+
 bool CsvReader::Next(CsvRecord& record) {
-  while (ready_.empty() && !finished_) Parse();
+  while (ready_.empty() && !finished_) {
+    if (longField_) FailLongField();
+    Parse();
+  }
+  if (ready_.empty() && longField_) FailLongField();
   if (ready_.empty()) return false;
   record = std::move(ready_.front());
   ready_.pop_front();
@@ -62,6 +81,14 @@ void CsvReader::Parse() {
   // Without strict mode only memory can fail.
   const std::size_t parsed = csv_parse(&parser_, block.data(), block.size(), &EndField, &EndRecord, this);
   if (parsed != block.size() || outOfMemory_) throw std::bad_alloc();
+  // libcsv holds the field in progress whole; the check after each block
+  // keeps it within the bound plus one block.
+  longField_ = longField_ || parser_.entry_pos > kMaxFieldBytes;
+}
+
+void CsvReader::FailLongField() const {
+  throw FileError(input_.Name() + ": record " + std::to_string(records_ + 1) +
+                  ": a field longer than the text limit (4 MiB), or a quote left open: the file is read no further");
 }
 
 // A quote still open at the end would have run to the end of the file. Only

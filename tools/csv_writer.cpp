@@ -1,12 +1,15 @@
 #include "csv_writer.h"
 
+#include <algorithm>
+
 namespace formel_cli {
 
 void CsvRowWriter::Field(std::string_view text) {
   if (fields_++ > 0) out_ += delimiter_;
   lastWasEmpty_ = text.empty();
-  const char special[] = {delimiter_, '"', '\r', '\n'};
-  if (text.find_first_of(std::string_view(special, sizeof special)) == std::string_view::npos) {
+  // One pass over the bytes: most fields need no quotes.
+  const auto special = [this](char c) { return c == delimiter_ || c == '"' || c == '\r' || c == '\n'; };
+  if (std::none_of(text.begin(), text.end(), special)) {
     out_ += text;
     return;
   }

@@ -14,13 +14,18 @@ std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
 }  // namespace
 
 std::string ShortfallMessage(const Evaluation& evaluation) {
-  switch (evaluation.shortfall) {
+  if (evaluation.shortfall == Shortfall::kNone) return evaluation.mistake;
+  return ShortfallMessage(evaluation.shortfall, evaluation.longValue);
+}
+
+std::string ShortfallMessage(Shortfall shortfall, const std::string& longValue) {
+  switch (shortfall) {
     case Shortfall::kNone:
-      return evaluation.mistake;
+      return {};
     case Shortfall::kFormulaTooLong:
       return "formula longer than the text limit (4 MiB)";
     case Shortfall::kValueTooLong:
-      return "value of " + evaluation.longValue + " longer than the text limit (4 MiB)";
+      return "value of " + longValue + " longer than the text limit (4 MiB)";
     case Shortfall::kResultTooLong:
       return "result longer than the text limit (4 MiB)";
     case Shortfall::kQuoting:
@@ -96,8 +101,8 @@ void Evaluator::Observe(void* user, const formel_event* e) noexcept {
   }
 }
 
-void Evaluator::SetVariable(const std::string& name, const std::string& value) {
-  if (formel_set_var(ev_.get(), name.c_str(), value.c_str()) == 0) throw std::bad_alloc();
+void Evaluator::SetVariable(const std::string& name, std::string_view value) {
+  if (formel_set_var(ev_.get(), name.c_str(), std::string(value).c_str()) == 0) throw std::bad_alloc();
 }
 
 void Evaluator::RemoveVariable(const std::string& name) { formel_remove_var(ev_.get(), name.c_str()); }
@@ -123,6 +128,16 @@ Evaluation Evaluator::Evaluate(const std::string& formula) {
     evaluation.json = JsonLine(formula, evaluation.result, findings_);
   }
   evaluation.findings = std::move(findings_);
+  return evaluation;
+}
+
+PreparedEvaluation Evaluator::Evaluated(const std::string& formula, const char* result) {
+  PreparedEvaluation evaluation;
+  evaluation.result = result;
+  if (evaluation.result.empty()) {
+    evaluation.shortfall = ShortfallOf(formula, evaluation.longValue);
+    evaluation.result = {};  // not the buffer that the second evaluation reused
+  }
   return evaluation;
 }
 

@@ -6,10 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check.h"
 #include "formel_evaluator.h"
+#include "records/record_binding.h"
 #include "tracer.h"
 
 namespace formel_cli {
@@ -33,9 +35,23 @@ struct Evaluation {
   bool Complete() const { return shortfall == Shortfall::kNone && mistake.empty(); }
 };
 
+// A prepared formula's evaluation on an evaluator that nothing observes:
+// the result stays in the library's buffer until the next call on it.
+struct PreparedEvaluation {
+  std::string_view result;
+  Shortfall shortfall = Shortfall::kNone;
+  std::string longValue;
+
+  bool Complete() const { return shortfall == Shortfall::kNone; }
+};
+
 // The one-line message for an evaluation that is not complete, such as
 // "result longer than the text limit (4 MiB)", or its mistake.
+std::string ShortfallMessage(Shortfall shortfall, const std::string& longValue);
 std::string ShortfallMessage(const Evaluation& evaluation);
+inline std::string ShortfallMessage(const PreparedEvaluation& evaluation) {
+  return ShortfallMessage(evaluation.shortfall, evaluation.longValue);
+}
 
 // What the program writes for an evaluation: the formula and its trace when
 // tracing, then the result line (or its JSON object).
@@ -60,12 +76,19 @@ class Evaluator {
   Evaluator(const Evaluator&) = delete;
   Evaluator& operator=(const Evaluator&) = delete;
 
-  void SetVariable(const std::string& name, const std::string& value);
+  void SetVariable(const std::string& name, std::string_view value);
   void RemoveVariable(const std::string& name);
   // "" when not set.
   std::string Variable(const std::string& name);
 
   Evaluation Evaluate(const std::string& formula);
+
+  // What record rules bind to (records/record_rules.h): the library
+  // evaluator, unless a trace or --check observes it; and a prepared run's
+  // result text, whose shortfall is found when it is empty.
+  formel_evaluator* Unobserved() { return tracer_ == nullptr && check_ == CheckFormat::kNone ? ev_.get() : nullptr; }
+  std::unique_ptr<formel_records::RecordBinding>& Binding() { return binding_; }
+  PreparedEvaluation Evaluated(const std::string& formula, const char* result);
   // Whether a formula evaluated so far had a finding.
   bool Found() const { return found_; }
 
@@ -92,6 +115,7 @@ class Evaluator {
     void operator()(formel_evaluator* ev) const { formel_free(ev); }
   };
   std::unique_ptr<formel_evaluator, Free> ev_;
+  std::unique_ptr<formel_records::RecordBinding> binding_;  // released before ev_
   std::unique_ptr<Tracer> tracer_;
   CheckFormat check_;
   std::vector<Finding> findings_;  // of the formula in progress

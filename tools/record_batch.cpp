@@ -26,13 +26,14 @@ struct Run {
 
   std::string Problem(const CsvRecord& record) const {
     if (!record.problem.empty()) return record.problem;
-    const std::size_t n = record.fields.size();
+    const std::size_t n = record.Size();
     const std::size_t expected = rules.Header().size();
     if (n != expected) {
       return std::to_string(n) + (n == 1 ? " field" : " fields") + ", the header has " + std::to_string(expected);
     }
+    if (record.bytes.find('\0') == std::string::npos) return {};
     for (std::size_t i = 0; i < n; ++i) {
-      if (std::string nul = NulByteProblem(record.fields[i]); !nul.empty()) {
+      if (std::string nul = NulByteProblem(record[i]); !nul.empty()) {
         return "field " + std::to_string(i + 1) + ": " + nul;
       }
     }
@@ -40,18 +41,24 @@ struct Run {
   }
 };
 
+// Findings come from observed evaluations only, which are never prepared.
+void KeepFindings(const Run&, std::size_t, const PreparedEvaluation&, std::vector<ColumnFindings>&) {}
+void KeepFindings(const Run& run, std::size_t i, const Evaluation& evaluation, std::vector<ColumnFindings>& found) {
+  if (!evaluation.findings.empty()) {
+    found.push_back({&run.rules.Formulas()[i].heading, evaluation.result, evaluation.findings});
+  }
+}
+
 // Evaluates the formulas for a good record: its results, and a message for
 // each formula that gave none.
 void WriteResults(const Run& run, Evaluator& evaluator, const CsvRecord& record, CsvRowWriter& row,
                   std::vector<std::string>& messages, std::vector<ColumnFindings>& found) {
-  run.rules.Evaluate(evaluator, record.fields, [&](std::size_t i, const Evaluation& evaluation) {
+  run.rules.Evaluate(evaluator, record, [&](std::size_t i, const auto& evaluation) {
     if (!evaluation.Complete()) {
       messages.push_back(run.Place(record) + ", formula " + std::to_string(i + 1) + ": " + ShortfallMessage(evaluation));
     }
     row.Field(evaluation.result);
-    if (!evaluation.findings.empty()) {
-      found.push_back({&run.rules.Formulas()[i].heading, evaluation.result, evaluation.findings});
-    }
+    KeepFindings(run, i, evaluation, found);
   });
 }
 
@@ -69,12 +76,14 @@ void PrintFindings(Run& run, const CsvRecord& record, const std::string& row,
   if (run.check == CheckFormat::kText) run.summary.Add(record.number, found);
 }
 
-// The record's fields and results; a bad record gets empty results and a
-// message.
+// The record's fields and results, written straight into what the chunk
+// prints (with --check, beside its findings); a bad record gets empty
+// results and a message.
 void Evaluate(Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& printed) {
+  const bool checked = run.check != CheckFormat::kNone;
   std::string line;
-  CsvRowWriter row(line, run.delimiter);
-  for (const std::string& field : record.fields) row.Field(field);
+  CsvRowWriter row(checked ? line : printed.NextItem(), run.delimiter);
+  for (std::size_t i = 0; i < record.Size(); ++i) row.Field(record[i]);
   std::vector<std::string> messages;
   std::vector<ColumnFindings> found;
   if (const std::string problem = run.Problem(record); !problem.empty()) {
@@ -84,7 +93,7 @@ void Evaluate(Run& run, Evaluator& evaluator, const CsvRecord& record, Printed& 
     WriteResults(run, evaluator, record, row, messages, found);
   }
   row.End();
-  PrintFindings(run, record, line, found, printed);
+  if (checked) PrintFindings(run, record, line, found, printed);
   for (std::string& message : messages) printed.Message(std::move(message));
 }
 
@@ -101,7 +110,7 @@ std::string HeaderRow(const Run& run) {
 bool TakeHeader(CsvReader& reader, Run& run, const std::vector<std::string>& formulas) {
   CsvRecord header;
   if (!reader.Next(header)) return true;
-  run.rules = formel_records::RecordRules(header.fields, formulas);
+  run.rules = formel_records::RecordRules(header.Texts(), formulas);
   for (const std::string& repeated : run.rules.Repeated()) ReportMessage(run.Place(header) + ": " + repeated);
   if (!header.problem.empty()) ReportMessage(run.Place(header) + ": " + header.problem);
   return run.rules.Repeated().empty() && header.problem.empty();
@@ -118,6 +127,14 @@ bool RunTable(EvaluatorTeam& team, const Table& table, const std::vector<std::st
   const bool rows = check != CheckFormat::kJson;  // the objects stand in the rows' place
   if (rows && (!run.rules.Header().empty() || !run.rules.Formulas().empty())) WriteOut(HeaderRow(run));
   run.rules.NoteValuesBefore(team.Main());
+  // The handles go when the run's rules do: a later run binds anew.
+  struct Unbind {
+    EvaluatorTeam& team;
+    ~Unbind() {
+      for (int member = 0; member < team.Size(); ++member) team[member].Binding().reset();
+    }
+  } unbind{team};
+  for (int member = 0; member < team.Size(); ++member) run.rules.Bind(team[member]);
 
   BatchRun<CsvRecord> batch(team, input, "records", quiet,
                             [&](Evaluator& evaluator, const CsvRecord& record, Printed& printed) {

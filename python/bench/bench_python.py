@@ -84,14 +84,14 @@ def records(build, rows):
         df.to_csv(csv, index=False)
         program = str(build / "tools" / "formel")
         costs = []
-        for formulas in ([], FORMULAS):
+        for formulas in (["0"], FORMULAS):
             before = children_cpu()
             with open(os.devnull, "wb") as sink:
                 subprocess.run([program, "-q", "--csv", str(csv), *formulas], stdout=sink, check=True)
             costs.append(children_cpu() - before)
     csv_ns = (costs[1] - costs[0]) / rows * 1e9
     py_ns = records_cpu / rows * 1e9
-    print(f"CPU per record: formel --csv {csv_ns:.0f} ns (reading and copying the CSV aside: "
+    print(f"CPU per record: formel --csv {csv_ns:.0f} ns (reading and writing the CSV aside, measured with the formula 0: "
           f"{costs[1]:.2f} s - {costs[0]:.2f} s), evaluate_records {py_ns:.0f} ns: "
           f"{py_ns / csv_ns:.2f}x (target <= 1.3x)")
 

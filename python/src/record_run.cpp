@@ -49,9 +49,17 @@ class RecordEvaluator {
     return {result_.c_str()};
   }
 
+  // Nothing observes it: the rules bind their columns and formulas to it,
+  // and a prepared run's result is taken where it lies (setting a slot
+  // leaves it in place).
+  formel_evaluator* Unobserved() { return ev_.get(); }
+  std::unique_ptr<formel_records::RecordBinding>& Binding() { return binding_; }
+  Evaluation Evaluated(const std::string&, const char* result) { return {result}; }
+
  private:
   std::string result_;
   std::unique_ptr<formel_evaluator, void (*)(formel_evaluator*)> ev_;
+  std::unique_ptr<formel_records::RecordBinding> binding_;  // released before ev_
 };
 
 // The results of a run of rows, row by row, each row's formulas in order.
@@ -168,6 +176,7 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
     evaluators.push_back(std::make_unique<RecordEvaluator>(standardFunctions, setting));
   }
   rules.NoteValuesBefore(*evaluators[0]);
+  for (const auto& evaluator : evaluators) rules.Bind(*evaluator);
   Run run{rules, columns, table.rows, chunks};
   RunThreads(run, evaluators);
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -113,6 +114,31 @@ TEST(BatchTest, MillionRecordsStreamInFlatMemory) {
     EXPECT_LE(bigRun.peakResidentKb - smallRun.peakResidentKb, kSlackKb);
   }
   for (const std::string& path : {small, big, output}) std::filesystem::remove(path);
+}
+
+// A quote left open in record 3 of a file six times the text limit: the
+// records before it are written, the message names record 3, and memory
+// stays near the limit instead of following the file.
+TEST(BatchTest, OpenQuoteStopsAtTheFieldBound) {
+  if (!FORMEL_READS_CSV) GTEST_SKIP() << "the program was built without libcsv";
+  constexpr std::size_t kLimit = 4194304;
+  constexpr long kSlackKb = 12 * 1024;
+  const std::string small = WriteRecords("closed.csv", 3);
+  const std::string open = TempPath("open.csv");
+  std::ofstream(open, std::ios::binary) << "i,padding\n1,a\n2,\"" << std::string(6 * kLimit, 'x') << "\n3,b\n";
+  const std::string output = TempPath("open_out.csv");
+  const ProgramRun smallRun = RunRecords(small, output);
+  const ProgramRun openRun = RunRecords(open, output);
+  EXPECT_EQ(openRun.status, 1);
+  EXPECT_EQ(openRun.err, "formel: " + open +
+                             ": record 3: a field longer than the text limit (4 MiB), or a quote left open: "
+                             "the file is read no further\n");
+  std::ifstream written(output, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "i,padding,[i]*2\n1,a,2\n");
+  if (kMemoryMeasurable) {
+    EXPECT_LE(openRun.peakResidentKb - smallRun.peakResidentKb, kSlackKb);
+  }
+  for (const std::string& path : {small, open, output}) std::filesystem::remove(path);
 }
 
 // Input that pauses well past the first second: the progress line shows once

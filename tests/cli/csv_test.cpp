@@ -35,7 +35,7 @@ std::string ReadAll(const std::string& bytes, char delimiter) {
   CsvRecord record;
   while (reader.Next(record)) {
     out += std::to_string(record.number) + ":";
-    for (std::size_t i = 0; i < record.fields.size(); ++i) out += (i > 0 ? "|" : "") + Visible(record.fields[i]);
+    for (std::size_t i = 0; i < record.Size(); ++i) out += (i > 0 ? "|" : "") + Visible(std::string(record[i]));
     out += record.problem.empty() ? "\n" : " (bad)\n";
   }
   std::filesystem::remove(path);

@@ -72,6 +72,13 @@ const TableCase kCases[] = {
      std::string("a,b,[b]\nx\0y,2,\n3,4,4\n", 21),
      "data.csv: record 2: field 1: a NUL byte at column 2\n",
      1},
+    {"a field past the text limit ends the read",
+     "a\n1\n" + std::string(4194305, 'x') + "\n2\n",
+     {"--csv", "data.csv", "[a]"},
+     "a,[a]\n1,1\n",
+     "data.csv: record 3: a field longer than the text limit (4 MiB), or a quote left open: the file is read no "
+     "further\n",
+     1},
     {"empty file", "", {"--csv", "data.csv", "1+1", "[a]"}, "1+1,[a]\n"},
     {"header only", "a,b\n", {"--csv", "data.csv", "[a]"}, "a,b,[a]\n"},
     {"byte-order mark, CRLF, quoted line break",
