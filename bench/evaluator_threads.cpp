@@ -4,12 +4,11 @@
 // memory an idle evaluator holds, new and after use.
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
 #include <string>
 #include <vector>
 
 #include "formel_evaluator.h"
+#include "heap_in_use.h"
 #include "runners.h"
 
 namespace formel_bench {
@@ -24,14 +23,6 @@ void RunEvaluator(benchmark::State& state, const Workload& w) {
   for (auto _ : state) benchmark::DoNotOptimize(formel_evaluate(ev, formula));
   state.SetItemsProcessed(state.iterations());
   formel_free(ev);
-}
-
-std::size_t HeapInUse() {
-#if defined(__GLIBC__)
-  return mallinfo2().uordblks;
-#else
-  return 0;
-#endif
 }
 
 // Bytes of the process heap per evaluator: made, then after each has

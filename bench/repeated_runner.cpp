@@ -3,13 +3,12 @@
 // prepared formula). Also the bytes of a full plan cache, and the table.
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-
 #include <cstdio>
 #include <string>
 
 #include "formel.h"
 #include "formel_prepared.h"
+#include "heap_in_use.h"
 #include "repeated_workloads.h"
 #include "runners.h"
 
@@ -59,14 +58,6 @@ void RunHandles(benchmark::State& state, const RepeatedWorkload& w) {
   }
   state.SetLabel(formel_run(prepared));
   formel_free(ev);
-}
-
-std::size_t HeapInUse() {
-#if defined(__GLIBC__)
-  return mallinfo2().uordblks;
-#else
-  return 0;
-#endif
 }
 
 // An evaluator that has met 100 different formulas twice each keeps plans
