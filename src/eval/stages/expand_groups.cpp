@@ -236,12 +236,15 @@ void ExpandFrom(EvalContext& ctx, const ParenIndex& index, std::string_view text
     const std::string_view value =
         name.empty() ? EvaluateFormula(ctx, inside) : ExpandCall(ctx, name, inside, written);
     if (ctx.Observed()) ReportReplacement(ctx, name, group, written, value);
+    // name lies in out, which the literal below may move elsewhere.
+    Text calledName(ctx.heap);
+    if (track != nullptr) calledName.assign(name);
     const std::size_t literalStart = out.size() - rawLength;
     out.resize(literalStart);  // raw names hold no quotes: the parity stays
     if (track != nullptr) track->out->Truncate(literalStart);
     AppendChargedLiteral(ctx, value, out);
     LimitLength(ctx, out);
-    if (track != nullptr) InspectReplacement(ctx, name, written, value, out, literalStart, *track);
+    if (track != nullptr) InspectReplacement(ctx, calledName, written, value, out, literalStart, *track);
     // A literal that quoting wrote has an even number of quotes (the outer
     // two and the doubled ones); a number form has none: only a value kept
     // as it stands is counted.
