@@ -16,6 +16,9 @@ int NoSpaces(unsigned char) { return 0; }
 CsvReader::CsvReader(Input& input, char delimiter) : input_(input) {
   if (csv_init(&parser_, 0) != 0) throw std::bad_alloc();
   csv_set_delim(&parser_, static_cast<unsigned char>(delimiter));
+  // libcsv grows a field by a fixed step (128 bytes by default): a field of
+  // megabytes would cost a copy of itself at every step.
+  csv_set_blk_size(&parser_, std::size_t{64} << 10);
   csv_set_space_func(&parser_, &NoSpaces);
 }
 
