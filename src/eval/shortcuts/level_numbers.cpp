@@ -28,7 +28,7 @@ struct SideValue {
 };
 
 bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
-                 bool negativeFirst, SideValue& out) {
+                 bool negativeFirst, bool leadingBlank, SideValue& out) {
   const std::size_t count = end - first;
   if (count == 1) {  // a number alone stays as written; behind a "-" it leaves the model
     if (negativeFirst) return false;
@@ -38,7 +38,7 @@ bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
   std::size_t textLength = 1 + (negativeFirst ? 1 : 0);
   for (std::size_t k = first; k < end; ++k) textLength += v.length[k] + 1;
   const auto value = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
-                                      count, negativeFirst, textLength});
+                                      count, negativeFirst, textLength, leadingBlank});
   if (!value) return false;
   out = {ReadBackReal(*value), true, *value, {}};
   return true;
@@ -103,14 +103,16 @@ PlainNumber ReadPlain(std::string_view text) {
 
 std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values) {
   SideValue left;
-  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, left)) return std::nullopt;
+  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, shape.leadingBlank, left)) return std::nullopt;
   if (shape.comparison == nullptr) {
     const bool plain = !left.formatted || !std::signbit(left.written);
     const auto length = left.formatted ? 0 : static_cast<std::uint32_t>(left.text.size());
     return LevelResult{{plain, left.number, length}, left.formatted, left.written, left.text};
   }
   SideValue right;
-  if (!ComputeSide(values, shape.rightSide, shape.terms, false, right)) return std::nullopt;
+  // A negative left side behind a blank: its "-" would be taken as a sign.
+  if (shape.leadingBlank && left.formatted && std::signbit(left.written)) return std::nullopt;
+  if (!ComputeSide(values, shape.rightSide, shape.terms, false, false, right)) return std::nullopt;
   char leftDigits[kRealTextMax];
   char rightDigits[kRealTextMax];
   if (shape.comparison->op == Op::kEqual) {  // compares the texts

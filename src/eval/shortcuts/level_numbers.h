@@ -42,6 +42,9 @@ struct LevelNumbers {
   std::uint32_t rightSide = 0;  // first term after the comparison; terms when none
   const Operator* comparison = nullptr;
   bool negativeFirst = false;
+  // Blanks before the first term: a scan takes a "-" that comes before the
+  // first number as a sign (see plain_arithmetic.h).
+  bool leadingBlank = false;
 };
 
 inline constexpr std::size_t kMaxNumberTerms = 64;

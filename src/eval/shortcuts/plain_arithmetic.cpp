@@ -87,6 +87,7 @@ struct Terms {
   float firstWritten = 0;  // the value whose text the first number is, once computed
   unsigned operators = 0;  // which operators stand in the text
   bool mayOutgrow = true;  // the text might grow past 4 MiB
+  bool leadingBlank = false;  // blanks before the first number
 };
 
 // "-"? number (operator number)+ with nothing else, read into t (room for
@@ -121,6 +122,7 @@ enum class Step { kFailed, kWritten, kCompensated };
 template <char kX>
 [[gnu::always_inline]] inline Step Combine(Terms& t, std::size_t i, float right) {
   const bool first = i == 0;
+  if (first && t.negativeFirst && t.leadingBlank) return Step::kFailed;  // its "-" taken as a sign
   const bool minusTaken = !first && t.op[i] == '-';
   const float left = (first ? t.negativeFirst : minusTaken) ? -t.read[i] : t.read[i];
   float result = Arithmetic(OpOf(kX), left, right);
@@ -246,6 +248,7 @@ std::optional<float> PlainTermsValue(const PlainTerms& terms) {
   t.op = terms.op;
   t.count = terms.count;
   t.negativeFirst = terms.negativeFirst;
+  t.leadingBlank = terms.leadingBlank;
   for (std::size_t k = 1; k < t.count; ++k) t.operators |= OperatorBit(t.op[k]);
   t.mayOutgrow = terms.textLength + (t.count - 1) * kRealTextMax > kMaxTextLength;
   if (!RunPasses(t) || t.count != 1) return std::nullopt;

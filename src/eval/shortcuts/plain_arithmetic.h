@@ -54,6 +54,9 @@ struct PlainTerms {
   std::size_t count;
   bool negativeFirst;
   std::size_t textLength;
+  // Blanks before the first number: a step with a negative first number
+  // would take its "-" as a sign, which leaves the model.
+  bool leadingBlank = false;
 };
 std::optional<float> PlainTermsValue(const PlainTerms& terms);
 

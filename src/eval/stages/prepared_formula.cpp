@@ -270,10 +270,18 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
     at.push_back(U32(l.begin + end));
     copied = groups_[l.firstGroup + k].close + 1;
   }
-  if (!ReadLevelShape(shape, at.data(), terms_, l.numbers)) {
+  // Blanks around the level ("[a] := [b]*[c]" leaves one before [b]) are
+  // passed by every scan; a "-" behind a blank is not the text's first
+  // byte, so a level that starts so is left to the text's way.
+  const std::string_view written(shape);
+  const std::size_t first = std::min(written.find_first_not_of(' '), written.size());
+  const std::size_t last = written.find_last_not_of(' ');
+  if (first == written.size() || written[first] == '-') return;
+  if (!ReadLevelShape(written.substr(first, last + 1 - first), at.data() + first, terms_, l.numbers)) {
     l.numbers = LevelNumbers();
     return;
   }
+  l.numbers.leadingBlank = first > 0;
   // A reference written again reads the same value: read once.
   const std::string_view formula(formula_);
   auto nameOf = [&](const NumberTerm& term) {
