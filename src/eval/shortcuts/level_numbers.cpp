@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "eval/limits.h"
 #include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/plain_arithmetic.h"
 #include "text/numbers.h"
@@ -18,6 +19,12 @@ bool IsArithmeticByte(char c) {
   }
   return false;
 }
+
+// What a level's text can measure at most: the level's own bytes (no
+// longer than its formula), a value in place of each term, the final
+// blank. The passes never take it near the length limit.
+constexpr std::size_t kLongestLevelText = kLongestTermText + kMaxNumberTerms * kLongestTermText + 1;
+static_assert(kLongestLevelText + kMaxNumberTerms * kRealTextMax < kMaxTextLength);
 
 // One side's value: its number, and its text unless formatted.
 struct SideValue {
@@ -35,10 +42,8 @@ bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
     out = {v.read[first], false, 0, v.text[first]};
     return true;
   }
-  std::size_t textLength = 1 + (negativeFirst ? 1 : 0);
-  for (std::size_t k = first; k < end; ++k) textLength += v.length[k] + 1;
   const auto value = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
-                                      count, negativeFirst, textLength, leadingBlank});
+                                      count, negativeFirst, kLongestLevelText, leadingBlank});
   if (!value) return false;
   out = {ReadBackReal(*value), true, *value, {}};
   return true;

@@ -48,6 +48,9 @@ struct LevelNumbers {
 };
 
 inline constexpr std::size_t kMaxNumberTerms = 64;
+// Formulas and values longer than this take the text's way: a level's
+// text then stays far below the length limit, which the text's way checks.
+inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
 
 // Reads shape (the level's text with "R" for each reference and "G" for
 // each group with its name; at[i] the formula position of shape[i]) into
