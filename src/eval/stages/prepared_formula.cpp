@@ -357,11 +357,16 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
           *numeric = value;
           return {};
         }
-        char digits[kRealTextMax];
-        const std::string_view written =
-            value->formatted ? std::string_view(digits, FormatReal(value->written, digits)) : value->text;
+        std::string_view written;
+        if (value->formatted) {  // written in place
+          char* out = ws.Reserve(kRealTextMax);
+          const std::size_t n = FormatReal(value->written, out);
+          written = {ws.Commit(n), n};
+        } else {
+          written = {ws.Put(value->text), value->text.size()};
+        }
         if (number != nullptr) *number = {value->number.plain, value->number.read, U32(written.size())};
-        return {ws.Put(written), written.size()};
+        return written;
       }
     }
     result = RunText(ctx, l, text, start, known_.data() + l.firstGroup, knownCount);
