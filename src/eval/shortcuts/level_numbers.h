@@ -10,7 +10,12 @@
 // operators (no two side by side), perhaps a "-" first, and at most one
 // comparison; no reference or group touches a number or another one, so
 // that each value stays one number of the text. The right side of a
-// comparison holds no "-" and no "\" (see filled_level.h).
+// comparison holds no "-" and no "\" (see filled_level.h). Blanks may stand
+// around the whole (an assignment's right side, an argument after ", "):
+// every scan passes them as it would the text's ends, except that a "-"
+// behind a blank is taken as a sign, so a shape with blanks before it
+// starts with no "-", and a first number that turns negative leaves the
+// model.
 #pragma once
 
 #include <cstddef>
