@@ -26,8 +26,14 @@ void EvalContext::AskGeneralPathOnly(bool on) {
 
 namespace {
 template <class Vector>
-void Release(Vector& v, std::size_t keep) {
-  if (v.capacity() > keep) Vector(v.get_allocator()).swap(v);
+[[gnu::noinline]] void GiveBack(Vector& v) {
+  Vector(v.get_allocator()).swap(v);
+}
+// Every call into an evaluator ends here: the test inline, the rare
+// release out of line.
+template <class Vector>
+[[gnu::always_inline]] inline void Release(Vector& v, std::size_t keep) {
+  if (v.capacity() > keep) GiveBack(v);
 }
 }  // namespace
 

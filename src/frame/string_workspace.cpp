@@ -52,13 +52,11 @@ char* StringWorkspace::Put(std::string_view text) {
   return Commit(text.size());
 }
 
-void StringWorkspace::Reset() {
+void StringWorkspace::ReleaseExtraBlocks() {
   for (std::size_t i = 1; i < blocks_.size(); ++i) {
     heap_->deallocate(blocks_[i].data, blocks_[i].size, 1);
   }
   blocks_.resize(1);
-  current_ = 0;
-  offset_ = 0;
 }
 
 }  // namespace formel

@@ -55,7 +55,12 @@ class StringWorkspace {
   // does not overwrite it.
   void Keep() { ++offset_; }
   // Back to the first byte of the first block; extra blocks are released.
-  void Reset();
+  // Inline: every call into an evaluator runs it, most with one block.
+  void Reset() {
+    if (blocks_.size() > 1) ReleaseExtraBlocks();
+    current_ = 0;
+    offset_ = 0;
+  }
 
   char* WritePointer() { return blocks_[current_].data + offset_; }
 
@@ -65,6 +70,7 @@ class StringWorkspace {
     std::size_t size;
   };
   void OpenBlockFor(std::size_t bytes);
+  void ReleaseExtraBlocks();
 
   std::pmr::memory_resource* heap_;
   std::pmr::vector<Block> blocks_;

@@ -94,6 +94,24 @@ std::size_t DigitCount(std::uint64_t v) {
   return n;
 }
 
+// A value that is not whole, as six fixed decimals without the trailing
+// zeros and point: its millionths rounded as the exact value is rounded
+// to six decimals (Millionths), written without the cost of a general
+// conversion.
+std::size_t FormatFraction(float value, char* out) {
+  std::size_t n = 0;
+  if (std::signbit(value)) out[n++] = '-';
+  const std::uint64_t q = Millionths(std::fabs(value));
+  n = static_cast<std::size_t>(std::to_chars(out + n, out + kRealTextMax, q / 1000000).ptr - out);
+  std::uint64_t decimals = q % 1000000;
+  if (decimals == 0) return n;
+  std::size_t digits = 6;
+  for (; decimals % 10 == 0; decimals /= 10) --digits;
+  out[n] = '.';
+  for (std::size_t k = digits; k > 0; --k, decimals /= 10) out[n + k] = static_cast<char>('0' + decimals % 10);
+  return n + 1 + digits;
+}
+
 }  // namespace
 
 std::size_t RealTextLength(float value) {
@@ -138,6 +156,7 @@ std::size_t FormatReal(float value, char* out) {
     const auto r = std::to_chars(out, out + kRealTextMax, static_cast<long long>(value));
     return static_cast<std::size_t>(r.ptr - out);
   }
+  if (value != std::trunc(value)) return FormatFraction(value, out);
   const auto r = std::to_chars(out, out + kRealTextMax, static_cast<double>(value),
                                std::chars_format::fixed, 6);
   std::size_t n = static_cast<std::size_t>(r.ptr - out);

@@ -273,6 +273,30 @@ TEST_F(FastPathsTest, PreparedFormulaEdgesGiveWhatTheGeneralWayGives) {
   }
 }
 
+// Levels with blanks around them (an assignment's right side, an argument
+// after ", "), numbers that turn negative first among them: plain values,
+// so that the levels' numbers take them.
+TEST_F(FastPathsTest, PreparedLevelsWithBlanksAroundGiveWhatTheGeneralWayGives) {
+  RegisterLoggingHosts();
+  const char* const kBlanks[] = {" ", "  ", ""};
+  const char* const kNumbers[] = {"5", "12.5", "3.25", "0", "0.001", "900"};
+  std::mt19937 rng(27);
+  for (int i = 0; i < 600; ++i) {
+    std::string formula = i % 3 == 0 ? "2-[a]*[b]" : RandomPrepared(rng, true);
+    if (i % 5 == 0) formula += rng() % 2 == 0 ? "-1" : "^2<[c]";
+    formula = kBlanks[i % 2] + formula + kBlanks[rng() % 3];
+    if (i % 7 == 0) formula = "max(" + formula + ", " + formula + ")-[c]";
+    for (int round = 0; round < 6; ++round) {
+      for (const char* name : {"a", "b", "c"}) SetOnBoth(name, kNumbers[rng() % std::size(kNumbers)]);
+      ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
+      if (round == 3) {
+        ASSERT_EQ(NumberDifference(formula), "") << formula;
+      }
+      ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+  }
+}
+
 TEST_F(FastPathsTest, GeneratedChainsGiveWhatTheGeneralWayGives) {
   SetOnBoth("p", "0042.50");  // plain, negative, text
   SetOnBoth("n", "-3");

@@ -1,6 +1,7 @@
 // The float and integer conversions: six decimals, the fixed non-finite
 // forms, atof's grammar, rounding toward minus infinity, and no dependence
 // on the process locale.
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <limits>
@@ -110,10 +111,22 @@ TEST(RoundToFloat, OverflowBoundaryIsHalfAnUlpAboveTheMaximum) {
   EXPECT_EQ(RoundToFloat(1e300), kInf);
 }
 
+// The text of six fixed decimals by the general conversion, trailing zeros
+// and point removed.
+std::string SixDecimalsTrimmed(float v) {
+  char text[80];
+  const auto end = std::to_chars(text, text + sizeof text, static_cast<double>(v), std::chars_format::fixed, 6).ptr;
+  std::string written(text, end);
+  while (written.back() == '0') written.pop_back();
+  if (written.back() == '.') written.pop_back();
+  return written;
+}
+
 // The shortcuts that skip writing a result's text must agree with writing
 // it and reading it back: for random finite floats of every magnitude
 // (ties such as 1/128 and values around 1e15 included) and for random
-// plain decimals.
+// plain decimals. The text of a value that is not whole is the general
+// conversion's.
 TEST(ResultTexts, ReadBackAndLengthAgreeWithTheWrittenText) {
   std::mt19937 rng(5);
   std::vector<float> values = {0.0078125f, -0.0078125f, 1e15f, -1e15f, 999999.9f, 4.999999e-7f, -0.0f, 0.0f};
@@ -124,6 +137,9 @@ TEST(ResultTexts, ReadBackAndLengthAgreeWithTheWrittenText) {
   }
   for (const float v : values) {
     const std::string text = Format(v);
+    if (v != std::trunc(v)) {
+      ASSERT_EQ(text, SixDecimalsTrimmed(v));
+    }
     ASSERT_EQ(RealTextLength(v), text.size()) << text;
     const float read = ParseReal(text);
     ASSERT_TRUE(ReadBackReal(v) == read && std::signbit(ReadBackReal(v)) == std::signbit(read)) << text;

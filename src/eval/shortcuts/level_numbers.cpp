@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 
+#include "eval/limits.h"
 #include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/plain_arithmetic.h"
 #include "text/numbers.h"
@@ -19,6 +20,12 @@ bool IsArithmeticByte(char c) {
   return false;
 }
 
+// What a level's text can measure at most: the level's own bytes (no
+// longer than its formula), a value in place of each term, the final
+// blank. The passes never take it near the length limit.
+constexpr std::size_t kLongestLevelText = kLongestTermText + kMaxNumberTerms * kLongestTermText + 1;
+static_assert(kLongestLevelText + kMaxNumberTerms * kRealTextMax < kMaxTextLength);
+
 // One side's value: its number, and its text unless formatted.
 struct SideValue {
   float number;
@@ -28,17 +35,15 @@ struct SideValue {
 };
 
 bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
-                 bool negativeFirst, SideValue& out) {
+                 bool negativeFirst, bool leadingBlank, SideValue& out) {
   const std::size_t count = end - first;
   if (count == 1) {  // a number alone stays as written; behind a "-" it leaves the model
     if (negativeFirst) return false;
     out = {v.read[first], false, 0, v.text[first]};
     return true;
   }
-  std::size_t textLength = 1 + (negativeFirst ? 1 : 0);
-  for (std::size_t k = first; k < end; ++k) textLength += v.length[k] + 1;
   const auto value = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
-                                      count, negativeFirst, textLength});
+                                      count, negativeFirst, kLongestLevelText, leadingBlank});
   if (!value) return false;
   out = {ReadBackReal(*value), true, *value, {}};
   return true;
@@ -103,14 +108,16 @@ PlainNumber ReadPlain(std::string_view text) {
 
 std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values) {
   SideValue left;
-  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, left)) return std::nullopt;
+  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, shape.leadingBlank, left)) return std::nullopt;
   if (shape.comparison == nullptr) {
     const bool plain = !left.formatted || !std::signbit(left.written);
     const auto length = left.formatted ? 0 : static_cast<std::uint32_t>(left.text.size());
     return LevelResult{{plain, left.number, length}, left.formatted, left.written, left.text};
   }
   SideValue right;
-  if (!ComputeSide(values, shape.rightSide, shape.terms, false, right)) return std::nullopt;
+  // A negative left side behind a blank: its "-" would be taken as a sign.
+  if (shape.leadingBlank && left.formatted && std::signbit(left.written)) return std::nullopt;
+  if (!ComputeSide(values, shape.rightSide, shape.terms, false, false, right)) return std::nullopt;
   char leftDigits[kRealTextMax];
   char rightDigits[kRealTextMax];
   if (shape.comparison->op == Op::kEqual) {  // compares the texts

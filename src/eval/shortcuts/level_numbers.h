@@ -10,7 +10,12 @@
 // operators (no two side by side), perhaps a "-" first, and at most one
 // comparison; no reference or group touches a number or another one, so
 // that each value stays one number of the text. The right side of a
-// comparison holds no "-" and no "\" (see filled_level.h).
+// comparison holds no "-" and no "\" (see filled_level.h). Blanks may stand
+// around the whole (an assignment's right side, an argument after ", "):
+// every scan passes them as it would the text's ends, except that a "-"
+// behind a blank is taken as a sign, so a shape with blanks before it
+// starts with no "-", and a first number that turns negative leaves the
+// model.
 #pragma once
 
 #include <cstddef>
@@ -42,9 +47,15 @@ struct LevelNumbers {
   std::uint32_t rightSide = 0;  // first term after the comparison; terms when none
   const Operator* comparison = nullptr;
   bool negativeFirst = false;
+  // Blanks before the first term: a scan takes a "-" that comes before the
+  // first number as a sign (see plain_arithmetic.h).
+  bool leadingBlank = false;
 };
 
 inline constexpr std::size_t kMaxNumberTerms = 64;
+// Formulas and values longer than this take the text's way: a level's
+// text then stays far below the length limit, which the text's way checks.
+inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
 
 // Reads shape (the level's text with "R" for each reference and "G" for
 // each group with its name; at[i] the formula position of shape[i]) into

@@ -87,6 +87,7 @@ struct Terms {
   float firstWritten = 0;  // the value whose text the first number is, once computed
   unsigned operators = 0;  // which operators stand in the text
   bool mayOutgrow = true;  // the text might grow past 4 MiB
+  bool leadingBlank = false;  // blanks before the first number
 };
 
 // "-"? number (operator number)+ with nothing else, read into t (room for
@@ -120,22 +121,25 @@ enum class Step { kFailed, kWritten, kCompensated };
 // value right), which the caller then drops: number i becomes the result.
 template <char kX>
 [[gnu::always_inline]] inline Step Combine(Terms& t, std::size_t i, float right) {
+  constexpr Op kOp = OpOf(kX);  // constant: a call would search the operator list at every step
   const bool first = i == 0;
   const bool minusTaken = !first && t.op[i] == '-';
   const float left = (first ? t.negativeFirst : minusTaken) ? -t.read[i] : t.read[i];
-  float result = Arithmetic(OpOf(kX), left, right);
+  float result = Arithmetic(kOp, left, right);
   if (std::isnan(result)) return Step::kFailed;
   if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
   const bool negative = std::signbit(result);  // its literal starts with "-"
   const float read = ReadBackReal(result);     // below 0 unless it reads "-0"
   Step step = Step::kWritten;
   if (first) {
+    if (t.negativeFirst && t.leadingBlank) return Step::kFailed;  // its "-" taken as a sign
     t.negativeFirst = negative;
     t.firstWritten = result;
   } else if (minusTaken && !(read < 0)) {
     if (negative) return Step::kFailed;  // "+-0": a sign pair
     t.op[i] = '+';
-    t.operators |= OperatorBit('+');
+    constexpr unsigned kPlusBit = OperatorBit('+');
+    t.operators |= kPlusBit;
     step = Step::kCompensated;
   } else if (negative && !minusTaken) {
     return Step::kFailed;  // a "-" behind another operator: a sign pair
@@ -189,7 +193,8 @@ template <char kX>
 // Runs the pass of kX if kX stands in the text.
 template <char kX>
 bool PassIfNeeded(Terms& t) {
-  return (t.operators & OperatorBit(kX)) == 0 || Pass<kX>(t);
+  constexpr unsigned kBit = OperatorBit(kX);
+  return (t.operators & kBit) == 0 || Pass<kX>(t);
 }
 
 // The arithmetic passes in the order of the operator list.
@@ -246,7 +251,9 @@ std::optional<float> PlainTermsValue(const PlainTerms& terms) {
   t.op = terms.op;
   t.count = terms.count;
   t.negativeFirst = terms.negativeFirst;
-  for (std::size_t k = 1; k < t.count; ++k) t.operators |= OperatorBit(t.op[k]);
+  t.leadingBlank = terms.leadingBlank;
+  // An operator's class is its bit.
+  for (std::size_t k = 1; k < t.count; ++k) t.operators |= kByteClass[static_cast<unsigned char>(t.op[k])];
   t.mayOutgrow = terms.textLength + (t.count - 1) * kRealTextMax > kMaxTextLength;
   if (!RunPasses(t) || t.count != 1) return std::nullopt;
   return t.firstWritten;

@@ -44,7 +44,8 @@ std::optional<float> PlainArithmeticValue(EvalContext& ctx, std::string_view bod
 // The same for numbers already read: read[k] is what the text of number k
 // reads as (without a sign), length[k] that text's length, op[k] the
 // operator before number k (k >= 1), negativeFirst a "-" before the first;
-// textLength the whole text's, final blank included. At least two
+// textLength the whole text's, final blank included, or a bound above it
+// (only its distance from the length limit counts). At least two
 // numbers; the arrays (written is scratch) are used up.
 struct PlainTerms {
   float* read;
@@ -54,6 +55,9 @@ struct PlainTerms {
   std::size_t count;
   bool negativeFirst;
   std::size_t textLength;
+  // Blanks before the first number: a step with a negative first number
+  // would take its "-" as a sign, which leaves the model.
+  bool leadingBlank = false;
 };
 std::optional<float> PlainTermsValue(const PlainTerms& terms);
 

@@ -50,16 +50,13 @@ bool HasBracket(std::string_view text) {
 
 // Buffers grown past this by a long value are given back after the run.
 constexpr std::size_t kKeptBuffer = 1024;
-// Formulas and values longer than this take the text's way: their filled
-// texts stay far below the length limit, which the text's way checks.
-constexpr std::size_t kLongestNumberText = std::size_t{32} << 10;
 
 }  // namespace
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
     : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), known_(heap),
       groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
-      termWritten_(heap), startRead_(heap), startLength_(heap), startOp_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
+      termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
 std::string_view PreparedFormula::LevelText(const Level& l) const {
   return std::string_view(formula_).substr(l.begin, l.size);
@@ -94,15 +91,9 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   termText_.assign(terms_.size(), {});
   termOp_.assign(terms_.size(), 0);
   termWritten_.assign(terms_.size(), 0);
-  startRead_.assign(terms_.size(), 0);
-  startLength_.assign(terms_.size(), 0);
-  startOp_.assign(terms_.size(), 0);
   for (std::size_t t = 0; t < terms_.size(); ++t) {
     const NumberTerm& term = terms_[t];
-    startOp_[t] = term.op;
     if (term.kind != NumberTerm::kConstant) continue;
-    startRead_[t] = term.read;
-    startLength_[t] = term.length;
     termText_[t] = std::string_view(formula_).substr(term.index, term.length);
   }
   expanded_.resize(depths, Text(formula_.get_allocator()));
@@ -245,7 +236,7 @@ bool PreparedFormula::FindReferences(std::size_t level, std::string_view text) {
 // with its name, as level_numbers.h reads it.
 void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
   Level& l = levels_[level];
-  if (l.groups + l.refs == 0 || formula_.size() > kLongestNumberText) return;
+  if (l.groups + l.refs == 0 || formula_.size() > kLongestTermText) return;
   Text shape(formula_.get_allocator());
   std::pmr::vector<std::uint32_t> at(formula_.get_allocator());
   std::uint32_t ref = l.firstRef;
@@ -270,10 +261,18 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
     at.push_back(U32(l.begin + end));
     copied = groups_[l.firstGroup + k].close + 1;
   }
-  if (!ReadLevelShape(shape, at.data(), terms_, l.numbers)) {
+  // Blanks around the level ("[a] := [b]*[c]" leaves one before [b]) are
+  // passed by every scan; a "-" behind a blank is not the text's first
+  // byte, so a level that starts so is left to the text's way.
+  const std::string_view written(shape);
+  const std::size_t first = std::min(written.find_first_not_of(' '), written.size());
+  const std::size_t last = written.find_last_not_of(' ');
+  if (first == written.size() || written[first] == '-') return;
+  if (!ReadLevelShape(written.substr(first, last + 1 - first), at.data() + first, terms_, l.numbers)) {
     l.numbers = LevelNumbers();
     return;
   }
+  l.numbers.leadingBlank = first > 0;
   // A reference written again reads the same value: read once.
   const std::string_view formula(formula_);
   auto nameOf = [&](const NumberTerm& term) {
@@ -358,11 +357,16 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
           *numeric = value;
           return {};
         }
-        char digits[kRealTextMax];
-        const std::string_view written =
-            value->formatted ? std::string_view(digits, FormatReal(value->written, digits)) : value->text;
+        std::string_view written;
+        if (value->formatted) {  // written in place
+          char* out = ws.Reserve(kRealTextMax);
+          const std::size_t n = FormatReal(value->written, out);
+          written = {ws.Commit(n), n};
+        } else {
+          written = {ws.Put(value->text), value->text.size()};
+        }
         if (number != nullptr) *number = {value->number.plain, value->number.read, U32(written.size())};
-        return {ws.Put(written), written.size()};
+        return written;
       }
     }
     result = RunText(ctx, l, text, start, known_.data() + l.firstGroup, knownCount);
@@ -385,7 +389,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     if (g.call) n = ReadPlain(value);
     ws.Keep();
     known[knownCount++] = value;
-    if (!n.plain || value.size() > kLongestNumberText) return std::nullopt;
+    if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
   }
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
@@ -394,13 +398,17 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const NumberTerm* terms = terms_.data() + first;
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first, termWritten_.data() + first};
-  std::copy_n(startRead_.data() + first, count, values.read);
-  std::copy_n(startLength_.data() + first, count, values.length);
-  std::copy_n(startOp_.data() + first, count, values.op);
   std::string_view* texts = termText_.data() + first;
+  // The passes use up the numbers, lengths and operators: each evaluation
+  // starts them anew (a constant's text stays from Prepare).
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
-    if (term.kind == NumberTerm::kConstant) continue;
+    values.op[t] = term.op;
+    if (term.kind == NumberTerm::kConstant) {
+      values.read[t] = term.read;
+      values.length[t] = term.length;
+      continue;
+    }
     if (term.kind == NumberTerm::kGroup) {
       values.read[t] = groupNumbers[term.index].read;
       values.length[t] = groupNumbers[term.index].length;
@@ -413,7 +421,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
       const Text* entry = refs_[l.firstRef + term.index].value;
       const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
       const PlainNumber n = ReadPlain(value);
-      if (!n.plain || value.size() > kLongestNumberText) return std::nullopt;
+      if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
       values.read[t] = n.read;
       values.length[t] = n.length;
       texts[t] = value;

@@ -131,11 +131,6 @@ class PreparedFormula {
   std::pmr::vector<std::string_view> termText_;
   std::pmr::vector<char> termOp_;
   std::pmr::vector<float> termWritten_;
-  // What each evaluation starts from: the constants' numbers and lengths,
-  // the operators.
-  std::pmr::vector<float> startRead_;
-  std::pmr::vector<std::uint32_t> startLength_;
-  std::pmr::vector<char> startOp_;
   std::pmr::vector<std::uint32_t> segments_;  // where each segment starts in its expanded text
   std::pmr::vector<Text> expanded_;           // per depth: the text as groups left it
   std::pmr::vector<Text> filled_;             // per depth: the text as variables left it
