@@ -9,7 +9,7 @@
 
   /usr/bin/python3 python/bench/bench_python.py --build-dir build
 
-The build tree must have formel_python_module, formel_core and formel_program.
+The build tree must have formel_python_module, formel_core and formel (the program).
 Figures on a shared machine are noisy: compare within one run."""
 import argparse
 import os

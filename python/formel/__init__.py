@@ -224,7 +224,8 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
     result_names, results = _formel.evaluate_records(formulas, names, columns, rows, setting, jobs,
                                                      standard_functions)
     if is_frame:
-        frame = pandas.DataFrame(dict(enumerate(results)), index=table.index, dtype=object)
+        # The transpose is the layout pandas keeps an object frame in: no copy.
+        frame = pandas.DataFrame(results.T, index=table.index, dtype=object, copy=False)
         frame.columns = result_names
         return frame
-    return dict(zip(result_names, results))
+    return {name: column.tolist() for name, column in zip(result_names, results)}

@@ -6,61 +6,115 @@
 
 namespace formel_python {
 
-FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t rows) {
-  starts_.reserve(rows);
+namespace {
+
+// The objects of values, referenced by a tuple that nothing else can change.
+py::object ObjectsOf(py::handle values) {
   if (py::isinstance<py::array>(values)) {
-    switch (py::reinterpret_borrow<py::array>(values).dtype().kind()) {
-      case 'i':
-        AddNumbers<long long>(values, [](long long n) { return IntegerText(n); });
-        break;
-      case 'f':
-        AddNumbers<double>(values, [](double n) { return NumberText(n); });
-        break;
-      case 'b':
-        AddNumbers<bool>(values, [](bool b) { return std::string(b ? "1" : "0"); });
-        break;
-      default:
-        AddObjects(name, values, rows);
+    const auto array = py::reinterpret_borrow<py::array>(values);
+    if (array.ndim() != 1) throw py::value_error("a column must be one-dimensional");
+    if (array.dtype().kind() == 'O') {
+      // Read in place: iterating the array would make a scalar per item.
+      const py::ssize_t size = array.shape(0);
+      const py::ssize_t stride = array.strides(0);
+      const char* data = static_cast<const char*>(array.data());
+      py::tuple objects(size);
+      for (py::ssize_t i = 0; i < size; ++i) {
+        PyObject* item = *reinterpret_cast<PyObject* const*>(data + i * stride);
+        if (item == nullptr) item = Py_None;
+        Py_INCREF(item);
+        PyTuple_SET_ITEM(objects.ptr(), i, item);
+      }
+      return objects;
     }
-  } else {
-    AddObjects(name, values, rows);
+  } else if (!PySequence_Check(values.ptr())) {
+    throw py::type_error("a column must be a sequence");
   }
-  if (starts_.size() != rows) {
-    throw py::value_error("column '" + name + "' has " + std::to_string(starts_.size()) + " values, the table " +
+  py::object objects = py::reinterpret_steal<py::object>(PySequence_Tuple(values.ptr()));
+  if (!objects) throw py::error_already_set();
+  return objects;
+}
+
+}  // namespace
+
+FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t rows) {
+  fields_.reserve(rows);
+  const char kind = py::isinstance<py::array>(values) ? py::reinterpret_borrow<py::array>(values).dtype().kind() : 'O';
+  switch (kind) {
+    case 'i':
+      AddNumbers<long long>(values, [](long long n, char* out) { return WriteIntegerText(n, out); });
+      break;
+    case 'f':
+      AddNumbers<double>(values, [](double n, char* out) { return WriteNumberText(n, out); });
+      break;
+    case 'b':
+      AddNumbers<bool>(values, [](bool b, char* out) {
+        *out = b ? '1' : '0';
+        return std::size_t{1};
+      });
+      break;
+    default:
+      AddObjects(name, values, rows);
+  }
+  if (fields_.size() != rows) {
+    throw py::value_error("column '" + name + "' has " + std::to_string(fields_.size()) + " values, the table " +
                           std::to_string(rows) + " rows");
   }
 }
 
-void FieldColumn::Add(const std::string& text) {
-  starts_.push_back(bytes_.size());
-  bytes_ += text;
-  bytes_ += '\0';
-}
-
-template <class Number, class Format>
-void FieldColumn::AddNumbers(py::handle values, Format format) {
+template <class Number, class Write>
+void FieldColumn::AddNumbers(py::handle values, Write write) {
   const auto numbers = py::array_t<Number, py::array::forcecast>::ensure(values);
   if (!numbers || numbers.ndim() != 1) throw py::value_error("a column must be one-dimensional");
   const auto view = numbers.template unchecked<1>();
-  for (py::ssize_t i = 0; i < view.shape(0); ++i) Add(format(view(i)));
+  std::vector<std::size_t> ends;
+  ends.reserve(static_cast<std::size_t>(view.shape(0)));
+  char text[kNumberTextRoom];
+  for (py::ssize_t i = 0; i < view.shape(0); ++i) {
+    numbers_.append(text, write(view(i), text));
+    ends.push_back(numbers_.size());
+  }
+  // The views once the texts no longer move.
+  std::size_t start = 0;
+  for (const std::size_t end : ends) {
+    fields_.emplace_back(numbers_.data() + start, end - start);
+    start = end;
+  }
 }
 
 void FieldColumn::AddObjects(const std::string& name, py::handle values, std::size_t rows) {
-  const py::object fast = py::reinterpret_steal<py::object>(PySequence_Fast(values.ptr(), "a column must be a sequence"));
-  if (!fast) throw py::error_already_set();
-  const Py_ssize_t size = PySequence_Fast_GET_SIZE(fast.ptr());
-  PyObject** items = PySequence_Fast_ITEMS(fast.ptr());
-  std::string text;
-  const std::string what = "column '" + name + "'";
-  for (Py_ssize_t i = 0; i < size && static_cast<std::size_t>(i) <= rows; ++i) {
-    text.clear();
-    const py::handle item(items[i]);
-    if (!item.is_none() && !ValueText(item, what.c_str(), text)) {
-      throw py::type_error(what + ", row " + std::to_string(i) + ": expected str, a number or None, not " +
-                           TypeName(item));
-    }
-    Add(text);
+  strs_ = ObjectsOf(values);
+  const Py_ssize_t size = PyTuple_GET_SIZE(strs_.ptr());
+  if (static_cast<std::size_t>(size) != rows) {
+    fields_.resize(static_cast<std::size_t>(size));  // for the message
+    return;
   }
+  const std::string what = "column '" + name + "'";
+  for (Py_ssize_t i = 0; i < size; ++i) AddObject(what, PyTuple_GET_ITEM(strs_.ptr(), i), static_cast<std::size_t>(i));
+}
+
+void FieldColumn::AddObject(const std::string& what, py::handle item, std::size_t row) {
+  if (item.is_none()) {
+    fields_.emplace_back();
+    return;
+  }
+  if (PyUnicode_Check(item.ptr())) {
+    // The str keeps its UTF-8 for as long as it lives, and strs_ keeps it.
+    Py_ssize_t size = 0;
+    if (const char* data = PyUnicode_AsUTF8AndSize(item.ptr(), &size)) {
+      const std::string_view text(data, static_cast<std::size_t>(size));
+      if (text.find('\0') != std::string_view::npos) throw py::value_error("embedded null character in " + what);
+      fields_.push_back(text);
+      return;
+    }
+    PyErr_Clear();  // lone surrogates: ValueText encodes them
+  }
+  std::string text;
+  if (!ValueText(item, what.c_str(), text)) {
+    throw py::type_error(what + ", row " + std::to_string(row) + ": expected str, a number or None, not " +
+                         TypeName(item));
+  }
+  fields_.push_back(owned_.emplace_back(std::move(text)));
 }
 
 }  // namespace formel_python

@@ -1,12 +1,17 @@
-// The columns of a table as the record loop reads them: every field a
-// zero-terminated text, ready for the library without a copy. Made while
-// the GIL is held; read by the loop's threads without it.
+// The columns of a table as the record loop reads them: every field a view
+// of its text, ready for the library without a copy. A str's text is read
+// where the str keeps its UTF-8; the column holds a reference to every str
+// it views, so that the loop's threads may read them without the GIL while
+// other Python threads change the table. Made and destroyed while the GIL is
+// held.
 #pragma once
 
 #include <pybind11/pybind11.h>
 
 #include <cstddef>
+#include <deque>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace formel_python {
@@ -21,23 +26,25 @@ class FieldColumn {
   // and ValueError for a NUL byte, naming the column and the row.
   FieldColumn(const std::string& name, py::handle values, std::size_t rows);
 
-  const char* At(std::size_t row) const { return bytes_.data() + starts_[row]; }
+  std::string_view At(std::size_t row) const { return fields_[row]; }
 
  private:
-  void Add(const std::string& text);
+  template <class Number, class Write>
+  void AddNumbers(py::handle values, Write write);
   void AddObjects(const std::string& name, py::handle values, std::size_t rows);
-  template <class Number, class Format>
-  void AddNumbers(py::handle values, Format format);
+  void AddObject(const std::string& what, py::handle item, std::size_t row);
 
-  std::string bytes_;
-  std::vector<std::size_t> starts_;
+  std::vector<std::string_view> fields_;
+  std::string numbers_;            // a numeric column's texts, one after the other
+  std::deque<std::string> owned_;  // an object column's texts that no str holds
+  py::object strs_;                // a tuple: the objects of an object column
 };
 
 // One record's fields, by header column.
 struct RowFields {
   const std::vector<FieldColumn>& columns;
   std::size_t row;
-  const char* operator[](std::size_t column) const { return columns[column].At(row); }
+  std::string_view operator[](std::size_t column) const { return columns[column].At(row); }
 };
 
 }  // namespace formel_python

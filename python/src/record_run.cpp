@@ -1,5 +1,7 @@
 #include "record_run.h"
 
+#include <pybind11/numpy.h>
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -40,6 +42,7 @@ class RecordEvaluator {
     if (formel_set_var(ev_.get(), name.c_str(), value) == 0) throw std::bad_alloc();
   }
   void SetVariable(const std::string& name, const std::string& value) { SetVariable(name, value.c_str()); }
+  void SetVariable(const std::string& name, std::string_view value) { SetVariable(name, std::string(value)); }
   void RemoveVariable(const std::string& name) { formel_remove_var(ev_.get(), name.c_str()); }
   std::string Variable(const std::string& name) { return formel_get_var(ev_.get(), name.c_str()); }
   // The library's result lives only until the next call, and an assigning
@@ -119,16 +122,22 @@ void RunThreads(Run& run, std::vector<std::unique_ptr<RecordEvaluator>>& evaluat
   }
 }
 
-py::list ResultColumn(const std::vector<ChunkResults>& chunks, std::size_t formulas, std::size_t formula,
-                      std::size_t rows) {
-  py::list column(rows);
+// The results as a (formulas, rows) array of str, made in one pass once
+// every record is evaluated.
+py::array ResultArray(const std::vector<ChunkResults>& chunks, std::size_t formulas, std::size_t rows) {
+  py::array results(py::dtype("O"), {formulas, rows});
+  auto* const items = static_cast<PyObject**>(results.mutable_data());
   std::size_t row = 0;
   for (const ChunkResults& chunk : chunks) {
-    for (std::size_t index = formula; index < chunk.ends.size(); index += formulas) {
-      PyList_SET_ITEM(column.ptr(), static_cast<Py_ssize_t>(row++), StrOf(chunk.At(index)).release().ptr());
+    for (std::size_t first = 0; first < chunk.ends.size(); first += formulas, ++row) {
+      for (std::size_t f = 0; f < formulas; ++f) {
+        PyObject*& item = items[f * rows + row];
+        Py_XDECREF(item);  // a new object array holds nulls or None
+        item = StrOf(chunk.At(first + f)).release().ptr();
+      }
     }
   }
-  return column;
+  return results;
 }
 
 std::vector<std::string> Texts(const py::list& list, const char* what) {
@@ -181,13 +190,8 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
   RunThreads(run, evaluators);
 
   py::list names;
-  py::list results;
-  const std::size_t count = rules.Formulas().size();
-  for (std::size_t f = 0; f < count; ++f) {
-    names.append(StrOf(rules.Formulas()[f].heading));
-    results.append(ResultColumn(chunks, count, f, table.rows));
-  }
-  return py::make_tuple(names, results);
+  for (const formel_records::FormulaColumn& formula : rules.Formulas()) names.append(StrOf(formula.heading));
+  return py::make_tuple(names, ResultArray(chunks, rules.Formulas().size(), table.rows));
 }
 
 }  // namespace formel_python

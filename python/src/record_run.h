@@ -17,7 +17,8 @@ struct RecordTable {
   std::size_t rows;
 };
 
-// (names, results): each formula's column name and its list of rows str.
+// (names, results): each formula's column name, and a (formulas, rows)
+// numpy array of the results (str).
 // variables: (name, value) pairs that every record starts from. Raises
 // ValueError for a header that names a column twice.
 py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, const py::list& variables, int jobs,

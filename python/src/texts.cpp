@@ -39,18 +39,19 @@ py::str StrOf(std::string_view text) {
   return py::reinterpret_steal<py::str>(str);
 }
 
-std::string NumberText(double number) {
-  if (std::isnan(number)) return {};
-  char buffer[400];  // the longest fixed form of a double is 300-odd digits
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, number, std::chars_format::fixed);
-  if (error != std::errc()) return {};
-  return std::string(buffer, end);
+std::size_t WriteNumberText(double number, char* out) {
+  if (std::isnan(number)) return 0;
+  const auto [end, error] = std::to_chars(out, out + kNumberTextRoom, number, std::chars_format::fixed);
+  return error == std::errc() ? static_cast<std::size_t>(end - out) : 0;
 }
 
-std::string IntegerText(long long number) {
-  char buffer[24];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, number).ptr;
-  return std::string(buffer, end);
+std::size_t WriteIntegerText(long long number, char* out) {
+  return static_cast<std::size_t>(std::to_chars(out, out + kNumberTextRoom, number).ptr - out);
+}
+
+std::string NumberText(double number) {
+  char buffer[kNumberTextRoom];
+  return std::string(buffer, WriteNumberText(number, buffer));
 }
 
 bool ValueText(py::handle value, const char* what, std::string& out) {

@@ -47,9 +47,14 @@ py::str StrOf(std::string_view text);
 // str with a NUL byte.
 bool ValueText(py::handle value, const char* what, std::string& out);
 
-// The library's texts of a number.
+// The library's text of a number.
 std::string NumberText(double number);
-std::string IntegerText(long long number);
+
+// The library's texts of numbers written at out, which has room for kNumberTextRoom chars
+// (the longest fixed form of a double is 300-odd digits); their lengths.
+constexpr std::size_t kNumberTextRoom = 400;
+std::size_t WriteNumberText(double number, char* out);
+std::size_t WriteIntegerText(long long number, char* out);
 
 // The name of value's type, for messages.
 std::string TypeName(py::handle value);

@@ -3,6 +3,7 @@ the texts that a table's values become."""
 import math
 import subprocess
 
+import numpy as np
 import pandas as pd
 import pytest
 
@@ -65,6 +66,12 @@ def test_values_become_texts_as_formulas_write_numbers():
     assert results == {'[v]&""': expected}
     frame = pd.DataFrame({"i": [1, 2], "f": [0.5, math.nan], "b": [True, False]})
     assert formel.evaluate_records(["[i]&[f]&[b]"], frame)["[i]&[f]&[b]"].tolist() == ["10.51", "20"]
+
+
+def test_fields_of_strided_arrays_tuples_and_undecodable_texts():
+    strided = np.array(["a", "x", "é", "x", "\udcff", "x"], dtype=object)[::2]
+    results = formel.evaluate_records(['[v]&[w]&"!"'], {"v": strided, "w": ("1", 2, None)})
+    assert results == {'[v]&[w]&"!"': ["a1!", "é2!", "\udcff!"]}
 
 
 def test_each_record_starts_from_the_same_variables():
