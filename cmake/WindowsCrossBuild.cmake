@@ -77,11 +77,11 @@ endif()
 
 # The release kit, from both trees: x86/ and x64/ (DLL without its debug
 # information, import libraries, .def), include/ (formel.h,
-# formel_evaluator.h and formel_prepared.h), the README's Windows section
-# and the licence.
+# formel_evaluator.h and formel_prepared.h), the Windows guide
+# (docs/windows.md) as README.txt, and the licence.
 set(FORMEL_WINDOWS_KIT ${PROJECT_BINARY_DIR}/formel-${PROJECT_VERSION}-windows.zip)
 if(FORMEL_WINDOWS_x86_TREE AND FORMEL_WINDOWS_x64_TREE)
-  set(kit_inputs ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+  set(kit_inputs ${PROJECT_SOURCE_DIR}/docs/windows.md ${PROJECT_SOURCE_DIR}/LICENSE
       ${PROJECT_SOURCE_DIR}/include/formel.h ${PROJECT_SOURCE_DIR}/include/formel_evaluator.h
       ${PROJECT_SOURCE_DIR}/include/formel_prepared.h
       ${CMAKE_CURRENT_LIST_DIR}/WindowsKit.cmake)

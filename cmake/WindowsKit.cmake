@@ -29,20 +29,9 @@ endfunction()
 file(READ ${SOURCE_DIR}/LICENSE licence)
 write_windows_text(${STAGE_DIR}/LICENSE.txt "${licence}")
 
-# The README's Windows section: from its heading up to the next one of its level.
-file(READ ${SOURCE_DIR}/README.md readme)
-string(FIND "${readme}" "\n## Windows\n" start)
-if(start EQUAL -1)
-  message(FATAL_ERROR "README.md has no \"## Windows\" section")
-endif()
-math(EXPR start "${start} + 1")
-string(SUBSTRING "${readme}" ${start} -1 section)
-string(FIND "${section}" "\n## " end)
-if(NOT end EQUAL -1)
-  math(EXPR end "${end} + 1")
-  string(SUBSTRING "${section}" 0 ${end} section)
-endif()
-write_windows_text(${STAGE_DIR}/README.txt "${section}")
+# The Windows guide, written for the users of the DLLs.
+file(READ ${SOURCE_DIR}/docs/windows.md guide)
+write_windows_text(${STAGE_DIR}/README.txt "${guide}")
 
 file(REMOVE ${ZIP})
 execute_process(
