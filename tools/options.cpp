@@ -23,7 +23,7 @@ using Apply = void (*)(Options& options, const std::string& name, const std::opt
 
 // One option: its names, its value as the usage text shows it, the lines of
 // its usage text, and what it does.
-struct OptionSpec {
+struct OptionEntry {
   const char* shortName;  // "-f", or null
   const char* longName;
   Takes takes;
@@ -53,7 +53,7 @@ void SetTable(Options& options, const std::string& path, char delimiter) {
 
 using Value = const std::optional<std::string>&;
 
-const OptionSpec kOptions[] = {
+const OptionEntry kOptions[] = {
     {"-f", "--file", Takes::kValue, " FILE",
      "evaluate the formulas in FILE, one per line (- is stdin);\na lone - does the same",
      [](Options& o, const std::string&, Value v) { o.sources.push_back({Source::Kind::kFile, *v}); }},
@@ -84,16 +84,16 @@ const OptionSpec kOptions[] = {
      [](Options& o, const std::string&, Value) { o.version = true; }},
 };
 
-const OptionSpec* Find(const std::string& name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (name == spec.longName || (spec.shortName != nullptr && name == spec.shortName)) return &spec;
+const OptionEntry* Find(const std::string& name) {
+  for (const OptionEntry& entry : kOptions) {
+    if (name == entry.longName || (entry.shortName != nullptr && name == entry.shortName)) return &entry;
   }
   return nullptr;
 }
 
 bool TakesValue(const std::string& name) {
-  const OptionSpec* spec = Find(name);
-  return spec != nullptr && spec->takes == Takes::kValue;
+  const OptionEntry* entry = Find(name);
+  return entry != nullptr && entry->takes == Takes::kValue;
 }
 
 Option SplitOption(const std::string& arg) {
@@ -137,26 +137,26 @@ struct Reader {
 // Reads one option (arg starts with "-" and is longer than that).
 void ReadOption(Options& options, Reader& reader, const std::string& arg) {
   const Option option = SplitOption(arg);
-  const OptionSpec* spec = Find(option.name);
-  if (spec == nullptr) Unknown(arg);
-  if (spec->takes == Takes::kValue) {
-    spec->apply(options, option.name, reader.Value(option));
+  const OptionEntry* entry = Find(option.name);
+  if (entry == nullptr) Unknown(arg);
+  if (entry->takes == Takes::kValue) {
+    entry->apply(options, option.name, reader.Value(option));
     return;
   }
-  if (spec->takes == Takes::kNothing && option.inlineValue) {
+  if (entry->takes == Takes::kNothing && option.inlineValue) {
     throw UsageError("option " + option.name + " takes no value");
   }
-  spec->apply(options, option.name, option.inlineValue);
+  entry->apply(options, option.name, option.inlineValue);
 }
 
 // "  -f, --file FILE     evaluate ...": the help starts in one column, or on
 // the next line when the names reach it.
-std::string OptionLines(const OptionSpec& spec) {
+std::string OptionLines(const OptionEntry& entry) {
   constexpr std::size_t kHelpColumn = 22;
-  std::string line = spec.shortName != nullptr ? std::string("  ") + spec.shortName + ", " : "      ";
-  line += std::string(spec.longName) + spec.value;
+  std::string line = entry.shortName != nullptr ? std::string("  ") + entry.shortName + ", " : "      ";
+  line += std::string(entry.longName) + entry.value;
   line += line.size() + 2 > kHelpColumn ? "\n" + std::string(kHelpColumn, ' ') : std::string(kHelpColumn - line.size(), ' ');
-  for (const char* c = spec.help; *c != '\0'; ++c) {
+  for (const char* c = entry.help; *c != '\0'; ++c) {
     line += *c;
     if (*c == '\n') line.append(kHelpColumn, ' ');
   }
@@ -206,7 +206,7 @@ with one more column per formula.
 
 Options:
 )";
-    for (const OptionSpec& spec : kOptions) usage += OptionLines(spec);
+    for (const OptionEntry& entry : kOptions) usage += OptionLines(entry);
     usage += R"(  --                  end of options (for a formula that starts with -)
 
 Stock functions: min max abs sqrt round len upper lower left right mid trim if
