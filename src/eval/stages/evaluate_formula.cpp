@@ -10,6 +10,7 @@
 #include "eval/operators.h"
 #include "eval/observer/operand_findings.h"
 #include "eval/observer/pair_findings.h"
+#include "eval/stages/level_depth.h"
 #include "eval/stages/plan_cache.h"
 #include "eval/stages/stages.h"
 #include "text/numbers.h"
@@ -18,17 +19,6 @@
 namespace formel {
 
 namespace {
-
-class DepthScope {
- public:
-  explicit DepthScope(EvalContext& ctx) : ctx_(ctx) { ++ctx_.evalDepth; }
-  ~DepthScope() { --ctx_.evalDepth; }
-  DepthScope(const DepthScope&) = delete;
-  DepthScope& operator=(const DepthScope&) = delete;
-
- private:
-  EvalContext& ctx_;
-};
 
 // A number form is written out: a base-suffixed integer in decimal (in
 // digits), and one leading "+" dropped.
@@ -174,7 +164,7 @@ class Stages {
 [[gnu::always_inline]] inline std::string_view EvaluateFromRepeated(EvalContext& ctx,
                                                                     std::string_view formula) {
   if (const auto value = RepeatedFormulaResult(ctx, formula)) return *value;
-  DepthScope depth(ctx);
+  LevelDepth depth(ctx);
   if (ctx.evalDepth == 1) {
     ctx.quotingLeft = QuotingBudget(formula.size());
     ctx.outermost = formula;

@@ -6,6 +6,7 @@
 #include "eval/literals.h"
 #include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/number_chain.h"
+#include "eval/stages/level_depth.h"
 #include "eval/stages/pair_matching.h"
 #include "eval/stages/stages.h"
 #include "text/bytes.h"
@@ -15,18 +16,6 @@
 namespace formel {
 
 namespace {
-
-// Counts a level in progress, as the driver does for every level.
-class LevelDepth {
- public:
-  explicit LevelDepth(EvalContext& ctx) : ctx_(ctx) { ++ctx_.evalDepth; }
-  ~LevelDepth() { --ctx_.evalDepth; }
-  LevelDepth(const LevelDepth&) = delete;
-  LevelDepth& operator=(const LevelDepth&) = delete;
-
- private:
-  EvalContext& ctx_;
-};
 
 // The raw name before a group whose text back to the group before it is
 // segment: its length, or npos when the scan would go on into that
@@ -302,22 +291,12 @@ void PreparedFormula::LookUpNames(EvalContext& ctx) {
 }
 
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
-  struct Release {
-    PreparedFormula& plan;
-    ~Release() {
-      if (plan.longBuffers_) plan.ReleaseLongBuffers();
-    }
-  } release{*this};
+  const LongBufferRelease release{*this};
   return RunLevel(ctx, 0);
 }
 
 PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
-  struct Release {
-    PreparedFormula& plan;
-    ~Release() {
-      if (plan.longBuffers_) plan.ReleaseLongBuffers();
-    }
-  } release{*this};
+  const LongBufferRelease release{*this};
   std::optional<LevelResult> numeric;
   std::string_view text = RunLevel(ctx, 0, nullptr, &numeric);
   if (numeric && numeric->formatted) return {numeric->number.read, true};

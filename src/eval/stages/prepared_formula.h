@@ -115,6 +115,13 @@ class PreparedFormula {
                                std::size_t knownCount, bool& plain);
   std::string_view Substitute(EvalContext& ctx, const Level& l, std::string_view expanded, bool& plain);
   void ReleaseLongBuffers();
+  // Gives back buffers a run grew past what is kept, however the run ends.
+  struct LongBufferRelease {
+    PreparedFormula& plan;
+    ~LongBufferRelease() {
+      if (plan.longBuffers_) plan.ReleaseLongBuffers();
+    }
+  };
 
   Text formula_;
   std::pmr::vector<Level> levels_;
