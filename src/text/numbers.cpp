@@ -117,7 +117,7 @@ std::size_t FormatFraction(float value, char* out) {
 std::size_t RealTextLength(float value) {
   const float magnitude = std::fabs(value);
   const std::size_t sign = std::signbit(value) ? 1 : 0;
-  if (magnitude == std::trunc(magnitude)) {
+  if (IsWholeMagnitude(magnitude)) {
     if (magnitude < 1e15f) return sign + DigitCount(static_cast<std::uint64_t>(magnitude));
     char text[kRealTextMax];
     return FormatReal(value, text);
@@ -151,12 +151,13 @@ std::size_t FormatReal(float value, char* out) {
   if (std::isnan(value)) return CopyForm(std::signbit(value) ? "-1.#IND" : "1.#QNAN", out);
   if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
   // A whole number has no decimals to write: its digits are exact.
-  if (value == std::trunc(value) && std::fabs(value) < 1e15f) {
+  const bool whole = IsWholeMagnitude(std::fabs(value));
+  if (whole && std::fabs(value) < 1e15f) {
     if (value == 0) return CopyForm(std::signbit(value) ? "-0" : "0", out);
     const auto r = std::to_chars(out, out + kRealTextMax, static_cast<long long>(value));
     return static_cast<std::size_t>(r.ptr - out);
   }
-  if (value != std::trunc(value)) return FormatFraction(value, out);
+  if (!whole) return FormatFraction(value, out);
   const auto r = std::to_chars(out, out + kRealTextMax, static_cast<double>(value),
                                std::chars_format::fixed, 6);
   std::size_t n = static_cast<std::size_t>(r.ptr - out);

@@ -72,15 +72,21 @@ inline std::size_t ReadPlainNumber(std::string_view text, std::size_t from, floa
   return i;
 }
 
+// Whether a finite float's magnitude is whole: from 2^23 on every float is;
+// below, the cut to an integer is exact.
+inline bool IsWholeMagnitude(float magnitude) {
+  return !(magnitude < 8388608.0f) || static_cast<float>(static_cast<std::int32_t>(magnitude)) == magnitude;
+}
+
 // FormatReal's digits of a value that is not whole (so below 2^23): its
 // millionths rounded half to even. The product with 1e6 is exact in double
-// (24 + 14 significant bits), and so are the rounding steps.
+// (24 + 14 significant bits), and so are the rounding steps; the whole
+// part, below 2^43, converts exactly.
 inline std::uint64_t Millionths(float magnitude) {
   const double millionths = static_cast<double>(magnitude) * 1e6;
-  double rounded = std::floor(millionths);
-  const double fraction = millionths - rounded;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2) != 0)) rounded += 1;
-  return static_cast<std::uint64_t>(rounded);
+  const auto whole = static_cast<std::uint64_t>(millionths);
+  const double fraction = millionths - static_cast<double>(whole);
+  return whole + ((fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0)) ? 1 : 0);
 }
 
 // What ParseReal reads back from FormatReal's text of a finite value,
@@ -88,7 +94,7 @@ inline std::uint64_t Millionths(float magnitude) {
 // which read back as itself.
 inline float ReadBackReal(float value) {
   const float magnitude = std::fabs(value);
-  if (magnitude == std::trunc(magnitude)) return value;
+  if (IsWholeMagnitude(magnitude)) return value;
   return std::copysign(static_cast<float>(static_cast<double>(Millionths(magnitude)) / 1e6), value);
 }
 

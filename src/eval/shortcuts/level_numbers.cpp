@@ -34,25 +34,92 @@ struct SideValue {
   std::string_view text;
 };
 
-bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
-                 bool negativeFirst, bool leadingBlank, SideValue& out) {
+// The steps of the passes on terms [first, end), in their order: each pass
+// takes its operator left to right, the result standing where its left
+// number stood.
+void PlanSteps(const NumberTerm* terms, std::size_t first, std::size_t end, std::pmr::vector<NumberStep>& steps) {
+  struct Standing {
+    std::uint8_t term;
+    char op;
+  };
+  std::array<Standing, kMaxNumberTerms> standing;
+  std::size_t count = 0;
+  for (std::size_t k = first; k < end; ++k) standing[count++] = {static_cast<std::uint8_t>(k), terms[k].op};
+  for (const Operator& pass : kOperatorPasses) {
+    if (!IsArithmetic(pass.op)) break;
+    std::size_t kept = 1;
+    for (std::size_t k = 1; k < count; ++k) {
+      if (standing[k].op != pass.written[0]) {
+        standing[kept++] = standing[k];
+        continue;
+      }
+      const Standing& left = standing[kept - 1];
+      steps.push_back({left.term, standing[k].term, pass.op, kept == 1, kept > 1 && left.op == '-'});
+    }
+    count = kept;
+  }
+}
+
+enum class StepsEnd { kValue, kOutside, kPassesAgain };
+
+// The steps on the side's numbers (work, used up), as the passes' steps
+// compute them: each result is what its written text reads back as.
+StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool negativeFirst,
+                  bool leadingBlank, float& value) {
+  for (std::size_t s = 0; s < count; ++s) {
+    const NumberStep& step = steps[s];
+    const bool taken = step.leftIsFirst ? negativeFirst : step.minusTaken;
+    const float left = taken ? -work[step.left] : work[step.left];
+    float result = Arithmetic(step.op, left, work[step.right]);
+    if (std::isnan(result)) return StepsEnd::kOutside;
+    if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
+    const bool negative = std::signbit(result);
+    const float read = ReadBackReal(result);
+    if (step.leftIsFirst) {
+      if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
+      negativeFirst = negative;
+      value = result;
+    } else if (step.minusTaken && !(read < 0)) {
+      if (negative) return StepsEnd::kOutside;  // "+-0": a sign pair
+      return StepsEnd::kPassesAgain;            // the "-" becomes a "+"
+    } else if (negative && !step.minusTaken) {
+      return StepsEnd::kOutside;  // a "-" behind another operator: a sign pair
+    }
+    work[step.left] = std::fabs(read);
+  }
+  return StepsEnd::kValue;
+}
+
+bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end, const NumberStep* steps,
+                 std::size_t stepCount, bool negativeFirst, bool leadingBlank, SideValue& out) {
   const std::size_t count = end - first;
   if (count == 1) {  // a number alone stays as written; behind a "-" it leaves the model
     if (negativeFirst) return false;
     out = {v.read[first], false, 0, v.text[first]};
     return true;
   }
-  const auto value = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
-                                      count, negativeFirst, kLongestLevelText, leadingBlank});
-  if (!value) return false;
-  out = {ReadBackReal(*value), true, *value, {}};
+  float value = 0;
+  std::copy(v.read + first, v.read + end, v.written + first);
+  const StepsEnd end_ = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
+  if (end_ == StepsEnd::kOutside) return false;
+  if (end_ == StepsEnd::kPassesAgain) {
+    for (std::size_t t = first; t < end; ++t) {
+      v.op[t] = v.terms[t].op;
+      v.length[t] = static_cast<std::uint32_t>(v.text[t].size());
+    }
+    const auto passes = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
+                                         count, negativeFirst, kLongestLevelText, leadingBlank});
+    if (!passes) return false;
+    value = *passes;
+  }
+  out = {ReadBackReal(value), true, value, {}};
   return true;
 }
 
 }  // namespace
 
 bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
-                    LevelNumbers& out) {
+                    std::pmr::vector<NumberStep>& steps, LevelNumbers& out) {
   const std::size_t firstTerm = terms.size();
   LevelNumbers result;
   result.firstTerm = static_cast<std::uint32_t>(firstTerm);
@@ -92,6 +159,12 @@ bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::v
   }
   result.terms = static_cast<std::uint32_t>(terms.size() - firstTerm);
   if (result.comparison == nullptr) result.rightSide = result.terms;
+  const NumberTerm* level = terms.data() + firstTerm;
+  result.firstStep = static_cast<std::uint32_t>(steps.size());
+  PlanSteps(level, 0, result.rightSide, steps);
+  result.leftSteps = static_cast<std::uint32_t>(steps.size() - result.firstStep);
+  PlanSteps(level, result.rightSide, result.terms, steps);
+  result.rightSteps = static_cast<std::uint32_t>(steps.size() - result.firstStep - result.leftSteps);
   out = result;
   return true;
 }
@@ -108,7 +181,11 @@ PlainNumber ReadPlain(std::string_view text) {
 
 std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values) {
   SideValue left;
-  if (!ComputeSide(values, 0, shape.rightSide, shape.negativeFirst, shape.leadingBlank, left)) return std::nullopt;
+  const NumberStep* steps = values.steps + shape.firstStep;
+  if (!ComputeSide(values, 0, shape.rightSide, steps, shape.leftSteps, shape.negativeFirst, shape.leadingBlank,
+                   left)) {
+    return std::nullopt;
+  }
   if (shape.comparison == nullptr) {
     const bool plain = !left.formatted || !std::signbit(left.written);
     const auto length = left.formatted ? 0 : static_cast<std::uint32_t>(left.text.size());
@@ -117,7 +194,10 @@ std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const T
   SideValue right;
   // A negative left side behind a blank: its "-" would be taken as a sign.
   if (shape.leadingBlank && left.formatted && std::signbit(left.written)) return std::nullopt;
-  if (!ComputeSide(values, shape.rightSide, shape.terms, false, false, right)) return std::nullopt;
+  if (!ComputeSide(values, shape.rightSide, shape.terms, steps + shape.leftSteps, shape.rightSteps, false, false,
+                   right)) {
+    return std::nullopt;
+  }
   char leftDigits[kRealTextMax];
   char rightDigits[kRealTextMax];
   if (shape.comparison->op == Op::kEqual) {  // compares the texts

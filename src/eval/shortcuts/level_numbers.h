@@ -41,11 +41,27 @@ struct NumberTerm {
 
 inline constexpr std::uint32_t kNoTerm = 0xFFFFFFFFu;
 
+// One step of the passes on a side's numbers, in the order the passes take
+// them while no step turns a "-" into a "+" (which changes the later
+// passes: then the passes run on the side again). Term left becomes the
+// result of op on it and term right; indices count from the level's first
+// term.
+struct NumberStep {
+  std::uint8_t left;
+  std::uint8_t right;
+  Op op;
+  bool leftIsFirst;  // the side's first number: the text's sign is its own
+  bool minusTaken;   // a "-" stands before left, and the step takes it
+};
+
 struct LevelNumbers {
   std::uint32_t firstTerm = 0;
   std::uint32_t terms = 0;      // 0: the level has no such shape
   std::uint32_t rightSide = 0;  // first term after the comparison; terms when none
   const Operator* comparison = nullptr;
+  std::uint32_t firstStep = 0;
+  std::uint32_t leftSteps = 0;   // then the right side's
+  std::uint32_t rightSteps = 0;
   bool negativeFirst = false;
   // Blanks before the first term: a scan takes a "-" that comes before the
   // first number as a sign (see plain_arithmetic.h).
@@ -61,7 +77,7 @@ inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
 // each group with its name; at[i] the formula position of shape[i]) into
 // terms. False when it is not of such a shape.
 bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
-                    LevelNumbers& out);
+                    std::pmr::vector<NumberStep>& steps, LevelNumbers& out);
 
 // A value as a number of the filled text: plain when it is digits and
 // points with at least one digit.
@@ -72,15 +88,17 @@ struct PlainNumber {
 };
 PlainNumber ReadPlain(std::string_view text);
 
-// What the terms hold in this evaluation, term by term: the numbers, their
-// texts' lengths and their operators (all three used up), their texts, and
-// room for the results.
+// What the terms hold in this evaluation, term by term: the numbers and
+// their texts; room for the passes (lengths, operators, results), which
+// they use up; and the level's terms and steps.
 struct TermValues {
   float* read;
   std::uint32_t* length;
   const std::string_view* text;
   char* op;
   float* written;
+  const NumberTerm* terms;
+  const NumberStep* steps;
 };
 
 // A level's result: the text of written when formatted, else text.

@@ -43,7 +43,7 @@ constexpr std::size_t kKeptBuffer = 1024;
 }  // namespace
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
-    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), known_(heap),
+    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
       groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
       termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
@@ -58,6 +58,7 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   refs_.clear();
   args_.clear();
   terms_.clear();
+  steps_.clear();
   std::size_t depths = 0;
   bool prepared = PrepareLevel(ctx, 0, formula.size(), 0);
   if (prepared) {
@@ -93,6 +94,7 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   refs_.shrink_to_fit();
   args_.shrink_to_fit();
   terms_.shrink_to_fit();
+  steps_.shrink_to_fit();
   LookUpNames(ctx);
   return true;
 }
@@ -257,7 +259,7 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
   const std::size_t first = std::min(written.find_first_not_of(' '), written.size());
   const std::size_t last = written.find_last_not_of(' ');
   if (first == written.size() || written[first] == '-') return;
-  if (!ReadLevelShape(written.substr(first, last + 1 - first), at.data() + first, terms_, l.numbers)) {
+  if (!ReadLevelShape(written.substr(first, last + 1 - first), at.data() + first, terms_, steps_, l.numbers)) {
     l.numbers = LevelNumbers();
     return;
   }
@@ -376,25 +378,22 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
-                          termOp_.data() + first, termWritten_.data() + first};
+                          termOp_.data() + first,  termWritten_.data() + first, terms,
+                          steps_.data()};
   std::string_view* texts = termText_.data() + first;
-  // The passes use up the numbers, lengths and operators: each evaluation
-  // starts them anew (a constant's text stays from Prepare).
+  // The steps use up only the work room: each evaluation puts in the
+  // values' numbers and texts (a constant's stay from Prepare).
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
-    values.op[t] = term.op;
     if (term.kind == NumberTerm::kConstant) {
       values.read[t] = term.read;
-      values.length[t] = term.length;
       continue;
     }
     if (term.kind == NumberTerm::kGroup) {
       values.read[t] = groupNumbers[term.index].read;
-      values.length[t] = groupNumbers[term.index].length;
       texts[t] = known[term.index];
     } else if (term.same != kNoTerm) {
       values.read[t] = values.read[term.same];
-      values.length[t] = values.length[term.same];
       texts[t] = texts[term.same];
     } else {
       const Text* entry = refs_[l.firstRef + term.index].value;
@@ -402,7 +401,6 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
       const PlainNumber n = ReadPlain(value);
       if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
       values.read[t] = n.read;
-      values.length[t] = n.length;
       texts[t] = value;
     }
   }

@@ -129,6 +129,7 @@ class PreparedFormula {
   std::pmr::vector<Reference> refs_;
   std::pmr::vector<std::uint32_t> args_;      // levels of the calls' arguments
   std::pmr::vector<NumberTerm> terms_;        // of the levels' numbers
+  std::pmr::vector<NumberStep> steps_;        // their passes' steps
   // Per group and per term, each level its own part: what they hold in
   // the evaluation in progress.
   std::pmr::vector<std::string_view> known_;
