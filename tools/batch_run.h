@@ -78,6 +78,7 @@ class BatchRun {
   // The chunk goes to an evaluator when full, or at once when no more input
   // waits: the next item may be long in coming, so what came is answered.
   void Add(Item item, bool moreWaiting) {
+    if (chunk_.empty()) chunk_.reserve(kChunkItems);
     chunk_.push_back(std::move(item));
     if (chunk_.size() == kChunkItems || !moreWaiting) pipeline_.Submit(std::exchange(chunk_, {}));
   }

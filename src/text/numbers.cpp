@@ -1,5 +1,6 @@
 #include "text/numbers.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -98,18 +99,30 @@ std::size_t DigitCount(std::uint64_t v) {
 // zeros and point: its millionths rounded as the exact value is rounded
 // to six decimals (Millionths), written without the cost of a general
 // conversion.
+// "00" to "99": two decimals at a time.
+constexpr std::array<char, 200> kDigitPairs = [] {
+  std::array<char, 200> pairs{};
+  for (int i = 0; i < 100; ++i) {
+    pairs[2 * i] = static_cast<char>('0' + i / 10);
+    pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+  }
+  return pairs;
+}();
+
 std::size_t FormatFraction(float value, char* out) {
   std::size_t n = 0;
   if (std::signbit(value)) out[n++] = '-';
   const std::uint64_t q = Millionths(std::fabs(value));
   n = static_cast<std::size_t>(std::to_chars(out + n, out + kRealTextMax, q / 1000000).ptr - out);
-  std::uint64_t decimals = q % 1000000;
+  const auto decimals = static_cast<std::uint32_t>(q % 1000000);
   if (decimals == 0) return n;
-  std::size_t digits = 6;
-  for (; decimals % 10 == 0; decimals /= 10) --digits;
   out[n] = '.';
-  for (std::size_t k = digits; k > 0; --k, decimals /= 10) out[n + k] = static_cast<char>('0' + decimals % 10);
-  return n + 1 + digits;
+  char* digits = out + n + 1;
+  const std::uint32_t pairs[] = {decimals / 10000, decimals / 100 % 100, decimals % 100};
+  for (std::size_t k = 0; k < 3; ++k) std::memcpy(digits + 2 * k, &kDigitPairs[2 * pairs[k]], 2);
+  std::size_t count = 6;
+  while (digits[count - 1] == '0') --count;  // stops: decimals is not 0
+  return n + 1 + count;
 }
 
 }  // namespace
