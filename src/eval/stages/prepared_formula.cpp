@@ -292,18 +292,48 @@ void PreparedFormula::LookUpNames(EvalContext& ctx) {
   funcGeneration_ = ctx.funcs.Generation();
 }
 
+namespace {
+
+// A level's result written at the workspace write position.
+std::string_view WriteResult(StringWorkspace& ws, const LevelResult& value) {
+  if (!value.formatted) return {ws.Put(value.text), value.text.size()};
+  char* out = ws.Reserve(kRealTextMax);
+  const std::size_t n = FormatReal(value.written, out);
+  return {ws.Commit(n), n};
+}
+
+PreparedFormula::Number NumberOfText(std::string_view text) {
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return {static_cast<float>(text[0] - '0'), true};
+  return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
+}
+
+}  // namespace
+
+// A formula of one level of numbers without groups runs no host code and
+// writes nothing before its result: its numbers are all there is to it,
+// and when the values lie outside, the level's way takes it from the start.
+std::optional<LevelResult> PreparedFormula::RunTopNumbers(EvalContext& ctx) {
+  const Level& l = levels_.front();
+  if (l.groups != 0 || l.numbers.terms == 0) return std::nullopt;
+  std::size_t knownCount = 0;
+  return RunNumbers(ctx, l, LevelText(l), knownCount);
+}
+
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
+  if (const auto value = RunTopNumbers(ctx)) return WriteResult(ctx.workspace, *value);
   const LongBufferRelease release{*this};
   return RunLevel(ctx, 0);
 }
 
 PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
-  const LongBufferRelease release{*this};
-  std::optional<LevelResult> numeric;
-  std::string_view text = RunLevel(ctx, 0, nullptr, &numeric);
+  std::optional<LevelResult> numeric = RunTopNumbers(ctx);
+  std::string_view text;
+  if (!numeric) {
+    const LongBufferRelease release{*this};
+    text = RunLevel(ctx, 0, nullptr, &numeric);
+  }
   if (numeric && numeric->formatted) return {numeric->number.read, true};
-  if (numeric) text = numeric->text;
-  return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
+  return NumberOfText(numeric ? numeric->text : text);
 }
 
 void PreparedFormula::ReleaseLongBuffers() {
@@ -338,14 +368,7 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
           *numeric = value;
           return {};
         }
-        std::string_view written;
-        if (value->formatted) {  // written in place
-          char* out = ws.Reserve(kRealTextMax);
-          const std::size_t n = FormatReal(value->written, out);
-          written = {ws.Commit(n), n};
-        } else {
-          written = {ws.Put(value->text), value->text.size()};
-        }
+        const std::string_view written = WriteResult(ws, *value);
         if (number != nullptr) *number = {value->number.plain, value->number.read, U32(written.size())};
         return written;
       }

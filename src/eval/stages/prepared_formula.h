@@ -104,6 +104,7 @@ class PreparedFormula {
   // instead of being written.
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
+  std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
                                         std::size_t& knownCount);
   std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
