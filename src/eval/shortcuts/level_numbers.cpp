@@ -69,23 +69,16 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
   for (std::size_t s = 0; s < count; ++s) {
     const NumberStep& step = steps[s];
     const bool taken = step.leftIsFirst ? negativeFirst : step.minusTaken;
-    const float left = taken ? -work[step.left] : work[step.left];
-    float result = Arithmetic(step.op, left, work[step.right]);
-    if (std::isnan(result)) return StepsEnd::kOutside;
-    if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
-    const bool negative = std::signbit(result);
-    const float read = ReadBackReal(result);
+    const auto r = StepOn(step.op, taken ? -work[step.left] : work[step.left], work[step.right]);
+    if (!r) return StepsEnd::kOutside;
     if (step.leftIsFirst) {
       if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
-      negativeFirst = negative;
-      value = result;
-    } else if (step.minusTaken && !(read < 0)) {
-      if (negative) return StepsEnd::kOutside;  // "+-0": a sign pair
-      return StepsEnd::kPassesAgain;            // the "-" becomes a "+"
-    } else if (negative && !step.minusTaken) {
-      return StepsEnd::kOutside;  // a "-" behind another operator: a sign pair
+      negativeFirst = r->negative;
+      value = r->written;
+    } else if (const StepFit fit = FitBehindOperator(*r, step.minusTaken); fit != StepFit::kAsItIs) {
+      return fit == StepFit::kOutside ? StepsEnd::kOutside : StepsEnd::kPassesAgain;
     }
-    work[step.left] = std::fabs(read);
+    work[step.left] = std::fabs(r->read);
   }
   return StepsEnd::kValue;
 }

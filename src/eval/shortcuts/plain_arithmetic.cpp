@@ -125,27 +125,28 @@ template <char kX>
   const bool first = i == 0;
   const bool minusTaken = !first && t.op[i] == '-';
   const float left = (first ? t.negativeFirst : minusTaken) ? -t.read[i] : t.read[i];
-  float result = Arithmetic(kOp, left, right);
-  if (std::isnan(result)) return Step::kFailed;
-  if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
-  const bool negative = std::signbit(result);  // its literal starts with "-"
-  const float read = ReadBackReal(result);     // below 0 unless it reads "-0"
+  const auto r = StepOn(kOp, left, right);
+  if (!r) return Step::kFailed;
   Step step = Step::kWritten;
   if (first) {
     if (t.negativeFirst && t.leadingBlank) return Step::kFailed;  // its "-" taken as a sign
-    t.negativeFirst = negative;
-    t.firstWritten = result;
-  } else if (minusTaken && !(read < 0)) {
-    if (negative) return Step::kFailed;  // "+-0": a sign pair
-    t.op[i] = '+';
-    constexpr unsigned kPlusBit = OperatorBit('+');
-    t.operators |= kPlusBit;
-    step = Step::kCompensated;
-  } else if (negative && !minusTaken) {
-    return Step::kFailed;  // a "-" behind another operator: a sign pair
+    t.negativeFirst = r->negative;
+    t.firstWritten = r->written;
+  } else {
+    switch (FitBehindOperator(*r, minusTaken)) {
+      case StepFit::kOutside: return Step::kFailed;
+      case StepFit::kPlusBefore: {
+        t.op[i] = '+';
+        constexpr unsigned kPlusBit = OperatorBit('+');
+        t.operators |= kPlusBit;
+        step = Step::kCompensated;
+        break;
+      }
+      case StepFit::kAsItIs: break;
+    }
   }
-  t.read[i] = std::fabs(read);
-  t.written[i] = result;
+  t.read[i] = std::fabs(r->read);
+  t.written[i] = r->written;
   t.length[i] = 0;
   return step;
 }

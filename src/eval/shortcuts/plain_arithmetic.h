@@ -25,12 +25,15 @@
 // sends the whole level back to the passes, which then handle it.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "eval/context.h"
+#include "eval/operators.h"
+#include "text/numbers.h"
 
 namespace formel {
 
@@ -60,6 +63,32 @@ struct PlainTerms {
   bool leadingBlank = false;
 };
 std::optional<float> PlainTermsValue(const PlainTerms& terms);
+
+// One step of a pass on two numbers: the result, as its literal stands in
+// the text (an infinity's literal is "0"), and what a step reads back from
+// it. nullopt for a NaN, which leaves the model.
+struct StepResult {
+  float written;
+  float read;
+  bool negative;  // the literal starts with "-"
+};
+[[gnu::always_inline]] inline std::optional<StepResult> StepOn(Op op, float left, float right) {
+  float result = Arithmetic(op, left, right);
+  if (std::isnan(result)) return std::nullopt;
+  if (std::isinf(result)) result = 0;
+  return StepResult{result, ReadBackReal(result), std::signbit(result)};
+}
+
+// How a step's literal fits behind the operator before its left number
+// (not the first): as it is, or with a "+" before it where the step took
+// that operator, a "-", and the result is not below 0; a "-" behind
+// another operator, or "+-0", would be a sign pair, outside the model.
+enum class StepFit { kAsItIs, kPlusBefore, kOutside };
+[[gnu::always_inline]] inline StepFit FitBehindOperator(const StepResult& r, bool minusTaken) {
+  if (minusTaken && !(r.read < 0)) return r.negative ? StepFit::kOutside : StepFit::kPlusBefore;
+  if (r.negative && !minusTaken) return StepFit::kOutside;
+  return StepFit::kAsItIs;
+}
 
 // A digit, a point or one of the six operators.
 bool IsPlainArithmeticByte(char c);
