@@ -9,7 +9,7 @@ formel_evaluator* gDefault = nullptr;
 }  // namespace
 
 Evaluator::Evaluator(std::size_t workspaceBlock)
-    : eval(&heap, workspaceBlock), repeatedFormula(&heap), planCache(&heap), standardResult(&heap) {
+    : eval(&heap, workspaceBlock), repeatedFormula(&heap), planCache(&heap), standardResult(&heap), lastSet(&heap) {
   eval.repeated = &repeatedFormula;
   eval.plans = &planCache;
 }

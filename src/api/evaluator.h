@@ -5,6 +5,7 @@
 
 #include <cstddef>
 
+#include "api/last_set_variable.h"
 #include "eval/context.h"
 #include "eval/stages/plan_cache.h"
 #include "eval/shortcuts/repeated_formula.h"
@@ -24,6 +25,7 @@ struct Evaluator {
   RepeatedFormula repeatedFormula;  // eval.repeated
   PlanCache planCache;              // eval.plans
   Text standardResult;  // the text a standard function returns
+  LastSetVariable lastSet;
 
   int callDepth = 0;            // exports in progress (host callbacks nest)
   bool releasePending = false;  // a release asked for while a call ran

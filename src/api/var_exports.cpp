@@ -15,11 +15,19 @@ using formel::Evaluator;
 
 int SetVariable(Evaluator* target, const char* name, std::string_view value) {
   return formel::RunExport<int>(target, 0, [&](Evaluator& ev, CallScope& scope) {
+    formel::VarTable& vars = ev.eval.vars;
+    // The value is copied before anything is written.
+    if (formel::Text* entry = ev.lastSet.Entry(formel::View(name), vars)) {
+      entry->assign(value);
+      return 1;
+    }
     const formel::Text n = formel::CopyArgument(ev, name);
     formel::Text v(value, &ev.heap);
     scope.StartBuilding();
     formel::WorkspaceScope temporaries(ev.eval.workspace);
-    ev.eval.vars.Set(formel::BuildNameKey(ev.eval.workspace, n), std::move(v));
+    const std::string_view key = formel::BuildNameKey(ev.eval.workspace, n);
+    vars.Set(key, std::move(v));
+    ev.lastSet.Remember(n, vars.Find(key), vars);
     return 1;
   });
 }

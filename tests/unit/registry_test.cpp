@@ -42,6 +42,23 @@ TEST_F(Registry, SettingAgainReplaces) {
   EXPECT_EQ(RemVar("name"), 0);
 }
 
+// The same name set again and again, with the table changing in between:
+// each value lands in the entry that the name finds at that moment.
+TEST_F(Registry, SettingOneNameInALoopFollowsTheTable) {
+  for (int round = 0; round < 8; ++round) {
+    const std::string value = std::to_string(round);
+    ASSERT_EQ(SetVarS("loop", value.c_str()), 1);
+    if (round == 2) RemVar("LOOP");
+    if (round == 4) ClearVars();
+    if (round == 6) SetVarS("other", "o");
+    const bool gone = round == 2 || round == 4;
+    EXPECT_STREQ(GetVarS(" Loop"), gone ? "" : value.c_str()) << "round " << round;
+  }
+  ASSERT_EQ(SetVarS("loop", GetVarS("loop")), 1);  // a result passed back in
+  EXPECT_STREQ(GetVarS("loop"), "7");
+  EXPECT_STREQ(GetVarS("other"), "o");
+}
+
 TEST_F(Registry, IntegerValuesAreDecimalTexts) {
   const struct {
     FormelInt value;

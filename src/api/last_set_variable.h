@@ -1,0 +1,42 @@
+// The variable that the last set export wrote, under its name as the host
+// wrote it: a host that sets the same variable again and again (a loop)
+// skips building the name's key and hashing it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "frame/private_text.h"
+#include "registry/var_table.h"
+
+namespace formel {
+
+class LastSetVariable {
+ public:
+  explicit LastSetVariable(std::pmr::memory_resource* heap) : name_(heap) {}
+
+  // The entry of that name, while no entry came or went since; else null.
+  Text* Entry(std::string_view name, const VarTable& vars) const {
+    const bool same = entry_ != nullptr && generation_ == vars.Generation() && name == std::string_view(name_);
+    return same ? entry_ : nullptr;
+  }
+
+  // Longer names are not kept: the memory stays small.
+  void Remember(std::string_view name, Text* entry, const VarTable& vars) {
+    entry_ = nullptr;
+    if (entry == nullptr || name.size() > kLongestName) return;
+    name_.assign(name);
+    entry_ = entry;
+    generation_ = vars.Generation();
+  }
+
+ private:
+  static constexpr std::size_t kLongestName = 64;
+
+  Text name_;
+  Text* entry_ = nullptr;
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace formel
