@@ -15,6 +15,7 @@ namespace formel_bench {
 
 inline constexpr const char* kClassicLoop = "classic_loop";
 inline constexpr const char* kHandlesLoop = "handles_loop";
+inline constexpr const char* kNumbersLoop = "numbers_loop";  // handles, numbers in and out
 inline constexpr const char* kPeerLoop = "muparser_loop";
 
 struct RepeatedWorkload {
