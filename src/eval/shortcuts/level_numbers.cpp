@@ -75,8 +75,14 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
       if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
       negativeFirst = r->negative;
       value = r->written;
-    } else if (const StepFit fit = FitBehindOperator(*r, step.minusTaken); fit != StepFit::kAsItIs) {
-      return fit == StepFit::kOutside ? StepsEnd::kOutside : StepsEnd::kPassesAgain;
+    } else {
+      // A level's text stays far from the length limit: "+-0" stands as it is.
+      switch (FitBehindOperator(*r, step.minusTaken)) {
+        case StepFit::kOutside: return StepsEnd::kOutside;
+        case StepFit::kPlusBefore: return StepsEnd::kPassesAgain;
+        case StepFit::kPlusMinusZero:
+        case StepFit::kAsItIs: break;
+      }
     }
     work[step.left] = std::fabs(r->read);
   }

@@ -142,6 +142,10 @@ template <char kX>
         step = Step::kCompensated;
         break;
       }
+      case StepFit::kPlusMinusZero:
+        // The byte more is not measured: only a text far from the limit may have it.
+        if (t.mayOutgrow) return Step::kFailed;
+        break;
       case StepFit::kAsItIs: break;
     }
   }

@@ -80,12 +80,15 @@ struct StepResult {
 }
 
 // How a step's literal fits behind the operator before its left number
-// (not the first): as it is, or with a "+" before it where the step took
-// that operator, a "-", and the result is not below 0; a "-" behind
-// another operator, or "+-0", would be a sign pair, outside the model.
-enum class StepFit { kAsItIs, kPlusBefore, kOutside };
+// (not the first): as it is; with a "+" before it where the step took that
+// operator, a "-", and the result is not below 0; or, where that result is
+// "-0", as "+-0", a sign pair that the next pass folds to "-0" before it
+// starts, so that the number stands as it is behind its "-", one byte
+// longer until then. A "-" behind another operator would be a sign pair
+// that is not folded back: outside the model.
+enum class StepFit { kAsItIs, kPlusBefore, kPlusMinusZero, kOutside };
 [[gnu::always_inline]] inline StepFit FitBehindOperator(const StepResult& r, bool minusTaken) {
-  if (minusTaken && !(r.read < 0)) return r.negative ? StepFit::kOutside : StepFit::kPlusBefore;
+  if (minusTaken && !(r.read < 0)) return r.negative ? StepFit::kPlusMinusZero : StepFit::kPlusBefore;
   if (r.negative && !minusTaken) return StepFit::kOutside;
   return StepFit::kAsItIs;
 }
