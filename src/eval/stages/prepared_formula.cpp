@@ -351,7 +351,9 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
   const std::string_view text = LevelText(l);
   std::string_view result;
   if (l.groups + l.refs == 0) {
-    result = EvaluateFormula(ctx, text);  // the driver's own way
+    // A number alone ("1" in "max(1,[x])") is its own value; else the driver's own way.
+    result = IsUnsignedDecimal(text) ? std::string_view(ctx.workspace.Put(text), text.size())
+                                     : EvaluateFormula(ctx, text);
   } else {
     LevelDepth depth(ctx);
     if (ctx.evalDepth == 1) {
