@@ -15,6 +15,7 @@
 #include "field_columns.h"
 #include "formel_evaluator.h"
 #include "records/record_rules.h"
+#include "records/shortfall.h"
 #include "texts.h"
 
 namespace formel_python {
@@ -28,6 +29,8 @@ class RecordEvaluator {
  public:
   struct Evaluation {
     const char* result;  // valid until the next Evaluate
+    formel_records::Shortfall shortfall = formel_records::Shortfall::kNone;
+    std::string longValue;
   };
 
   RecordEvaluator(bool standardFunctions, const std::vector<std::pair<std::string, std::string>>& variables)
@@ -49,7 +52,7 @@ class RecordEvaluator {
   // formula's result is set as a variable before it is taken.
   Evaluation Evaluate(const std::string& formula) {
     result_.assign(formel_evaluate(ev_.get(), formula.c_str()));
-    return {result_.c_str()};
+    return Evaluated(formula, result_.c_str());
   }
 
   // Nothing observes it: the rules bind their columns and formulas to it,
@@ -57,7 +60,15 @@ class RecordEvaluator {
   // leaves it in place).
   formel_evaluator* Unobserved() { return ev_.get(); }
   std::unique_ptr<formel_records::RecordBinding>& Binding() { return binding_; }
-  Evaluation Evaluated(const std::string&, const char* result) { return {result}; }
+  // "" is also what the library gives past a limit: then which one.
+  Evaluation Evaluated(const std::string& formula, const char* result) {
+    Evaluation evaluation{result, formel_records::Shortfall::kNone, {}};
+    if (*result == '\0') {
+      evaluation.result = "";  // not the buffer that the second evaluation reuses
+      evaluation.shortfall = formel_records::ShortfallOf(ev_.get(), formula, evaluation.longValue);
+    }
+    return evaluation;
+  }
 
  private:
   std::string result_;
@@ -65,10 +76,18 @@ class RecordEvaluator {
   std::unique_ptr<formel_records::RecordBinding> binding_;  // released before ev_
 };
 
+// A formula that gave no result for a row, and why.
+struct Failure {
+  std::size_t row;
+  std::size_t formula;
+  std::string message;
+};
+
 // The results of a run of rows, row by row, each row's formulas in order.
 struct ChunkResults {
   std::string bytes;
   std::vector<std::size_t> ends;
+  std::vector<Failure> failures;
 
   std::string_view At(std::size_t index) const {
     const std::size_t start = index == 0 ? 0 : ends[index - 1];
@@ -88,7 +107,11 @@ void EvaluateChunk(const Run& run, RecordEvaluator& evaluator, std::size_t chunk
   ChunkResults& out = run.chunks[chunk];
   const std::size_t end = std::min(run.rows, (chunk + 1) * kChunkRows);
   for (std::size_t row = chunk * kChunkRows; row < end; ++row) {
-    run.rules.Evaluate(evaluator, RowFields{run.columns, row}, [&](std::size_t, const auto& evaluation) {
+    run.rules.Evaluate(evaluator, RowFields{run.columns, row}, [&](std::size_t formula, const auto& evaluation) {
+      if (evaluation.shortfall != formel_records::Shortfall::kNone) {
+        out.failures.push_back(
+            {row, formula, formel_records::ShortfallMessage(evaluation.shortfall, evaluation.longValue)});
+      }
       out.bytes += evaluation.result;
       out.ends.push_back(out.bytes.size());
     });
@@ -138,6 +161,17 @@ py::array ResultArray(const std::vector<ChunkResults>& chunks, std::size_t formu
     }
   }
   return results;
+}
+
+// (row, formula, message) for each formula that gave no result, by row.
+py::list FailureList(const std::vector<ChunkResults>& chunks) {
+  py::list failures;
+  for (const ChunkResults& chunk : chunks) {
+    for (const Failure& failure : chunk.failures) {
+      failures.append(py::make_tuple(failure.row, failure.formula, StrOf(failure.message)));
+    }
+  }
+  return failures;
 }
 
 std::vector<std::string> Texts(const py::list& list, const char* what) {
@@ -191,7 +225,7 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
 
   py::list names;
   for (const formel_records::FormulaColumn& formula : rules.Formulas()) names.append(StrOf(formula.heading));
-  return py::make_tuple(names, ResultArray(chunks, rules.Formulas().size(), table.rows));
+  return py::make_tuple(names, ResultArray(chunks, rules.Formulas().size(), table.rows), FailureList(chunks));
 }
 
 }  // namespace formel_python
