@@ -71,6 +71,15 @@ def test_values_become_texts_as_formulas_write_numbers():
     assert formel.evaluate_records(["[i]&[f]&[b]"], frame)["[i]&[f]&[b]"].tolist() == ["10.51", "20"]
 
 
+def test_numeric_columns_keep_their_texts():
+    # Many rows in several numeric columns, whose texts the columns hold.
+    n = 200_000
+    table = {"i": np.arange(n), "f": np.arange(n) * 0.5, "b": np.arange(n) % 2 == 0, "g": np.arange(n) + 7}
+    results = formel.evaluate_records(['[i]&","&[f]&","&[b]&","&[g]'], table, jobs=2)
+    expected = [f"{k},{k // 2}{'.5' if k % 2 else ''},{1 - k % 2},{k + 7}" for k in range(n)]
+    assert list(results.values())[0] == expected
+
+
 def test_fields_of_strided_arrays_tuples_and_undecodable_texts():
     strided = np.array(["a", "x", "é", "x", "\udcff", "x"], dtype=object)[::2]
     results = formel.evaluate_records(['[v]&[w]&"!"'], {"v": strided, "w": ("1", 2, None)})
