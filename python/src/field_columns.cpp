@@ -2,6 +2,8 @@
 
 #include <pybind11/numpy.h>
 
+#include <optional>
+
 #include "texts.h"
 
 namespace formel_python {
@@ -33,6 +35,20 @@ py::object ObjectsOf(py::handle values) {
   py::object objects = py::reinterpret_steal<py::object>(PySequence_Tuple(values.ptr()));
   if (!objects) throw py::error_already_set();
   return objects;
+}
+
+// The UTF-8 that str keeps; nothing (with Python's error set) when it
+// cannot be encoded. An ASCII str is its own UTF-8, the common case read
+// without a call.
+std::optional<std::string_view> Utf8Of(PyObject* str) {
+  if (PyUnicode_IS_COMPACT_ASCII(str)) {
+    return std::string_view(static_cast<const char*>(PyUnicode_DATA(str)),
+                            static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)));
+  }
+  Py_ssize_t size = 0;
+  const char* data = PyUnicode_AsUTF8AndSize(str, &size);
+  if (data == nullptr) return std::nullopt;
+  return std::string_view(data, static_cast<std::size_t>(size));
 }
 
 }  // namespace
@@ -100,11 +116,11 @@ void FieldColumn::AddObject(const std::string& what, py::handle item, std::size_
   }
   if (PyUnicode_Check(item.ptr())) {
     // The str keeps its UTF-8 for as long as it lives, and strs_ keeps it.
-    Py_ssize_t size = 0;
-    if (const char* data = PyUnicode_AsUTF8AndSize(item.ptr(), &size)) {
-      const std::string_view text(data, static_cast<std::size_t>(size));
-      if (text.find('\0') != std::string_view::npos) throw py::value_error("embedded null character in " + what);
-      fields_.push_back(text);
+    if (const auto text = Utf8Of(item.ptr())) {
+      for (const char c : *text) {
+        if (c == '\0') throw py::value_error("embedded null character in " + what);
+      }
+      fields_.push_back(*text);
       return;
     }
     PyErr_Clear();  // lone surrogates: ValueText encodes them

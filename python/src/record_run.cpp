@@ -119,7 +119,11 @@ class ResultArray {
     }
   }
 
-  const py::array& Array() const { return array_; }
+  // The array, once every str counts its references.
+  const py::array& Finish() {
+    strs_.Settle();
+    return array_;
+  }
 
  private:
   py::array array_;
@@ -262,7 +266,7 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
 
   py::list names;
   for (const formel_records::FormulaColumn& formula : rules.Formulas()) names.append(StrOf(formula.heading));
-  return py::make_tuple(names, results.Array(), FailureList(failures));
+  return py::make_tuple(names, results.Finish(), FailureList(failures));
 }
 
 }  // namespace formel_python

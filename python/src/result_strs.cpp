@@ -1,7 +1,8 @@
 #include "result_strs.h"
 
-#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <utility>
 
 #include "texts.h"
 
@@ -30,28 +31,44 @@ std::size_t Hash(std::string_view text) {
   return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
 
-bool Holds(PyObject* str, std::string_view text) {
-  return str != nullptr && static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)) == text.size() &&
-         std::memcmp(PyUnicode_1BYTE_DATA(str), text.data(), text.size()) == 0;
-}
-
 }  // namespace
 
-ResultStrs::~ResultStrs() {
-  for (PyObject* str : slots_) Py_XDECREF(str);
+void ResultStrs::Settle(Slot& slot) {
+  if (slot.str == nullptr) return;
+  Py_SET_REFCNT(slot.str, Py_REFCNT(slot.str) + static_cast<Py_ssize_t>(slot.given));
+  slot.given = 0;
+  Py_CLEAR(slot.str);
+}
+
+void ResultStrs::Settle() {
+  for (Set& set : sets_) {
+    for (Slot& slot : set.slots) Settle(slot);
+  }
 }
 
 PyObject* ResultStrs::Make(std::string_view text) {
   if (!IsAscii(text)) return StrOf(text).release().ptr();
   if (text.size() > kShared) return AsciiStr(text);
-  PyObject*& slot = slots_[Hash(text) & (kSlots - 1)];
-  if (!Holds(slot, text)) {
-    PyObject* str = AsciiStr(text);
-    Py_XDECREF(slot);
-    slot = str;
+  Slot* slots = sets_[Hash(text) & (kSets - 1)].slots;
+  const auto holds = [&](const Slot& slot) {
+    return slot.str != nullptr && slot.size == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0 &&
+           slot.given < std::numeric_limits<std::uint32_t>::max();
+  };
+  if (!holds(slots[0])) {
+    if (holds(slots[1])) {
+      std::swap(slots[0], slots[1]);
+    } else {
+      PyObject* str = AsciiStr(text);
+      Settle(slots[1]);
+      slots[1] = slots[0];
+      slots[0].str = str;
+      slots[0].given = 0;
+      slots[0].size = static_cast<std::uint8_t>(text.size());
+      std::memcpy(slots[0].text, text.data(), text.size());
+    }
   }
-  Py_INCREF(slot);
-  return slot;
+  ++slots[0].given;
+  return slots[0].str;
 }
 
 }  // namespace formel_python
