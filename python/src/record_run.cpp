@@ -25,7 +25,7 @@ namespace formel_python {
 
 namespace {
 
-constexpr std::size_t kChunkRows = 1024;
+constexpr std::size_t kChunkRows = 4096;
 
 // A library evaluator as the record rules use it.
 class RecordEvaluator {
