@@ -1,39 +1,14 @@
 #include "evaluate.h"
 
 #include <new>
-#include <string_view>
 
 #include "assignment.h"
 
 namespace formel_cli {
 
-namespace {
-
-std::string_view ViewOf(formel_text text) { return {text.data, text.size}; }
-
-}  // namespace
-
 std::string ShortfallMessage(const Evaluation& evaluation) {
   if (evaluation.shortfall == Shortfall::kNone) return evaluation.mistake;
   return ShortfallMessage(evaluation.shortfall, evaluation.longValue);
-}
-
-std::string ShortfallMessage(Shortfall shortfall, const std::string& longValue) {
-  switch (shortfall) {
-    case Shortfall::kNone:
-      return {};
-    case Shortfall::kFormulaTooLong:
-      return "formula longer than the text limit (4 MiB)";
-    case Shortfall::kValueTooLong:
-      return "value of " + longValue + " longer than the text limit (4 MiB)";
-    case Shortfall::kResultTooLong:
-      return "result longer than the text limit (4 MiB)";
-    case Shortfall::kQuoting:
-      return "result over the quoting allowance (the quotes of text literals: 1 MiB plus 4 bytes per formula byte)";
-    case Shortfall::kOutOfMemory:
-      break;
-  }
-  return "out of memory";
 }
 
 std::string OutputLines(const Evaluation& evaluation) {
@@ -74,25 +49,10 @@ Evaluator::Evaluator(bool trace, bool standardFunctions, CheckFormat check)
 
 Evaluator::~Evaluator() { formel_set_observer(ev_.get(), nullptr, nullptr); }
 
-void Evaluator::NoteLimits(LimitNotes& notes, const formel_event& e) {
-  const std::string_view name = ViewOf(e.name);
-  if (e.kind == FORMEL_EVENT_STAGE && e.depth == 1 && name == "result") notes.reachedResult = true;
-  if (e.kind != FORMEL_EVENT_FINDING || (name != "length-limit" && name != "quoting-limit")) return;
-  notes.limit = name;
-  notes.longValue = ViewOf(e.before);  // the reference, when a value alone was too long
-}
-
-void Evaluator::NoteLimitsOnly(void* notes, const formel_event* e) noexcept {
-  try {
-    NoteLimits(*static_cast<LimitNotes*>(notes), *e);
-  } catch (...) {  // out of memory: the message names no limit
-  }
-}
-
 void Evaluator::Observe(void* user, const formel_event* e) noexcept {
   auto& self = *static_cast<Evaluator*>(user);
   try {
-    NoteLimits(self.notes_, *e);
+    formel_records::NoteLimits(self.notes_, *e);
     if (self.tracer_ != nullptr) self.tracer_->Record(*e);
     if (self.check_ != CheckFormat::kNone && e->kind == FORMEL_EVENT_FINDING) {
       self.findings_.push_back(FindingOf(*e));
@@ -118,10 +78,10 @@ Evaluation Evaluator::Evaluate(const std::string& formula) {
   evaluation.result = formel_evaluate(ev_.get(), formula.c_str());
   if (tracer_ != nullptr) evaluation.trace = formula + "\n" + tracer_->Render();
   if (observed) {
-    if (evaluation.result.empty()) evaluation.shortfall = ShortfallFrom(notes_, formula);
+    if (evaluation.result.empty()) evaluation.shortfall = formel_records::ShortfallFrom(notes_, formula);
     evaluation.longValue = std::move(notes_.longValue);
   } else if (evaluation.result.empty()) {
-    evaluation.shortfall = ShortfallOf(formula, evaluation.longValue);
+    evaluation.shortfall = formel_records::ShortfallOf(ev_.get(), formula, evaluation.longValue);
   }
   found_ = found_ || !findings_.empty();
   if (check_ == CheckFormat::kJson) {
@@ -135,29 +95,10 @@ PreparedEvaluation Evaluator::Evaluated(const std::string& formula, const char* 
   PreparedEvaluation evaluation;
   evaluation.result = result;
   if (evaluation.result.empty()) {
-    evaluation.shortfall = ShortfallOf(formula, evaluation.longValue);
+    evaluation.shortfall = formel_records::ShortfallOf(ev_.get(), formula, evaluation.longValue);
     evaluation.result = {};  // not the buffer that the second evaluation reused
   }
   return evaluation;
-}
-
-Shortfall Evaluator::ShortfallFrom(const LimitNotes& notes, const std::string& formula) {
-  if (notes.reachedResult) return Shortfall::kNone;
-  if (notes.limit == "quoting-limit") return Shortfall::kQuoting;
-  if (notes.limit != "length-limit") return Shortfall::kOutOfMemory;
-  // With its final blank, a formula of the limit's length is over it.
-  if (formula.size() >= FORMEL_MAX_TEXT_LENGTH) return Shortfall::kFormulaTooLong;
-  return notes.longValue.empty() ? Shortfall::kResultTooLong : Shortfall::kValueTooLong;
-}
-
-Shortfall Evaluator::ShortfallOf(const std::string& formula, std::string& longValue) {
-  LimitNotes notes;
-  formel_set_observer(ev_.get(), &NoteLimitsOnly, &notes);
-  formel_evaluate(ev_.get(), formula.c_str());
-  formel_set_observer(ev_.get(), nullptr, nullptr);
-  const Shortfall shortfall = ShortfallFrom(notes, formula);
-  longValue = std::move(notes.longValue);
-  return shortfall;
 }
 
 }  // namespace formel_cli

@@ -12,14 +12,13 @@
 #include "check.h"
 #include "formel_evaluator.h"
 #include "records/record_binding.h"
+#include "records/shortfall.h"
 #include "tracer.h"
 
 namespace formel_cli {
 
-// Why an evaluation gave no result: a limit of the library, which says
-// whether the input (the formula, a variable's value) or the result went
-// past it, or memory.
-enum class Shortfall { kNone, kFormulaTooLong, kValueTooLong, kResultTooLong, kQuoting, kOutOfMemory };
+using formel_records::Shortfall;
+using formel_records::ShortfallMessage;
 
 struct Evaluation {
   std::string result;
@@ -47,7 +46,6 @@ struct PreparedEvaluation {
 
 // The one-line message for an evaluation that is not complete, such as
 // "result longer than the text limit (4 MiB)", or its mistake.
-std::string ShortfallMessage(Shortfall shortfall, const std::string& longValue);
 std::string ShortfallMessage(const Evaluation& evaluation);
 inline std::string ShortfallMessage(const PreparedEvaluation& evaluation) {
   return ShortfallMessage(evaluation.shortfall, evaluation.longValue);
@@ -97,20 +95,6 @@ class Evaluator {
   // out of memory just misses events.
   static void Observe(void* user, const formel_event* e) noexcept;
 
-  // What the library reports about its limits while a formula runs.
-  struct LimitNotes {
-    bool reachedResult = false;  // by the outermost formula level
-    std::string limit;           // the finding's code, if one was hit
-    std::string longValue;       // a reference whose value alone was too long
-  };
-  static void NoteLimits(LimitNotes& notes, const formel_event& e);
-  static void NoteLimitsOnly(void* notes, const formel_event* e) noexcept;
-
-  // An empty result is also what the library gives past a limit: evaluated
-  // again under an observer when none listened, its events tell which.
-  Shortfall ShortfallOf(const std::string& formula, std::string& longValue);
-  static Shortfall ShortfallFrom(const LimitNotes& notes, const std::string& formula);
-
   struct Free {
     void operator()(formel_evaluator* ev) const { formel_free(ev); }
   };
@@ -119,7 +103,7 @@ class Evaluator {
   std::unique_ptr<Tracer> tracer_;
   CheckFormat check_;
   std::vector<Finding> findings_;  // of the formula in progress
-  LimitNotes notes_;               // of the formula in progress
+  formel_records::LimitNotes notes_;  // of the formula in progress
   bool found_ = false;
 };
 

@@ -5,12 +5,16 @@
                              calling ev.evaluate row by row, and CPU per
                              record against formel --csv (CSV reading aside)
   formel.dask                2 worker processes against 1, 4,000,000 rows in
-                             8 partitions
+                             8 partitions, one thread each
+
+Each figure is the median of --rounds runs, taken in turns with the one it
+is compared with.
 
   /usr/bin/python3 python/bench/bench_python.py --build-dir build
 
 The build tree must have formel_python_module, formel_core and formel (the program).
-Figures on a shared machine are noisy: compare within one run."""
+Figures on a shared machine are noisy: compare within one run, and note the
+load average printed with them."""
 import argparse
 import os
 import pathlib
@@ -53,18 +57,12 @@ def call_overhead(build):
           f"(target <= 250)")
 
 
-def records(build, rows):
+def records(build, rows, rounds):
+    import statistics
+
     import formel
 
     df = frame(rows)
-    cpu = time.process_time()
-    wall = time.perf_counter()
-    formel.evaluate_records(FORMULAS, df, jobs=1)
-    records_cpu, records_wall = time.process_time() - cpu, time.perf_counter() - wall
-    wall = time.perf_counter()
-    formel.evaluate_records(FORMULAS, df, jobs=2)
-    two_wall = time.perf_counter() - wall
-
     ev = formel.Evaluator(standard_functions=True)
 
     def one(row):
@@ -76,49 +74,93 @@ def records(build, rows):
     wall = time.perf_counter()
     sample.apply(one, axis=1)
     apply_wall = (time.perf_counter() - wall) * rows / len(sample)
-    print(f"evaluate_records, {rows} rows: {records_wall:.2f} s (jobs=1), {two_wall:.2f} s (jobs=2); "
-          f"df.apply about {apply_wall:.1f} s: {apply_wall / records_wall:.0f}x (target >= 30x)")
 
+    program = str(build / "tools" / "formel")
+    runs = {"cpu1": [], "wall1": [], "wall2": [], "zero": [], "two": []}
     with tempfile.TemporaryDirectory() as tmp:
         csv = pathlib.Path(tmp, "records.csv")
         df.to_csv(csv, index=False)
-        program = str(build / "tools" / "formel")
-        costs = []
-        for formulas in (["0"], FORMULAS):
-            before = children_cpu()
-            with open(os.devnull, "wb") as sink:
-                subprocess.run([program, "-q", "--csv", str(csv), *formulas], stdout=sink, check=True)
-            costs.append(children_cpu() - before)
-    csv_ns = (costs[1] - costs[0]) / rows * 1e9
-    py_ns = records_cpu / rows * 1e9
+        # In turns, so that a change of the machine's load weighs on both.
+        for _ in range(rounds):
+            cpu, wall = time.process_time(), time.perf_counter()
+            formel.evaluate_records(FORMULAS, df, jobs=1)
+            runs["cpu1"].append(time.process_time() - cpu)
+            runs["wall1"].append(time.perf_counter() - wall)
+            wall = time.perf_counter()
+            formel.evaluate_records(FORMULAS, df, jobs=2)
+            runs["wall2"].append(time.perf_counter() - wall)
+            for name, formulas in (("zero", ["0"]), ("two", FORMULAS)):
+                before = children_cpu()
+                with open(os.devnull, "wb") as sink:
+                    subprocess.run([program, "-q", "--csv", str(csv), *formulas], stdout=sink, check=True)
+                runs[name].append(children_cpu() - before)
+    m = {name: statistics.median(values) for name, values in runs.items()}
+    print(f"evaluate_records, {rows} rows, median of {rounds}: {m['wall1']:.2f} s (jobs=1), {m['wall2']:.2f} s "
+          f"(jobs=2); df.apply about {apply_wall:.1f} s: {apply_wall / m['wall1']:.0f}x with jobs=1, "
+          f"{apply_wall / m['wall2']:.0f}x with jobs=2 (target >= 30x)")
+    csv_ns = (m["two"] - m["zero"]) / rows * 1e9
+    py_ns = m["cpu1"] / rows * 1e9
     print(f"CPU per record: formel --csv {csv_ns:.0f} ns (reading and writing the CSV aside, measured with the formula 0: "
-          f"{costs[1]:.2f} s - {costs[0]:.2f} s), evaluate_records {py_ns:.0f} ns: "
-          f"{py_ns / csv_ns:.2f}x (target <= 1.3x)")
+          f"{m['two']:.2f} s - {m['zero']:.2f} s), evaluate_records {py_ns:.0f} ns (jobs=1): "
+          f"{py_ns / csv_ns:.2f}x (target <= 1.3x); load average {os.getloadavg()[0]:.2f}")
 
 
-def dask_workers(rows, partitions):
+def workers_cpu(client):
+    """CPU seconds that each worker process has used so far."""
+    return client.run(lambda: (lambda u: u.ru_utime + u.ru_stime)(resource.getrusage(resource.RUSAGE_SELF)))
+
+
+def dask_workers(rows, partitions, rounds):
+    import statistics
+    from contextlib import ExitStack
+
     import dask
     import dask.dataframe as dd
-    from distributed import Client, LocalCluster, wait
+    from distributed import Client, LocalCluster, get_task_stream, wait
 
     import formel.dask
 
     step = rows // partitions
     parts = [dask.delayed(frame)(step, i * step) for i in range(partitions)]
-    seconds = {}
-    for workers in (1, 2):
-        with LocalCluster(n_workers=workers, threads_per_worker=1, processes=True, host="127.0.0.1",
-                          dashboard_address=None, silence_logs=40) as cluster, Client(cluster) as client:
-            data = dd.from_delayed(parts, meta=frame(0)).persist()
-            wait(data)
-            # The results stay on the workers (persisted): only the evaluation is timed.
-            start = time.perf_counter()
-            result = formel.dask.evaluate(data, FORMULAS).persist()
-            wait(result)
-            seconds[workers] = time.perf_counter() - start
-            assert len(result) == rows
-    print(f"Dask, {rows} rows in {partitions} partitions: 1 worker {seconds[1]:.2f} s, 2 workers "
-          f"{seconds[2]:.2f} s: {seconds[1] / seconds[2]:.2f}x (target >= 1.6x)")
+    with ExitStack() as stack:
+        # Both clusters at once, timed in turns: a machine whose load changes
+        # meanwhile weighs on both alike.
+        clients, data = {}, {}
+        for workers in (1, 2):
+            cluster = stack.enter_context(LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
+                                                       host="127.0.0.1", dashboard_address=None, silence_logs=40))
+            client = clients[workers] = stack.enter_context(Client(cluster))
+            client.wait_for_workers(workers)
+            with dask.config.set(scheduler=client):
+                data[workers] = client.persist(dd.from_delayed(parts, meta=frame(0)))
+            wait(data[workers])
+        split = sorted(len(keys) for keys in clients[2].has_what().values())
+        seconds = {1: [], 2: []}
+        spans = {1: [], 2: []}  # from the first task's start to the last one's end: no scheduling before
+        cpu = {1: [], 2: []}
+        for _ in range(rounds):
+            for workers, client in clients.items():
+                before = workers_cpu(client)
+                # The results stay on the workers (persisted): only the evaluation is timed.
+                with get_task_stream(client) as stream:
+                    start = time.perf_counter()
+                    result = client.persist(formel.dask.evaluate(data[workers], FORMULAS))
+                    wait(result)
+                    seconds[workers].append(time.perf_counter() - start)
+                times = [(s["start"], s["stop"]) for task in stream.data for s in task["startstops"]
+                         if s["action"] == "compute"]
+                spans[workers].append(max(t[1] for t in times) - min(t[0] for t in times))
+                after = workers_cpu(client)
+                cpu[workers].append(sum(after.values()) - sum(before.values()))
+                assert client.compute(result.shape[0]).result() == rows
+                del result
+    median = statistics.median
+    one, two = median(seconds[1]), median(seconds[2])
+    print(f"Dask, {rows} rows in {partitions} partitions (split {split} over 2 workers), median of {rounds}: "
+          f"1 worker {one:.2f} s (workers' CPU {median(cpu[1]):.2f} s), 2 workers {two:.2f} s "
+          f"(CPU {median(cpu[2]):.2f} s): {one / two:.2f}x, best {min(seconds[1]) / min(seconds[2]):.2f}x; "
+          f"the tasks' span alone {median(spans[1]):.2f} s and {median(spans[2]):.2f} s: "
+          f"{median(spans[1]) / median(spans[2]):.2f}x (target >= 1.6x); load average {os.getloadavg()[0]:.2f}")
 
 
 def main():
@@ -126,6 +168,7 @@ def main():
     parser.add_argument("--build-dir", default="build")
     parser.add_argument("--rows", type=int, default=1_000_000, help="0: Dask only")
     parser.add_argument("--dask-rows", type=int, default=4_000_000)
+    parser.add_argument("--rounds", type=int, default=5, help="runs of each kind, taken in turns")
     args = parser.parse_args()
     build = pathlib.Path(args.build_dir).resolve()
     package = build / "python" / "package"
@@ -133,8 +176,8 @@ def main():
     os.environ["PYTHONPATH"] = os.pathsep.join(filter(None, [str(package), os.environ.get("PYTHONPATH")]))
     if args.rows:
         call_overhead(build)
-        records(build, args.rows)
-    dask_workers(args.dask_rows, 8)
+        records(build, args.rows, args.rounds)
+    dask_workers(args.dask_rows, 8, args.rounds)
 
 
 if __name__ == "__main__":

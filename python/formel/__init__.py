@@ -26,7 +26,8 @@ from typing import Any, Callable, Mapping, NamedTuple, Optional, Sequence
 
 from . import _formel
 
-__all__ = ["Evaluator", "Finding", "Check", "TraceEvent", "Trace", "evaluate_records"]
+__all__ = ["Evaluator", "Finding", "Check", "TraceEvent", "Trace", "evaluate_records", "RecordFailure",
+           "LimitError"]
 
 
 class Finding(NamedTuple):
@@ -170,6 +171,45 @@ class Evaluator(_formel.Evaluator):
                               for kind, depth, name, before, after, start, end in events])
 
 
+class RecordFailure(NamedTuple):
+    """A formula that gave no result for one record of a table.
+
+    row is the record's position in the table (from 0), label its index
+    label (a data frame's; the position for a mapping of columns), column
+    the formula's column as headed in the results, message why, in the
+    words of ``formel --csv`` ("result longer than the text limit (4 MiB)").
+    """
+
+    row: int
+    label: Any
+    column: str
+    message: str
+
+
+class LimitError(ValueError):
+    """Formulas went past a limit of the library for some records.
+
+    Raised by :func:`evaluate_records` once every record is evaluated, where
+    ``formel --csv`` reports "record N, formula M: ..." and exits with 1.
+    failures lists each :class:`RecordFailure`, by row; results holds what
+    the call would have returned, with "" in those places (as the program
+    writes them), so the other results are not lost.
+    """
+
+    _SHOWN = 3
+
+    def __init__(self, failures: list, results: Any) -> None:
+        super().__init__(failures, results)
+        self.failures = failures
+        self.results = results
+
+    def __str__(self) -> str:
+        shown = [f"row {f.row}{'' if f.label == f.row else f' (index {f.label!r})'}, column {f.column!r}: "
+                 f"{f.message}" for f in self.failures[:self._SHOWN]]
+        more = len(self.failures) - len(shown)
+        return "; ".join(shown) + (f"; and {more} more (see .failures)" if more else "")
+
+
 def _column_values(series: Any) -> Any:
     import numpy
 
@@ -200,6 +240,11 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
     table or a formula, as variable names match) becomes "NAME (N)" or
     "(N)", N the column's number after the table's. ValueError when the
     table names a column twice.
+
+    A formula that goes past a limit of the library for a record (a text
+    longer than 4 MiB, the quoting allowance, memory) gives it no result:
+    after the run, :class:`LimitError` names each such record and column
+    and holds the results, "" in those places.
     """
     if isinstance(formulas, str):
         raise TypeError("formulas must be a sequence of str, not a str")
@@ -221,11 +266,16 @@ def evaluate_records(formulas: Sequence[str], table: Any, *, variables: Optional
         jobs = os.cpu_count() or 1
     elif jobs < 1:
         raise ValueError(f"jobs must be at least 1, not {jobs}")
-    result_names, results = _formel.evaluate_records(formulas, names, columns, rows, setting, jobs,
-                                                     standard_functions)
+    result_names, results, failures = _formel.evaluate_records(formulas, names, columns, rows, setting, jobs,
+                                                               standard_functions)
     if is_frame:
         # The transpose is the layout pandas keeps an object frame in: no copy.
-        frame = pandas.DataFrame(results.T, index=table.index, dtype=object, copy=False)
-        frame.columns = result_names
-        return frame
-    return {name: column.tolist() for name, column in zip(result_names, results)}
+        output = pandas.DataFrame(results.T, index=table.index, dtype=object, copy=False)
+        output.columns = result_names
+    else:
+        output = {name: column.tolist() for name, column in zip(result_names, results)}
+    if failures:
+        labels = table.index if is_frame else range(rows)
+        raise LimitError([RecordFailure(row, labels[row], result_names[formula], message)
+                          for row, formula, message in failures], output)
+    return output

@@ -9,7 +9,7 @@ from typing import Any, Mapping, Optional, Sequence
 
 import pandas
 
-from . import evaluate_records
+from . import LimitError, evaluate_records
 
 __all__ = ["FormelAccessor"]
 
@@ -25,8 +25,12 @@ class FormelAccessor:
                  jobs: Optional[int] = None, standard_functions: bool = True) -> pandas.DataFrame:
         """The frame with one more column per formula, as ``formel --csv`` writes its records.
 
-        The arguments are those of :func:`formel.evaluate_records`.
+        The arguments and errors are those of :func:`formel.evaluate_records`;
+        a :class:`formel.LimitError`'s results are the frame with its columns.
         """
-        results = evaluate_records(formulas, self._frame, variables=variables, jobs=jobs,
-                                   standard_functions=standard_functions)
+        try:
+            results = evaluate_records(formulas, self._frame, variables=variables, jobs=jobs,
+                                       standard_functions=standard_functions)
+        except LimitError as error:
+            raise LimitError(error.failures, pandas.concat([self._frame, error.results], axis=1)) from None
         return pandas.concat([self._frame, results], axis=1)

@@ -3,7 +3,8 @@
 // where the str keeps its UTF-8; the column holds a reference to every str
 // it views, so that the loop's threads may read them without the GIL while
 // other Python threads change the table. Made and destroyed while the GIL is
-// held.
+// held. A column's views point into its own texts: it stays where it was
+// made (a std::deque of columns does not move them).
 #pragma once
 
 #include <pybind11/pybind11.h>
@@ -25,6 +26,8 @@ class FieldColumn {
   // False as 1 and 0, None and NaN as "". TypeError for any other value
   // and ValueError for a NUL byte, naming the column and the row.
   FieldColumn(const std::string& name, py::handle values, std::size_t rows);
+  FieldColumn(const FieldColumn&) = delete;
+  FieldColumn& operator=(const FieldColumn&) = delete;
 
   std::string_view At(std::size_t row) const { return fields_[row]; }
 
@@ -42,7 +45,7 @@ class FieldColumn {
 
 // One record's fields, by header column.
 struct RowFields {
-  const std::vector<FieldColumn>& columns;
+  const std::deque<FieldColumn>& columns;
   std::size_t row;
   std::string_view operator[](std::size_t column) const { return columns[column].At(row); }
 };

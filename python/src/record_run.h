@@ -17,8 +17,10 @@ struct RecordTable {
   std::size_t rows;
 };
 
-// (names, results): each formula's column name, and a (formulas, rows)
-// numpy array of the results (str).
+// (names, results, failures): each formula's column name, a (formulas, rows)
+// numpy array of the results (str), and a list of (row, formula, message),
+// by row, for each formula that gave no result because it went past a
+// limit of the library (its result is "", as the program writes it).
 // variables: (name, value) pairs that every record starts from. Raises
 // ValueError for a header that names a column twice.
 py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, const py::list& variables, int jobs,

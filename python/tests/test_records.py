@@ -1,6 +1,8 @@
 """Records: evaluate_records against the formel program's --csv runs, and
 the texts that a table's values become."""
+import io
 import math
+import pickle
 import subprocess
 
 import numpy as np
@@ -8,6 +10,7 @@ import pandas as pd
 import pytest
 
 import formel
+import formel.pandas  # noqa: F401
 from conftest import read_cases, text
 
 ASSIGNMENTS = [b'[ x ] := [x]&"!"', b"[x]&[s]", b'[quoted] := "a,""b"""', b"[quoted]&[v]"]
@@ -68,6 +71,15 @@ def test_values_become_texts_as_formulas_write_numbers():
     assert formel.evaluate_records(["[i]&[f]&[b]"], frame)["[i]&[f]&[b]"].tolist() == ["10.51", "20"]
 
 
+def test_numeric_columns_keep_their_texts():
+    # Many rows in several numeric columns, whose texts the columns hold.
+    n = 200_000
+    table = {"i": np.arange(n), "f": np.arange(n) * 0.5, "b": np.arange(n) % 2 == 0, "g": np.arange(n) + 7}
+    results = formel.evaluate_records(['[i]&","&[f]&","&[b]&","&[g]'], table, jobs=2)
+    expected = [f"{k},{k // 2}{'.5' if k % 2 else ''},{1 - k % 2},{k + 7}" for k in range(n)]
+    assert list(results.values())[0] == expected
+
+
 def test_fields_of_strided_arrays_tuples_and_undecodable_texts():
     strided = np.array(["a", "x", "é", "x", "\udcff", "x"], dtype=object)[::2]
     results = formel.evaluate_records(['[v]&[w]&"!"'], {"v": strided, "w": ("1", 2, None)})
@@ -105,3 +117,31 @@ def test_result_columns_are_headed_as_the_program_heads_them():
     assert list(results.columns) == ["x", "x (3)"] and list(results.index) == [10, 20]
     assert list(formel.evaluate_records(["[a] := 1", "[] := 2"], {"a": ["1"]})) == ["a (2)", "(3)"]
     assert results.to_numpy().tolist() == [["2", "4"], ["3", "6"]]
+
+
+def test_results_past_a_limit_are_reported_as_formel_csv_reports_them(formel_program, tmp_path):
+    # A result past 4 MiB, a variable's value past it, and an assignment
+    # whose empty result the next formula reads; the other results stay.
+    table = pd.DataFrame({"a": ["1", "x" * (3 << 20), "2"]}, index=["p", "q", "r"])
+    formulas = ["[n] := [a]&[a]", "[n]&1", "len([a])", "len([long])", '""']
+    long_value = "y" * (5 << 20)
+    (tmp_path / "vars").write_text(f"long={long_value}\n")
+    table.to_csv(tmp_path / "t.csv", index=False)
+    run = subprocess.run([formel_program, "-q", "--vars", str(tmp_path / "vars"), "--csv", str(tmp_path / "t.csv"),
+                          "--", *formulas], capture_output=True, timeout=120)
+    assert run.returncode == 1
+
+    for evaluate in (lambda: formel.evaluate_records(formulas, table, variables={"long": long_value}, jobs=2),
+                     lambda: table.formel.evaluate(formulas, variables={"long": long_value}, jobs=1)):
+        with pytest.raises(formel.LimitError) as caught:
+            evaluate()
+        error = caught.value
+        headings = list(error.results.columns)[-len(formulas):]
+        reported = [f"formel: {tmp_path / 't.csv'}: record {f.row + 2}, formula {headings.index(f.column) + 1}: "
+                    f"{f.message}" for f in error.failures]
+        assert reported == run.stderr.decode().splitlines()
+        assert [(f.row, f.label) for f in error.failures] == [(0, "p"), (1, "q"), (1, "q"), (2, "r")]
+        assert "row 1 (index 'q'), column 'n': result longer than the text limit (4 MiB)" in str(error)
+        assert str(pickle.loads(pickle.dumps(error))) == str(error)  # as Dask's workers send it
+        expected = pd.read_csv(io.BytesIO(run.stdout), dtype=str, keep_default_na=False)
+        assert error.results.to_numpy().tolist() == expected.iloc[:, -len(error.results.columns):].to_numpy().tolist()

@@ -1,0 +1,57 @@
+// The str objects of a record run's results, made while the GIL is held.
+// A table's results repeat (prices, quantities, categories): a short ASCII
+// result equal to one made before gives that str again. The texts sit in a
+// table of kSets sets of two slots, one set per hash (a cache line), the
+// one found last in front; a new text takes the other's place, so that the
+// table's size and the cost of a miss stay fixed whatever the results.
+// Sharing cannot be seen from Python: a str does not change.
+#pragma once
+
+#include <pybind11/pybind11.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace formel_python {
+
+class ResultStrs {
+ public:
+  ResultStrs() : sets_(kSets) {}
+  ~ResultStrs() { Settle(); }
+  ResultStrs(const ResultStrs&) = delete;
+  ResultStrs& operator=(const ResultStrs&) = delete;
+
+  // A reference to the str of text (decoded as StrOf does), for an item
+  // of an object array that Python sees only after Settle: a shared str's
+  // references are counted in its slot, so that a result found again
+  // touches no object, and are added to the str when its slot is taken
+  // over or settled. Raises Python's error when there is no memory.
+  PyObject* Make(std::string_view text);
+
+  // Adds the references given to their strs and empties the table; the
+  // GIL must be held.
+  void Settle();
+
+ private:
+  static constexpr std::size_t kSets = std::size_t{1} << 14;
+  static constexpr std::size_t kShared = 19;  // the longest result shared, in bytes
+
+  struct Slot {  // 32 bytes: the table's texts are read without touching a str
+    PyObject* str = nullptr;  // one reference of its own
+    std::uint32_t given = 0;  // references given and not yet counted in str
+    std::uint8_t size = 0;
+    char text[kShared];
+  };
+
+  struct alignas(64) Set {
+    Slot slots[2];  // the one found last first
+  };
+
+  static void Settle(Slot& slot);  // the slot's str, counted and let go
+
+  std::vector<Set> sets_;
+};
+
+}  // namespace formel_python
