@@ -3,8 +3,8 @@
 // prepared formula). Also the bytes of a full plan cache, and the table.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <tuple>
 

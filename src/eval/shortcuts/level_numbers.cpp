@@ -99,9 +99,9 @@ bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end, const 
   }
   float value = 0;
   std::copy(v.read + first, v.read + end, v.written + first);
-  const StepsEnd end_ = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
-  if (end_ == StepsEnd::kOutside) return false;
-  if (end_ == StepsEnd::kPassesAgain) {
+  const StepsEnd ended = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
+  if (ended == StepsEnd::kOutside) return false;
+  if (ended == StepsEnd::kPassesAgain) {
     for (std::size_t t = first; t < end; ++t) {
       v.op[t] = v.terms[t].op;
       v.length[t] = static_cast<std::uint32_t>(v.text[t].size());
