@@ -1,5 +1,6 @@
 // Evaluation: Formel on the default evaluator, formel_evaluate on the one given.
 #include "api/export_call.h"
+#include "eval/stages/plan_cache.h"
 #include "eval/stages/stages.h"
 #include "formel.h"
 #include "formel_evaluator.h"
@@ -12,6 +13,11 @@ namespace {
 const char* Evaluate(formel::Evaluator* target, const char* formula) {
   return formel::RunExport<const char*>(
       target, formel::kNoText, [&](formel::Evaluator& ev, formel::CallScope& scope) {
+        // A loop's formula needs no copy: its plan holds one.
+        if (formel::IsLastPlanned(ev.eval, formel::View(formula))) {
+          scope.StartBuilding();
+          return ev.eval.plans->RunLast(ev.eval).data();
+        }
         const formel::Text text = formel::CopyArgument(ev, formula);
         scope.StartBuilding();
         return formel::EvaluateFormula(ev.eval, text).data();

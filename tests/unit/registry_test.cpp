@@ -112,6 +112,18 @@ TEST_F(Registry, GetVarSResultStartsWhereTheCallStarted) {
   EXPECT_EQ(Ctx().workspace.WritePointer(), second + 3);
 }
 
+// A formula handed back from a result lies in the workspace that the next
+// call starts over: it is read before then, also as the formula of a loop,
+// whose plan ran last.
+TEST_F(Registry, PreviousResultCanBeTheNextFormula) {
+  SetVarS("a", "1");
+  for (int i = 0; i < 3; ++i) ASSERT_STREQ(Formel("[a]+1"), "2");  // prepared and run last
+  const char* formula = Formel("\"[a]+1\"");
+  ASSERT_STREQ(formula, "[a]+1");
+  EXPECT_STREQ(Formel(formula), "2");
+  EXPECT_STREQ(Formel(Formel("\"[a]\"&\"+2\"")), "3");  // a formula without a plan
+}
+
 TEST_F(Registry, FunctionRegisteredAgainTakesTheNewIdAndCount) {
   ASSERT_EQ(SetFunc("sin", 1, kA), 1);
   ASSERT_EQ(SetFunc(" SIN ", 2, kB), 1);

@@ -74,11 +74,15 @@ PlanCache::Store* PlanCache::Open() {
   return store_;
 }
 
+bool PlanCache::IsLast(std::string_view formula) const {
+  return store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
+         store_->last->plan->Formula() == formula;
+}
+
+std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_->last); }
+
 std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::string_view formula) {
-  if (store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
-      store_->last->plan->Formula() == formula) {
-    return Run(ctx, *store_->last);
-  }
+  if (IsLast(formula)) return RunLast(ctx);
   const std::uint64_t hash = HashOf(formula);
   Entry* oldest = nullptr;
   if (store_ != nullptr) {

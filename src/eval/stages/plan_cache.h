@@ -35,6 +35,11 @@ class PlanCache {
   // reference, at most kLongestFormula bytes) through its plan, or nullopt
   // when it has none (nothing done: the general way follows).
   std::optional<std::string_view> Evaluate(EvalContext& ctx, std::string_view formula);
+  // Whether formula is that of the plan run last (a loop comes back to
+  // it): nothing is done, nothing remembered.
+  bool IsLast(std::string_view formula) const;
+  // That plan's result, as Evaluate gives it.
+  std::string_view RunLast(EvalContext& ctx);
 
  private:
   struct Entry;
@@ -65,6 +70,12 @@ inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::stri
   }
   if (!opens) return std::nullopt;
   return ctx.plans->Evaluate(ctx, formula);
+}
+
+// Whether an outermost formula is the one whose plan ran last (a host's
+// loop). It is only compared: it may lie anywhere, even in the workspace.
+inline bool IsLastPlanned(const EvalContext& ctx, std::string_view formula) {
+  return ctx.evalDepth == 0 && !ctx.GeneralPathOnly() && ctx.plans != nullptr && ctx.plans->IsLast(formula);
 }
 
 }  // namespace formel
