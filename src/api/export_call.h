@@ -61,6 +61,13 @@ Result RunExport(Evaluator* ev, Result nothing, Body&& body) {
   return released ? nothing : result;
 }
 
+// Whether an export may take a quick way that runs no host code and grows
+// no scratch: an outermost call while no observer reports. Such a way
+// needs none of RunExport's bookkeeping; it must still let no exception out.
+inline bool MayRunQuick(const Evaluator* ev) {
+  return ev != nullptr && ev->callDepth == 0 && !ev->eval.Listener().reporting;
+}
+
 // For exports whose text argument is a name: body(ev, key) runs with the
 // name copied and its key built as a temporary.
 template <class Result, class Body>

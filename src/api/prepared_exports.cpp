@@ -80,6 +80,34 @@ int SetSlot(formel_slot* slot, std::string_view value) {
   }
 }
 
+// Whether the prepared formula may try its plan's quick way.
+bool MayRunQuick(const formel_prepared* prepared) {
+  if (prepared == nullptr || !prepared->planned || !formel::MayRunQuick(prepared->ev)) return false;
+  const formel::EvalContext& ctx = prepared->ev->eval;
+  return ctx.evalDepth == 0 && !ctx.GeneralPathOnly();
+}
+
+using Number = formel::PreparedFormula::Number;
+
+Number RunNumber(formel_prepared* prepared) {
+  const Number nothing{0, false};
+  if (prepared == nullptr) return nothing;
+  if (MayRunQuick(prepared)) {
+    try {
+      if (const auto quick = prepared->plan.RunNumberQuick(prepared->ev->eval)) return *quick;
+    } catch (...) {
+      // the usual way then says what went wrong
+    }
+  }
+  return formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
+    scope.StartBuilding();
+    formel::EvalContext& ctx = ev.eval;
+    if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) return prepared->plan.RunNumber(ctx);
+    const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);
+    return Number{formel::ParseReal(text), !text.empty() && formel::ParsedLength(text) == text.size()};
+  });
+}
+
 }  // namespace
 
 extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluator* ev,
@@ -98,6 +126,13 @@ extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluat
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepared) {
   if (prepared == nullptr) return formel::kNoText;
+  if (MayRunQuick(prepared)) {
+    try {
+      if (const auto quick = prepared->plan.RunQuick(prepared->ev->eval)) return quick->data();
+    } catch (...) {
+      // the usual way then says what went wrong
+    }
+  }
   return formel::RunExport<const char*>(
       prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
         scope.StartBuilding();
@@ -111,20 +146,7 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
 
 // The plan's numbers give the value without its text where they can.
 extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
-  using Number = formel::PreparedFormula::Number;
-  const Number nothing{0, false};
-  const Number number =
-      prepared == nullptr
-          ? nothing
-          : formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
-              scope.StartBuilding();
-              formel::EvalContext& ctx = ev.eval;
-              if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
-                return prepared->plan.RunNumber(ctx);
-              }
-              const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);
-              return Number{formel::ParseReal(text), !text.empty() && formel::ParsedLength(text) == text.size()};
-            });
+  const Number number = RunNumber(prepared);
   if (value != nullptr) *value = number.value;
   return number.whole ? 1 : 0;
 }

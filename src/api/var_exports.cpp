@@ -13,14 +13,24 @@ namespace {
 using formel::CallScope;
 using formel::Evaluator;
 
+// The variable set last, set again: only its text is written.
+bool SetAgain(Evaluator* ev, const char* name, std::string_view value) noexcept {
+  if (!formel::MayRunQuick(ev)) return false;
+  formel::Text* entry = ev->lastSet.Entry(formel::View(name), ev->eval.vars);
+  if (entry == nullptr) return false;
+  try {
+    entry->assign(value);
+    return true;
+  } catch (...) {
+    return false;  // the usual way then says so
+  }
+}
+
 int SetVariable(Evaluator* target, const char* name, std::string_view value) {
+  if (SetAgain(target, name, value)) return 1;
   return formel::RunExport<int>(target, 0, [&](Evaluator& ev, CallScope& scope) {
     formel::VarTable& vars = ev.eval.vars;
     // The value is copied before anything is written.
-    if (formel::Text* entry = ev.lastSet.Entry(formel::View(name), vars)) {
-      entry->assign(value);
-      return 1;
-    }
     const formel::Text n = formel::CopyArgument(ev, name);
     formel::Text v(value, &ev.heap);
     scope.StartBuilding();

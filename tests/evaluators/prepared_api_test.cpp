@@ -115,6 +115,32 @@ TEST(PreparedApiTest, ReentryAndObserverGoTheGeneralWay) {
   EXPECT_GT(stages, 0);
 }
 
+// A host function that runs loop formulas on the evaluator calling it: the
+// outer evaluation's texts, its arguments among them, stay as they were.
+TEST(PreparedApiTest, RunsInsideAHostFunctionLeaveTheOuterTexts) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  struct Inner {
+    formel_evaluator* ev;
+    formel_prepared* p;
+    std::string text;
+  } inner{ev.get(), formel_prepare(ev.get(), "[x]*2"), {}};
+  formel_set_function(
+      ev.get(), "inner", 1,
+      [](void* user, int, const char* const* argv) -> const char* {
+        auto& in = *static_cast<Inner*>(user);
+        in.text = formel_run(in.p);
+        for (int i = 0; i < 2; ++i) in.text += formel_evaluate(in.ev, "[x]*3");  // planned the second time
+        in.text += argv[0];
+        return in.text.c_str();
+      },
+      &inner);
+  formel_set_var(ev.get(), "x", "7");
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_STREQ(formel_evaluate(ev.get(), "(123456)&inner(\"abcdefgh\"&(5+5))&[x]"), "123456142121abcdefgh107")
+        << i;
+  }
+}
+
 TEST(PreparedApiTest, NullHandlesGiveNothing) {
   double number = 5;
   EXPECT_EQ(formel_prepare(nullptr, "1"), nullptr);

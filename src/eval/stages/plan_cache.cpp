@@ -81,6 +81,12 @@ bool PlanCache::IsLast(std::string_view formula) const {
 
 std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_->last); }
 
+std::optional<std::string_view> PlanCache::RunLastQuick(EvalContext& ctx) {
+  Entry& e = *store_->last;
+  e.lastUse = ++store_->clock;
+  return e.plan->RunQuick(ctx);
+}
+
 std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::string_view formula) {
   if (IsLast(formula)) return RunLast(ctx);
   const std::uint64_t hash = HashOf(formula);

@@ -40,6 +40,8 @@ class PlanCache {
   bool IsLast(std::string_view formula) const;
   // That plan's result, as Evaluate gives it.
   std::string_view RunLast(EvalContext& ctx);
+  // Its quick way (PreparedFormula::RunQuick), or nullopt.
+  std::optional<std::string_view> RunLastQuick(EvalContext& ctx);
 
  private:
   struct Entry;

@@ -336,6 +336,20 @@ PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
   return NumberOfText(numeric ? numeric->text : text);
 }
 
+std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
+  const auto value = RunTopNumbers(ctx);
+  if (!value) return std::nullopt;
+  ctx.workspace.Reset();
+  return WriteResult(ctx.workspace, *value);
+}
+
+std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalContext& ctx) {
+  const auto value = RunTopNumbers(ctx);
+  if (!value) return std::nullopt;
+  if (value->formatted) return Number{value->number.read, true};
+  return NumberOfText(value->text);
+}
+
 void PreparedFormula::ReleaseLongBuffers() {
   for (auto* buffers : {&expanded_, &filled_}) {
     for (Text& t : *buffers) {

@@ -65,6 +65,14 @@ class PreparedFormula {
   };
   Number RunNumber(EvalContext& ctx);
 
+  // The quick way of a loop: the result of a formula that is one level of
+  // numbers without groups, while its values keep it so. No host code runs
+  // and no scratch grows, so a call needs none of an export's bookkeeping.
+  // The workspace is reset and the result written only when there is one;
+  // nullopt (nothing touched) otherwise.
+  std::optional<std::string_view> RunQuick(EvalContext& ctx);
+  std::optional<Number> RunNumberQuick(EvalContext& ctx);
+
  private:
   struct Level {
     std::uint32_t begin, size;           // in formula_
