@@ -10,11 +10,11 @@ static_assert(formel::kMaxTextLength == FORMEL_MAX_TEXT_LENGTH);
 
 namespace {
 
-// A loop's formula whose plan gives its result on the quick way; else null.
-const char* QuickResult(formel::Evaluator* ev, const char* formula) noexcept {
-  if (!formel::MayRunQuick(ev) || !formel::IsLastPlanned(ev->eval, formel::View(formula))) return nullptr;
+// The result of the plan run last on its quick way; else null.
+const char* QuickResult(formel::Evaluator& ev) noexcept {
+  if (!formel::MayRunQuick(&ev)) return nullptr;
   try {
-    const auto result = ev->eval.plans->RunLastQuick(ev->eval);
+    const auto result = ev.eval.plans->RunLastQuick(ev.eval);
     return result ? result->data() : nullptr;
   } catch (...) {
     return nullptr;  // the usual way then says what went wrong
@@ -22,11 +22,15 @@ const char* QuickResult(formel::Evaluator* ev, const char* formula) noexcept {
 }
 
 const char* Evaluate(formel::Evaluator* target, const char* formula) {
-  if (const char* quick = QuickResult(target, formula)) return quick;
+  // A loop's formula, the one whose plan ran last, needs no copy: its plan
+  // holds one. It is compared once.
+  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formel::View(formula));
+  if (last) {
+    if (const char* quick = QuickResult(*target)) return quick;
+  }
   return formel::RunExport<const char*>(
       target, formel::kNoText, [&](formel::Evaluator& ev, formel::CallScope& scope) {
-        // A loop's formula needs no copy: its plan holds one.
-        if (formel::IsLastPlanned(ev.eval, formel::View(formula))) {
+        if (last) {
           scope.StartBuilding();
           return ev.eval.plans->RunLast(ev.eval).data();
         }

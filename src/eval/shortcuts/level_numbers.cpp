@@ -98,7 +98,6 @@ bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end, const 
     return true;
   }
   float value = 0;
-  std::copy(v.read + first, v.read + end, v.written + first);
   const StepsEnd ended = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
   if (ended == StepsEnd::kOutside) return false;
   if (ended == StepsEnd::kPassesAgain) {

@@ -89,8 +89,8 @@ struct PlainNumber {
 PlainNumber ReadPlain(std::string_view text);
 
 // What the terms hold in this evaluation, term by term: the numbers and
-// their texts; room for the passes (lengths, operators, results), which
-// they use up; and the level's terms and steps.
+// their texts; the numbers again in written, and room for the passes
+// (lengths, operators), which they use up; and the level's terms and steps.
 struct TermValues {
   float* read;
   std::uint32_t* length;

@@ -416,34 +416,45 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const std::size_t first = l.numbers.firstTerm;
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
+  if (count == 1 && terms[0].kind == NumberTerm::kReference && !l.numbers.negativeFirst) {
+    return LoneReference(refs_[l.firstRef + terms[0].index]);  // "[x]" as an argument
+  }
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
   std::string_view* texts = termText_.data() + first;
-  // The steps use up only the work room: each evaluation puts in the
-  // values' numbers and texts (a constant's stay from Prepare).
+  // Each evaluation puts in the values' numbers, once more as the steps'
+  // work, and their texts (a constant's stay from Prepare).
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
-    if (term.kind == NumberTerm::kConstant) {
-      values.read[t] = term.read;
-      continue;
-    }
+    float read = term.read;
     if (term.kind == NumberTerm::kGroup) {
-      values.read[t] = groupNumbers[term.index].read;
+      read = groupNumbers[term.index].read;
       texts[t] = known[term.index];
+    } else if (term.kind == NumberTerm::kConstant) {
     } else if (term.same != kNoTerm) {
-      values.read[t] = values.read[term.same];
+      read = values.read[term.same];
       texts[t] = texts[term.same];
     } else {
       const Text* entry = refs_[l.firstRef + term.index].value;
       const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
       const PlainNumber n = ReadPlain(value);
       if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
-      values.read[t] = n.read;
+      read = n.read;
       texts[t] = value;
     }
+    values.read[t] = read;
+    values.written[t] = read;
   }
   return LevelNumbersResult(l.numbers, values);
+}
+
+// A plain number stays as it is written.
+std::optional<LevelResult> PreparedFormula::LoneReference(const Reference& r) {
+  const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(*r.value);
+  const PlainNumber n = ReadPlain(value);
+  if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
+  return LevelResult{n, false, 0, value};
 }
 
 std::string_view PreparedFormula::RunText(EvalContext& ctx, const Level& l, std::string_view text,
