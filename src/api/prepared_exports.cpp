@@ -73,7 +73,7 @@ formel::Text& EntryOf(formel_slot& slot) {
 int SetSlot(formel_slot* slot, std::string_view value) {
   if (slot == nullptr || slot->ev->eval.Listener().reporting) return 0;
   try {
-    EntryOf(*slot).assign(value);
+    formel::Overwrite(EntryOf(*slot), value);
     return 1;
   } catch (...) {
     return 0;

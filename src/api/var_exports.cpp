@@ -19,7 +19,7 @@ bool SetAgain(Evaluator* ev, const char* name, std::string_view value) noexcept 
   formel::Text* entry = ev->lastSet.Entry(formel::View(name), ev->eval.vars);
   if (entry == nullptr) return false;
   try {
-    entry->assign(value);
+    formel::Overwrite(*entry, value);
     return true;
   } catch (...) {
     return false;  // the usual way then says so
