@@ -362,6 +362,14 @@ void PreparedFormula::ReleaseLongBuffers() {
 std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
                                            std::optional<LevelResult>* numeric) {
   const Level& l = levels_[index];
+  if (numeric == nullptr && IsLoneReference(l)) {
+    // Host functions may have changed the table since the names were found.
+    if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+    if (const auto value = LoneReference(refs_[l.firstRef])) {
+      if (number != nullptr) *number = value->number;
+      return {ctx.workspace.Put(value->text), value->text.size()};
+    }
+  }
   const std::string_view text = LevelText(l);
   std::string_view result;
   if (l.groups + l.refs == 0) {
@@ -416,9 +424,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const std::size_t first = l.numbers.firstTerm;
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
-  if (count == 1 && terms[0].kind == NumberTerm::kReference && !l.numbers.negativeFirst) {
-    return LoneReference(refs_[l.firstRef + terms[0].index]);  // "[x]" as an argument
-  }
+  if (IsLoneReference(l)) return LoneReference(refs_[l.firstRef]);
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
@@ -449,7 +455,13 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   return LevelNumbersResult(l.numbers, values);
 }
 
-// A plain number stays as it is written.
+// "[x]" as an argument: its value stays as it is written when it is a
+// plain number.
+bool PreparedFormula::IsLoneReference(const Level& l) const {
+  return l.groups == 0 && l.numbers.terms == 1 && !l.numbers.negativeFirst &&
+         terms_[l.numbers.firstTerm].kind == NumberTerm::kReference;
+}
+
 std::optional<LevelResult> PreparedFormula::LoneReference(const Reference& r) {
   const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(*r.value);
   const PlainNumber n = ReadPlain(value);

@@ -115,6 +115,7 @@ class PreparedFormula {
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
                                         std::size_t& knownCount);
+  bool IsLoneReference(const Level& l) const;
   static std::optional<LevelResult> LoneReference(const Reference& r);
   std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
                            StringWorkspace::Mark start, const std::string_view* known,
