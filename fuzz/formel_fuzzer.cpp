@@ -8,8 +8,9 @@
 //   "P<formula>"                   evaluated between the two checked runs
 //
 // Checked beyond "no crash": the formula gives the same result before and
-// after other evaluations (the second time through the evaluator's plan of
-// it, which an evaluator prepares for a formula it meets again, so that
+// after other evaluations (the second and third time through the
+// evaluator's plan of it, which an evaluator prepares for a formula it
+// meets again and runs its quickest way once it ran last, so that
 // plans are compared with the first result and, through it, with the
 // general path); every byte of a result comes from the formula,
 // a variable value, a host result or the library's own result forms; when
@@ -261,9 +262,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& prior : in.priors) Evaluate(prior);
   SetUpTables(in);
   const std::string again = Evaluate(in.formula);  // planned, where the formula has a plan
-  if (first != again) {
-    Fail("same formula, same tables, different result",
-         "formula [" + in.formula + "]\nfirst [" + first + "]\nagain [" + again + "]");
+  SetUpTables(in);
+  const std::string loop = Evaluate(in.formula);  // a loop's way: the plan that ran last
+  for (const std::string& later : {again, loop}) {
+    if (first != later) {
+      Fail("same formula, same tables, different result",
+           "formula [" + in.formula + "]\nfirst [" + first + "]\nlater [" + later + "]");
+    }
   }
   return 0;
 }

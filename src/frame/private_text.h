@@ -20,7 +20,8 @@ inline void Overwrite(Text& to, std::string_view from) {
   }
   const std::size_t kept = to.size();
   if (from.size() > kept) to.append(from.size() - kept, '\0');  // from lies outside: to's bytes suffice
-  std::memmove(to.data(), from.data(), from.size());
+  // An empty from may have no bytes at all.
+  if (!from.empty()) std::memmove(to.data(), from.data(), from.size());
   to.resize(from.size());
 }
 

@@ -16,6 +16,9 @@ TEST_F(HostileTest, EveryExportTakesNullTexts) {
   EXPECT_STREQ(GetVarS(nullptr), "-7");
   EXPECT_EQ(SetVarS("a", nullptr), 1);
   EXPECT_STREQ(GetVarS("a"), "");
+  EXPECT_EQ(SetVarS("a", "y"), 1);  // set again: in place
+  EXPECT_EQ(SetVarS("a", nullptr), 1);
+  EXPECT_STREQ(GetVarS("a"), "");
   EXPECT_EQ(RemVar(nullptr), 1);
   EXPECT_EQ(RemVar(nullptr), 0);
 
