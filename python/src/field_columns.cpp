@@ -2,6 +2,8 @@
 
 #include <pybind11/numpy.h>
 
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "texts.h"
@@ -28,110 +30,102 @@ py::object SequenceObjects(py::handle values) {
   return objects;
 }
 
-// The UTF-8 that str keeps; nothing (with Python's error set) when it
-// cannot be encoded. An ASCII str is its own UTF-8, the common case read
-// without a call.
+// The text of a compact ASCII str, where it lies: read from fields that
+// never change, so that no GIL is needed.
+std::string_view AsciiText(PyObject* str) {
+  const auto* ascii = reinterpret_cast<const PyASCIIObject*>(str);
+  return std::string_view(reinterpret_cast<const char*>(ascii + 1), static_cast<std::size_t>(ascii->length));
+}
+
+bool IsAsciiStr(PyObject* item) { return PyUnicode_Check(item) && PyUnicode_IS_COMPACT_ASCII(item); }
+
+// The UTF-8 that any other str keeps (made on the first call); nothing,
+// with Python's error set, when it cannot be encoded.
 std::optional<std::string_view> Utf8Of(PyObject* str) {
-  if (PyUnicode_IS_COMPACT_ASCII(str)) {
-    return std::string_view(static_cast<const char*>(PyUnicode_DATA(str)),
-                            static_cast<std::size_t>(PyUnicode_GET_LENGTH(str)));
-  }
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(str, &size);
   if (data == nullptr) return std::nullopt;
   return std::string_view(data, static_cast<std::size_t>(size));
 }
 
+void CheckNoNul(std::string_view text, const std::string& what) {
+  for (const char c : text) {
+    if (c == '\0') throw py::value_error("embedded null character in " + what);
+  }
+}
+
 }  // namespace
 
 FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t rows) {
-  fields_.reserve(rows);
   const char kind = py::isinstance<py::array>(values) ? py::reinterpret_borrow<py::array>(values).dtype().kind() : 'O';
   switch (kind) {
     case 'i':
-      AddNumbers<long long>(values, [](long long n, char* out) { return WriteIntegerText(n, out); });
+      kind_ = Kind::kIntegers;
+      HoldNumbers<long long>(values);
       break;
     case 'f':
-      AddNumbers<double>(values, [](double n, char* out) { return WriteNumberText(n, out); });
+      kind_ = Kind::kReals;
+      HoldNumbers<double>(values);
       break;
     case 'b':
-      AddNumbers<bool>(values, [](bool b, char* out) {
-        *out = b ? '1' : '0';
-        return std::size_t{1};
-      });
+      kind_ = Kind::kBools;
+      HoldNumbers<bool>(values);
       break;
     default:
       AddObjects(name, values, rows);
   }
-  if (fields_.size() != rows) {
-    throw py::value_error("column '" + name + "' has " + std::to_string(fields_.size()) + " values, the table " +
+  if (size_ != rows) {
+    throw py::value_error("column '" + name + "' has " + std::to_string(size_) + " values, the table " +
                           std::to_string(rows) + " rows");
   }
 }
 
-template <class Number, class Write>
-void FieldColumn::AddNumbers(py::handle values, Write write) {
+template <class Number>
+void FieldColumn::HoldNumbers(py::handle values) {
   const auto numbers = py::array_t<Number, py::array::forcecast>::ensure(values);
   if (!numbers || numbers.ndim() != 1) throw py::value_error("a column must be one-dimensional");
-  const auto view = numbers.template unchecked<1>();
-  std::vector<std::size_t> ends;
-  ends.reserve(static_cast<std::size_t>(view.shape(0)));
-  char text[kNumberTextRoom];
-  for (py::ssize_t i = 0; i < view.shape(0); ++i) {
-    numbers_.append(text, write(view(i), text));
-    ends.push_back(numbers_.size());
-  }
-  // The views once the texts no longer move.
-  std::size_t start = 0;
-  for (const std::size_t end : ends) {
-    fields_.emplace_back(numbers_.data() + start, end - start);
-    start = end;
-  }
+  held_ = numbers;
+  numbers_ = reinterpret_cast<const char*>(numbers.data());
+  stride_ = numbers.strides(0);
+  size_ = static_cast<std::size_t>(numbers.shape(0));
 }
 
 void FieldColumn::AddObjects(const std::string& name, py::handle values, std::size_t rows) {
   const std::string what = "column '" + name + "'";
   if (const auto array = ObjectArray(values)) {
-    // Referenced by a tuple that nothing else can change, and read in the
-    // same pass: one visit to each object.
-    const py::ssize_t size = array->shape(0);
-    if (static_cast<std::size_t>(size) != rows) {
-      fields_.resize(static_cast<std::size_t>(size));  // for the message
-      return;
-    }
+    // Referenced by a tuple that nothing else can change, and checked in
+    // the same pass: one visit to each object.
+    size_ = static_cast<std::size_t>(array->shape(0));
+    if (size_ != rows) return;
     const py::ssize_t stride = array->strides(0);
     const char* data = static_cast<const char*>(array->data());
-    strs_ = py::tuple(size);
-    for (py::ssize_t i = 0; i < size; ++i) {
-      PyObject* item = *reinterpret_cast<PyObject* const*>(data + i * stride);
+    held_ = py::tuple(array->shape(0));
+    for (std::size_t i = 0; i < size_; ++i) {
+      PyObject* item = *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
       if (item == nullptr) item = Py_None;
       Py_INCREF(item);
-      PyTuple_SET_ITEM(strs_.ptr(), i, item);
-      AddObject(what, item, static_cast<std::size_t>(i));
+      PyTuple_SET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(i), item);
+      AddObject(what, item, i);
     }
     return;
   }
-  strs_ = SequenceObjects(values);
-  const Py_ssize_t size = PyTuple_GET_SIZE(strs_.ptr());
-  if (static_cast<std::size_t>(size) != rows) {
-    fields_.resize(static_cast<std::size_t>(size));  // for the message
-    return;
-  }
-  for (Py_ssize_t i = 0; i < size; ++i) AddObject(what, PyTuple_GET_ITEM(strs_.ptr(), i), static_cast<std::size_t>(i));
+  held_ = SequenceObjects(values);
+  size_ = static_cast<std::size_t>(PyTuple_GET_SIZE(held_.ptr()));
+  if (size_ != rows) return;
+  for (std::size_t i = 0; i < size_; ++i) AddObject(what, PyTuple_GET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(i)), i);
 }
 
-void FieldColumn::AddObject(const std::string& what, py::handle item, std::size_t row) {
-  if (item.is_none()) {
-    fields_.emplace_back();
+void FieldColumn::AddObject(const std::string& what, PyObject* item, std::size_t row) {
+  if (item == Py_None) return;
+  if (IsAsciiStr(item)) {
+    CheckNoNul(AsciiText(item), what);
     return;
   }
-  if (PyUnicode_Check(item.ptr())) {
-    // The str keeps its UTF-8 for as long as it lives, and strs_ keeps it.
-    if (const auto text = Utf8Of(item.ptr())) {
-      for (const char c : *text) {
-        if (c == '\0') throw py::value_error("embedded null character in " + what);
-      }
-      fields_.push_back(*text);
+  if (PyUnicode_Check(item)) {
+    // The str keeps its UTF-8 for as long as it lives, and held_ keeps it.
+    if (const auto text = Utf8Of(item)) {
+      CheckNoNul(*text, what);
+      others_.emplace_back(row, *text);
       return;
     }
     PyErr_Clear();  // lone surrogates: ValueText encodes them
@@ -141,7 +135,61 @@ void FieldColumn::AddObject(const std::string& what, py::handle item, std::size_
     throw py::type_error(what + ", row " + std::to_string(row) + ": expected str, a number or None, not " +
                          TypeName(item));
   }
-  fields_.push_back(owned_.emplace_back(std::move(text)));
+  others_.emplace_back(row, owned_.emplace_back(std::move(text)));
+}
+
+void FieldColumn::Read(std::size_t first, std::size_t end, ColumnChunk& out) const {
+  out.fields.clear();
+  switch (kind_) {
+    case Kind::kIntegers:
+      ReadNumbers<long long>(first, end, out, [](long long n, char* text) { return WriteIntegerText(n, text); });
+      break;
+    case Kind::kReals:
+      ReadNumbers<double>(first, end, out, [](double n, char* text) { return WriteNumberText(n, text); });
+      break;
+    case Kind::kBools:
+      ReadNumbers<bool>(first, end, out, [](bool b, char* text) {
+        *text = b ? '1' : '0';
+        return std::size_t{1};
+      });
+      break;
+    case Kind::kObjects:
+      ReadObjects(first, end, out);
+  }
+}
+
+template <class Number, class Write>
+void FieldColumn::ReadNumbers(std::size_t first, std::size_t end, ColumnChunk& out, Write write) const {
+  out.numbers.clear();
+  out.ends.clear();
+  char text[kNumberTextRoom];
+  for (std::size_t row = first; row < end; ++row) {
+    Number number;
+    std::memcpy(&number, numbers_ + static_cast<py::ssize_t>(row) * stride_, sizeof number);
+    out.numbers.append(text, write(number, text));
+    out.ends.push_back(out.numbers.size());
+  }
+  // The views once the texts no longer move.
+  std::size_t start = 0;
+  for (const std::size_t stop : out.ends) {
+    out.fields.emplace_back(out.numbers.data() + start, stop - start);
+    start = stop;
+  }
+}
+
+void FieldColumn::ReadObjects(std::size_t first, std::size_t end, ColumnChunk& out) const {
+  PyObject* const* items = PySequence_Fast_ITEMS(held_.ptr());
+  auto other = std::lower_bound(others_.begin(), others_.end(), first,
+                                [](const auto& entry, std::size_t row) { return entry.first < row; });
+  for (std::size_t row = first; row < end; ++row) {
+    if (other != others_.end() && other->first == row) {
+      out.fields.push_back((other++)->second);
+    } else if (items[row] == Py_None) {
+      out.fields.emplace_back();
+    } else {
+      out.fields.push_back(AsciiText(items[row]));
+    }
+  }
 }
 
 }  // namespace formel_python

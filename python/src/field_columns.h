@@ -1,8 +1,11 @@
 // The columns of a table as the record loop reads them: every field a view
-// of its text, ready for the library without a copy. A str's text is read
-// where the str keeps its UTF-8; the column holds a reference to every str
-// it views, so that the loop's threads may read them without the GIL while
-// other Python threads change the table. Made and destroyed while the GIL is
+// of its text, ready for the library without a copy, chunk by chunk on the
+// loop's threads without the GIL. A column holds the values it reads (a
+// numeric array, or a reference to every object of an object column), so
+// that other Python threads may change the table meanwhile. An object
+// column is checked when it is made, in one pass that references each
+// object: errors are raised there, in the table's order. A str's text is
+// read where the str keeps its UTF-8. Made and destroyed while the GIL is
 // held. A column's views point into its own texts: it stays where it was
 // made (a std::deque of columns does not move them).
 #pragma once
@@ -13,11 +16,20 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace formel_python {
 
 namespace py = pybind11;
+
+// A thread's fields of one column for its latest chunk of rows; the
+// buffers serve every chunk.
+struct ColumnChunk {
+  std::vector<std::string_view> fields;
+  std::string numbers;  // a numeric column's texts, one after the other
+  std::vector<std::size_t> ends;
+};
 
 class FieldColumn {
  public:
@@ -29,25 +41,37 @@ class FieldColumn {
   FieldColumn(const FieldColumn&) = delete;
   FieldColumn& operator=(const FieldColumn&) = delete;
 
-  std::string_view At(std::size_t row) const { return fields_[row]; }
+  // The fields of rows [first, end) into out, valid until the next Read
+  // into it; the GIL is not needed.
+  void Read(std::size_t first, std::size_t end, ColumnChunk& out) const;
 
  private:
-  template <class Number, class Write>
-  void AddNumbers(py::handle values, Write write);
-  void AddObjects(const std::string& name, py::handle values, std::size_t rows);
-  void AddObject(const std::string& what, py::handle item, std::size_t row);
+  enum class Kind { kIntegers, kReals, kBools, kObjects };
 
-  std::vector<std::string_view> fields_;
-  std::string numbers_;            // a numeric column's texts, one after the other
-  std::deque<std::string> owned_;  // an object column's texts that no str holds
-  py::object strs_;                // a tuple: the objects of an object column
+  template <class Number>
+  void HoldNumbers(py::handle values);
+  template <class Number, class Write>
+  void ReadNumbers(std::size_t first, std::size_t end, ColumnChunk& out, Write write) const;
+  void ReadObjects(std::size_t first, std::size_t end, ColumnChunk& out) const;
+  void AddObjects(const std::string& name, py::handle values, std::size_t rows);
+  void AddObject(const std::string& what, PyObject* item, std::size_t row);
+
+  Kind kind_ = Kind::kObjects;
+  std::size_t size_ = 0;
+  py::object held_;  // the numeric array, or a tuple of the objects
+  const char* numbers_ = nullptr;
+  py::ssize_t stride_ = 0;
+  // The rows, in order, whose objects are neither None nor an ASCII str
+  // (which are read where they lie), with their texts.
+  std::vector<std::pair<std::size_t, std::string_view>> others_;
+  std::deque<std::string> owned_;  // texts that no str holds
 };
 
-// One record's fields, by header column.
-struct RowFields {
-  const std::deque<FieldColumn>& columns;
-  std::size_t row;
-  std::string_view operator[](std::size_t column) const { return columns[column].At(row); }
+// One record's fields, by header column, of a thread's latest chunk.
+struct ChunkFields {
+  const std::vector<ColumnChunk>& columns;
+  std::size_t index;  // the record's, in the chunk
+  std::string_view operator[](std::size_t column) const { return columns[column].fields[index]; }
 };
 
 }  // namespace formel_python

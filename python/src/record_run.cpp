@@ -18,7 +18,7 @@
 #include "formel_evaluator.h"
 #include "records/record_rules.h"
 #include "records/shortfall.h"
-#include "result_strs.h"
+#include "result_array.h"
 #include "texts.h"
 
 namespace formel_python {
@@ -86,51 +86,14 @@ struct Failure {
   std::string message;
 };
 
-// A thread's results of its latest chunk of rows, row by row, each row's
-// formulas in order; the buffers serve the thread's every chunk.
-struct ChunkResults {
-  std::string bytes;
-  std::vector<std::size_t> ends;
-  std::vector<Failure> failures;  // of all the thread's chunks
-
-  std::string_view At(std::size_t index) const {
-    const std::size_t start = index == 0 ? 0 : ends[index - 1];
-    return std::string_view(bytes).substr(start, ends[index] - start);
-  }
-};
-
-// The results as a (formulas, rows) array of str, filled chunk by chunk
-// while the GIL is held.
-class ResultArray {
- public:
-  ResultArray(std::size_t formulas, std::size_t rows)
-      : array_(py::dtype("O"), {formulas, rows}),
-        items_(static_cast<PyObject**>(array_.mutable_data())),
-        formulas_(formulas),
-        rows_(rows) {}
-
-  void Fill(const ChunkResults& chunk, std::size_t firstRow) {
-    for (std::size_t first = 0, row = firstRow; first < chunk.ends.size(); first += formulas_, ++row) {
-      for (std::size_t f = 0; f < formulas_; ++f) {
-        PyObject*& item = items_[f * rows_ + row];
-        Py_XDECREF(item);  // a new object array holds nulls or None
-        item = strs_.Make(chunk.At(first + f));
-      }
-    }
-  }
-
-  // The array, once every str counts its references.
-  const py::array& Finish() {
-    strs_.Settle();
-    return array_;
-  }
-
- private:
-  py::array array_;
-  PyObject** items_;
-  std::size_t formulas_;
-  std::size_t rows_;
-  ResultStrs strs_;
+// A thread of the run: its evaluator, its buffers, how it ended.
+struct Worker {
+  std::size_t number;
+  RecordEvaluator evaluator;
+  std::vector<ColumnChunk> fields;  // one per header column
+  ChunkResults results;
+  std::vector<Failure> failures;    // of all its chunks
+  std::exception_ptr error;
 };
 
 struct Run {
@@ -142,63 +105,61 @@ struct Run {
   std::atomic<std::size_t> next{0};
 };
 
-void EvaluateChunk(const Run& run, RecordEvaluator& evaluator, std::size_t chunk, ChunkResults& out) {
+// The chunk's fields are read and its results made into str at once, by
+// the thread, while they are still in the cache.
+void EvaluateChunk(const Run& run, Worker& worker, std::size_t chunk) {
+  const std::size_t first = chunk * kChunkRows;
+  const std::size_t end = std::min(run.rows, first + kChunkRows);
+  for (std::size_t column = 0; column < run.columns.size(); ++column) {
+    run.columns[column].Read(first, end, worker.fields[column]);
+  }
+  ChunkResults& out = worker.results;
   out.bytes.clear();
   out.ends.clear();
-  const std::size_t end = std::min(run.rows, (chunk + 1) * kChunkRows);
-  for (std::size_t row = chunk * kChunkRows; row < end; ++row) {
-    run.rules.Evaluate(evaluator, RowFields{run.columns, row}, [&](std::size_t formula, const auto& evaluation) {
+  for (std::size_t row = first; row < end; ++row) {
+    const ChunkFields fields{worker.fields, row - first};
+    run.rules.Evaluate(worker.evaluator, fields, [&](std::size_t formula, const auto& evaluation) {
       if (evaluation.shortfall != formel_records::Shortfall::kNone) {
-        out.failures.push_back(
+        worker.failures.push_back(
             {row, formula, formel_records::ShortfallMessage(evaluation.shortfall, evaluation.longValue)});
       }
       out.bytes += evaluation.result;
       out.ends.push_back(out.bytes.size());
     });
   }
+  run.results.Fill(out, first, worker.number);
 }
 
-// Each chunk's results become str at once, while they are still in the
-// cache; the other threads go on evaluating meanwhile.
-void Work(Run& run, RecordEvaluator& evaluator, ChunkResults& out, std::exception_ptr& failure) noexcept {
+void Work(Run& run, Worker& worker) noexcept {
   try {
-    for (std::size_t chunk = run.next++; chunk < run.chunks; chunk = run.next++) {
-      EvaluateChunk(run, evaluator, chunk, out);
-      const py::gil_scoped_acquire gil;
-      run.results.Fill(out, chunk * kChunkRows);
-    }
+    for (std::size_t chunk = run.next++; chunk < run.chunks; chunk = run.next++) EvaluateChunk(run, worker, chunk);
   } catch (...) {
-    failure = std::current_exception();
+    worker.error = std::current_exception();
     run.next = run.chunks;  // the others stop too
   }
 }
 
 // A thread of its own keeps one Python thread state for the whole run.
-void WorkOnThread(Run& run, RecordEvaluator& evaluator, ChunkResults& out, std::exception_ptr& failure) noexcept {
+void WorkOnThread(Run& run, Worker& worker) noexcept {
   const py::gil_scoped_acquire state;
   const py::gil_scoped_release release;
-  Work(run, evaluator, out, failure);
+  Work(run, worker);
 }
 
 // The failures of every thread, by row.
-std::vector<Failure> RunThreads(Run& run, std::vector<std::unique_ptr<RecordEvaluator>>& evaluators) {
-  std::vector<std::exception_ptr> failures(evaluators.size());
-  std::vector<ChunkResults> outs(evaluators.size());
+std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
   {
     py::gil_scoped_release release;
     std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < evaluators.size(); ++i) {
-      threads.emplace_back(WorkOnThread, std::ref(run), std::ref(*evaluators[i]), std::ref(outs[i]),
-                           std::ref(failures[i]));
-    }
-    Work(run, *evaluators[0], outs[0], failures[0]);
+    for (std::size_t i = 1; i < workers.size(); ++i) threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
+    Work(run, workers[0]);
     for (std::thread& thread : threads) thread.join();
   }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
+  for (const Worker& worker : workers) {
+    if (worker.error) std::rethrow_exception(worker.error);
   }
   std::vector<Failure> all;
-  for (ChunkResults& out : outs) std::move(out.failures.begin(), out.failures.end(), std::back_inserter(all));
+  for (Worker& worker : workers) std::move(worker.failures.begin(), worker.failures.end(), std::back_inserter(all));
   std::sort(all.begin(), all.end(), [](const Failure& a, const Failure& b) {
     return a.row != b.row ? a.row < b.row : a.formula < b.formula;
   });
@@ -254,15 +215,15 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
   const std::size_t chunks = (table.rows + kChunkRows - 1) / kChunkRows;
   const std::size_t threads =
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1, std::max<std::size_t>(chunks, 1));
-  std::vector<std::unique_ptr<RecordEvaluator>> evaluators;
+  std::deque<Worker> workers;
   for (std::size_t i = 0; i < threads; ++i) {
-    evaluators.push_back(std::make_unique<RecordEvaluator>(standardFunctions, setting));
+    workers.push_back({i, RecordEvaluator(standardFunctions, setting), std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
   }
-  rules.NoteValuesBefore(*evaluators[0]);
-  for (const auto& evaluator : evaluators) rules.Bind(*evaluator);
-  ResultArray results(rules.Formulas().size(), table.rows);
+  rules.NoteValuesBefore(workers[0].evaluator);
+  for (Worker& worker : workers) rules.Bind(worker.evaluator);
+  ResultArray results(rules.Formulas().size(), table.rows, threads);
   Run run{rules, columns, table.rows, chunks, results};
-  const std::vector<Failure> failures = RunThreads(run, evaluators);
+  const std::vector<Failure> failures = RunThreads(run, workers);
 
   py::list names;
   for (const formel_records::FormulaColumn& formula : rules.Formulas()) names.append(StrOf(formula.heading));

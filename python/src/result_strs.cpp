@@ -25,13 +25,13 @@ PyObject* AsciiStr(std::string_view text) {
   return str;
 }
 
-std::size_t Hash(std::string_view text) {
+}  // namespace
+
+std::size_t ResultStrs::Hash(std::string_view text) {
   std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
   for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
   return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
-
-}  // namespace
 
 void ResultStrs::Settle(Slot& slot) {
   if (slot.str == nullptr) return;
@@ -46,29 +46,34 @@ void ResultStrs::Settle() {
   }
 }
 
-PyObject* ResultStrs::Make(std::string_view text) {
-  if (!IsAscii(text)) return StrOf(text).release().ptr();
-  if (text.size() > kShared) return AsciiStr(text);
-  Slot* slots = sets_[Hash(text) & (kSets - 1)].slots;
+PyObject* ResultStrs::Found(std::string_view text) {
+  if (text.size() > kShared || !IsAscii(text)) return nullptr;
+  Slot* slots = SetOf(text).slots;
   const auto holds = [&](const Slot& slot) {
     return slot.str != nullptr && slot.size == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0 &&
            slot.given < std::numeric_limits<std::uint32_t>::max();
   };
   if (!holds(slots[0])) {
-    if (holds(slots[1])) {
-      std::swap(slots[0], slots[1]);
-    } else {
-      PyObject* str = AsciiStr(text);
-      Settle(slots[1]);
-      slots[1] = slots[0];
-      slots[0].str = str;
-      slots[0].given = 0;
-      slots[0].size = static_cast<std::uint8_t>(text.size());
-      std::memcpy(slots[0].text, text.data(), text.size());
-    }
+    if (!holds(slots[1])) return nullptr;
+    std::swap(slots[0], slots[1]);
   }
   ++slots[0].given;
   return slots[0].str;
+}
+
+PyObject* ResultStrs::Make(std::string_view text) {
+  if (PyObject* str = Found(text)) return str;
+  if (!IsAscii(text)) return StrOf(text).release().ptr();
+  if (text.size() > kShared) return AsciiStr(text);
+  Slot* slots = SetOf(text).slots;
+  PyObject* str = AsciiStr(text);
+  Settle(slots[1]);
+  slots[1] = slots[0];
+  slots[0].str = str;
+  slots[0].given = 1;
+  slots[0].size = static_cast<std::uint8_t>(text.size());
+  std::memcpy(slots[0].text, text.data(), text.size());
+  return str;
 }
 
 }  // namespace formel_python

@@ -27,8 +27,13 @@ class ResultStrs {
   // of an object array that Python sees only after Settle: a shared str's
   // references are counted in its slot, so that a result found again
   // touches no object, and are added to the str when its slot is taken
-  // over or settled. Raises Python's error when there is no memory.
+  // over or settled. The GIL must be held. Raises Python's error when
+  // there is no memory.
   PyObject* Make(std::string_view text);
+
+  // Make's str for text when the table has one, else null: needs no GIL,
+  // for the table touches no object (one thread at a time).
+  PyObject* Found(std::string_view text);
 
   // Adds the references given to their strs and empties the table; the
   // GIL must be held.
@@ -50,6 +55,8 @@ class ResultStrs {
   };
 
   static void Settle(Slot& slot);  // the slot's str, counted and let go
+  Set& SetOf(std::string_view text) { return sets_[Hash(text) & (kSets - 1)]; }
+  static std::size_t Hash(std::string_view text);
 
   std::vector<Set> sets_;
 };
