@@ -18,9 +18,11 @@ ResultArray::ResultArray(std::size_t formulas, std::size_t rows, std::size_t thr
 void ResultArray::Fill(ChunkResults& chunk, std::size_t firstRow, std::size_t thread) {
   ResultStrs& strs = strs_[thread];
   chunk.unmade.clear();
+  chunk.sets.clear();
+  for (std::size_t index = 0; index < chunk.ends.size(); ++index) chunk.sets.push_back(strs.Locate(chunk.At(index)));
   for (std::size_t index = 0, row = firstRow; index < chunk.ends.size(); ++row) {
     for (std::size_t f = 0; f < formulas_; ++f, ++index) {
-      PyObject* str = strs.Found(chunk.At(index));
+      PyObject* str = strs.Found(chunk.At(index), chunk.sets[index]);
       if (str == nullptr) chunk.unmade.push_back(index);
       items_[f * rows_ + row] = str;
     }

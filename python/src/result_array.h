@@ -25,6 +25,7 @@ namespace py = pybind11;
 struct ChunkResults {
   std::string bytes;
   std::vector<std::size_t> ends;
+  std::vector<std::size_t> sets;    // where each result's str is kept, if shared
   std::vector<std::size_t> unmade;  // the results that found no str
 
   std::string_view At(std::size_t index) const {

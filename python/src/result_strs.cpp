@@ -25,13 +25,41 @@ PyObject* AsciiStr(std::string_view text) {
   return str;
 }
 
-}  // namespace
-
-std::size_t ResultStrs::Hash(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
-  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-  return static_cast<std::size_t>(hash ^ (hash >> 29));
+std::uint64_t Load(const char* at, std::size_t bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, at, bytes);
+  return word;
 }
+
+// A short text's bytes in up to three words that cover them all (they
+// overlap), read without a loop; all zero for an empty text.
+struct TextWords {
+  std::uint64_t a = 0, b = 0, c = 0;
+
+  explicit TextWords(std::string_view text) {
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    if (n >= 8) {
+      a = Load(p, 8);
+      b = Load(p + n - 8, 8);
+      if (n > 16) c = Load(p + 8, 8);
+    } else if (n >= 4) {
+      a = Load(p, 4);
+      b = Load(p + n - 4, 4);
+    } else if (n > 0) {
+      a = Load(p, 1) | Load(p + n / 2, 1) << 8 | Load(p + n - 1, 1) << 16;
+    }
+  }
+
+  bool Ascii() const { return ((a | b | c) & 0x8080808080808080ULL) == 0; }
+  std::uint64_t Hash(std::size_t size) const {
+    const std::uint64_t mixed =
+        (a * 0x9E3779B97F4A7C15ULL) ^ (b * 0xC2B2AE3D27D4EB4FULL) ^ (c * 0x165667B19E3779F9ULL) ^ size;
+    return mixed * 0xD6E8FEB86659FD93ULL;
+  }
+};
+
+}  // namespace
 
 void ResultStrs::Settle(Slot& slot) {
   if (slot.str == nullptr) return;
@@ -46,9 +74,18 @@ void ResultStrs::Settle() {
   }
 }
 
-PyObject* ResultStrs::Found(std::string_view text) {
-  if (text.size() > kShared || !IsAscii(text)) return nullptr;
-  Slot* slots = SetOf(text).slots;
+std::size_t ResultStrs::Locate(std::string_view text) const {
+  if (text.size() > kShared) return kNowhere;
+  const TextWords words(text);
+  if (!words.Ascii()) return kNowhere;
+  const std::size_t set = static_cast<std::size_t>(words.Hash(text.size()) >> (64 - kSetBits));  // the best mixed bits
+  __builtin_prefetch(&sets_[set]);
+  return set;
+}
+
+PyObject* ResultStrs::Found(std::string_view text, std::size_t set) {
+  if (set == kNowhere) return nullptr;
+  Slot* slots = sets_[set].slots;
   const auto holds = [&](const Slot& slot) {
     return slot.str != nullptr && slot.size == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0 &&
            slot.given < std::numeric_limits<std::uint32_t>::max();
@@ -62,10 +99,11 @@ PyObject* ResultStrs::Found(std::string_view text) {
 }
 
 PyObject* ResultStrs::Make(std::string_view text) {
-  if (PyObject* str = Found(text)) return str;
+  const std::size_t set = Locate(text);
+  if (PyObject* str = Found(text, set)) return str;
   if (!IsAscii(text)) return StrOf(text).release().ptr();
-  if (text.size() > kShared) return AsciiStr(text);
-  Slot* slots = SetOf(text).slots;
+  if (set == kNowhere) return AsciiStr(text);
+  Slot* slots = sets_[set].slots;
   PyObject* str = AsciiStr(text);
   Settle(slots[1]);
   slots[1] = slots[0];

@@ -31,17 +31,25 @@ class ResultStrs {
   // there is no memory.
   PyObject* Make(std::string_view text);
 
-  // Make's str for text when the table has one, else null: needs no GIL,
-  // for the table touches no object (one thread at a time).
-  PyObject* Found(std::string_view text);
+  // Where text's str is kept if it is shared, its set fetched into the
+  // cache meanwhile: Locate the texts of a chunk first, and the misses
+  // overlap. Needs no GIL.
+  std::size_t Locate(std::string_view text) const;
+
+  // Make's str for text when the table has one, else null; set is
+  // Locate's. Needs no GIL, for the table touches no object (one thread at
+  // a time).
+  PyObject* Found(std::string_view text, std::size_t set);
 
   // Adds the references given to their strs and empties the table; the
   // GIL must be held.
   void Settle();
 
  private:
-  static constexpr std::size_t kSets = std::size_t{1} << 14;
+  static constexpr int kSetBits = 14;
+  static constexpr std::size_t kSets = std::size_t{1} << kSetBits;
   static constexpr std::size_t kShared = 19;  // the longest result shared, in bytes
+  static constexpr std::size_t kNowhere = kSets;  // Locate's place of a text not shared
 
   struct Slot {  // 32 bytes: the table's texts are read without touching a str
     PyObject* str = nullptr;  // one reference of its own
@@ -55,8 +63,6 @@ class ResultStrs {
   };
 
   static void Settle(Slot& slot);  // the slot's str, counted and let go
-  Set& SetOf(std::string_view text) { return sets_[Hash(text) & (kSets - 1)]; }
-  static std::size_t Hash(std::string_view text);
 
   std::vector<Set> sets_;
 };
