@@ -54,9 +54,35 @@ void CheckNoNul(std::string_view text, const std::string& what) {
   }
 }
 
+// The text of an object that is neither None nor an ASCII str (those are
+// read where they lie: nothing), kept in owned when no str holds it.
+std::optional<std::string_view> OtherText(const std::string& what, PyObject* item, std::size_t row,
+                                          std::deque<std::string>& owned) {
+  if (item == Py_None) return std::nullopt;
+  if (IsAsciiStr(item)) {
+    CheckNoNul(AsciiText(item), what);
+    return std::nullopt;
+  }
+  if (PyUnicode_Check(item)) {
+    // The str keeps its UTF-8 for as long as it lives, and the column keeps it.
+    if (const auto text = Utf8Of(item)) {
+      CheckNoNul(*text, what);
+      return text;
+    }
+    PyErr_Clear();  // lone surrogates: ValueText encodes them
+  }
+  std::string text;
+  if (!ValueText(item, what.c_str(), text)) {
+    throw py::type_error(what + ", row " + std::to_string(row) + ": expected str, a number or None, not " +
+                         TypeName(item));
+  }
+  return owned.emplace_back(std::move(text));
+}
+
 }  // namespace
 
-FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t rows) {
+FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t rows, std::size_t chunkRows)
+    : what_("column '" + name + "'"), chunkRows_(chunkRows) {
   const char kind = py::isinstance<py::array>(values) ? py::reinterpret_borrow<py::array>(values).dtype().kind() : 'O';
   switch (kind) {
     case 'i':
@@ -72,12 +98,13 @@ FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t
       HoldNumbers<bool>(values);
       break;
     default:
-      AddObjects(name, values, rows);
+      HoldObjects(values);
   }
   if (size_ != rows) {
-    throw py::value_error("column '" + name + "' has " + std::to_string(size_) + " values, the table " +
-                          std::to_string(rows) + " rows");
+    throw py::value_error(what_ + " has " + std::to_string(size_) + " values, the table " + std::to_string(rows) +
+                          " rows");
   }
+  if (kind_ == Kind::kObjects) others_.resize((rows + chunkRows - 1) / chunkRows);
 }
 
 template <class Number>
@@ -90,55 +117,53 @@ void FieldColumn::HoldNumbers(py::handle values) {
   size_ = static_cast<std::size_t>(numbers.shape(0));
 }
 
-void FieldColumn::AddObjects(const std::string& name, py::handle values, std::size_t rows) {
-  const std::string what = "column '" + name + "'";
+void FieldColumn::HoldObjects(py::handle values) {
   if (const auto array = ObjectArray(values)) {
-    // Referenced by a tuple that nothing else can change, and checked in
-    // the same pass: one visit to each object.
+    // Read in place (iterating it would make a scalar per item); a tuple
+    // that nothing else can change takes its items as they are referenced.
+    source_ = *array;
+    sourceItems_ = static_cast<const char*>(array->data());
+    stride_ = array->strides(0);
     size_ = static_cast<std::size_t>(array->shape(0));
-    if (size_ != rows) return;
-    const py::ssize_t stride = array->strides(0);
-    const char* data = static_cast<const char*>(array->data());
     held_ = py::tuple(array->shape(0));
-    for (std::size_t i = 0; i < size_; ++i) {
-      PyObject* item = *reinterpret_cast<PyObject* const*>(data + static_cast<py::ssize_t>(i) * stride);
-      if (item == nullptr) item = Py_None;
-      Py_INCREF(item);
-      PyTuple_SET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(i), item);
-      AddObject(what, item, i);
-    }
     return;
   }
   held_ = SequenceObjects(values);
   size_ = static_cast<std::size_t>(PyTuple_GET_SIZE(held_.ptr()));
-  if (size_ != rows) return;
-  for (std::size_t i = 0; i < size_; ++i) AddObject(what, PyTuple_GET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(i)), i);
 }
 
-void FieldColumn::AddObject(const std::string& what, PyObject* item, std::size_t row) {
-  if (item == Py_None) return;
-  if (IsAsciiStr(item)) {
-    CheckNoNul(AsciiText(item), what);
-    return;
-  }
-  if (PyUnicode_Check(item)) {
-    // The str keeps its UTF-8 for as long as it lives, and held_ keeps it.
-    if (const auto text = Utf8Of(item)) {
-      CheckNoNul(*text, what);
-      others_.emplace_back(row, *text);
-      return;
+PyObject* FieldColumn::SourceItem(std::size_t row) const {
+  if (sourceItems_ == nullptr) return PyTuple_GET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(row));
+  PyObject* item = *reinterpret_cast<PyObject* const*>(sourceItems_ + static_cast<py::ssize_t>(row) * stride_);
+  return item == nullptr ? Py_None : item;
+}
+
+void FieldColumn::Reference(std::size_t chunk) {
+  if (kind_ != Kind::kObjects) return;
+  Others& others = others_[chunk];
+  const std::size_t end = std::min(size_, (chunk + 1) * chunkRows_);
+  for (std::size_t row = chunk * chunkRows_; row < end; ++row) {
+    PyObject* item = SourceItem(row);
+    if (sourceItems_ != nullptr) {
+      Py_INCREF(item);
+      PyTuple_SET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(row), item);
     }
-    PyErr_Clear();  // lone surrogates: ValueText encodes them
+    if (const auto text = OtherText(what_, item, row, owned_)) others.emplace_back(row, *text);
   }
-  std::string text;
-  if (!ValueText(item, what.c_str(), text)) {
-    throw py::type_error(what + ", row " + std::to_string(row) + ": expected str, a number or None, not " +
-                         TypeName(item));
-  }
-  others_.emplace_back(row, owned_.emplace_back(std::move(text)));
 }
 
-void FieldColumn::Read(std::size_t first, std::size_t end, ColumnChunk& out) const {
+void FieldColumn::RaiseFirstFault() const {
+  if (kind_ != Kind::kObjects) return;
+  std::deque<std::string> scratch;
+  for (std::size_t row = 0; row < size_; ++row) {
+    OtherText(what_, SourceItem(row), row, scratch);
+    scratch.clear();
+  }
+}
+
+void FieldColumn::Read(std::size_t chunk, ColumnChunk& out) const {
+  const std::size_t first = chunk * chunkRows_;
+  const std::size_t end = std::min(size_, first + chunkRows_);
   out.fields.clear();
   switch (kind_) {
     case Kind::kIntegers:
@@ -154,7 +179,7 @@ void FieldColumn::Read(std::size_t first, std::size_t end, ColumnChunk& out) con
       });
       break;
     case Kind::kObjects:
-      ReadObjects(first, end, out);
+      ReadObjects(chunk, first, end, out);
   }
 }
 
@@ -177,12 +202,12 @@ void FieldColumn::ReadNumbers(std::size_t first, std::size_t end, ColumnChunk& o
   }
 }
 
-void FieldColumn::ReadObjects(std::size_t first, std::size_t end, ColumnChunk& out) const {
+void FieldColumn::ReadObjects(std::size_t chunk, std::size_t first, std::size_t end, ColumnChunk& out) const {
   PyObject* const* items = PySequence_Fast_ITEMS(held_.ptr());
-  auto other = std::lower_bound(others_.begin(), others_.end(), first,
-                                [](const auto& entry, std::size_t row) { return entry.first < row; });
+  auto other = others_[chunk].begin();
+  const auto others = others_[chunk].end();
   for (std::size_t row = first; row < end; ++row) {
-    if (other != others_.end() && other->first == row) {
+    if (other != others && other->first == row) {
       out.fields.push_back((other++)->second);
     } else if (items[row] == Py_None) {
       out.fields.emplace_back();

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -97,21 +98,60 @@ struct Worker {
 };
 
 struct Run {
+  static constexpr std::size_t kStopped = static_cast<std::size_t>(-1);
+
   const formel_records::RecordRules& rules;
-  const std::deque<FieldColumn>& columns;
+  std::deque<FieldColumn>& columns;
   std::size_t rows;
   std::size_t chunks;
   ResultArray& results;
   std::atomic<std::size_t> next{0};
+  // The chunks whose fields are referenced, and so may be read; kStopped
+  // when referencing failed. The calling thread holds the GIL until all are.
+  std::atomic<std::size_t> readable{0};
+
+  // Whether the chunk may be read, once it may; false when the run stops.
+  bool AwaitReadable(std::size_t chunk) const {
+    for (std::size_t now = readable.load(); now != kStopped; now = readable.load()) {
+      if (chunk < now) return true;
+      readable.wait(now);
+    }
+    return false;
+  }
+  void Readable(std::size_t count) {
+    readable = count;
+    readable.notify_all();
+  }
+  bool Referenced() const { return readable.load() >= chunks; }
 };
 
-// The chunk's fields are read and its results made into str at once, by
-// the thread, while they are still in the cache.
+// The Python thread state that a thread of the run takes the GIL with: the
+// calling thread's own, or one made the first time another thread needs
+// the GIL (the calling thread may hold it then, referencing the table) and
+// kept until that thread ends.
+class PythonThread {
+ public:
+  explicit PythonThread(bool own) : own_(own) {}
+
+  void Ready() {
+    if (!own_ || state_) return;
+    state_.emplace();
+    released_.emplace();
+  }
+
+ private:
+  bool own_;
+  std::optional<py::gil_scoped_acquire> state_;
+  std::optional<py::gil_scoped_release> released_;  // gone first: state_ lets go of the GIL it takes back
+};
+
+// The chunk's fields are read and its results placed at once, by the
+// thread, while they are still in the cache.
 void EvaluateChunk(const Run& run, Worker& worker, std::size_t chunk) {
   const std::size_t first = chunk * kChunkRows;
   const std::size_t end = std::min(run.rows, first + kChunkRows);
   for (std::size_t column = 0; column < run.columns.size(); ++column) {
-    run.columns[column].Read(first, end, worker.fields[column]);
+    run.columns[column].Read(chunk, worker.fields[column]);
   }
   ChunkResults& out = worker.results;
   out.bytes.clear();
@@ -130,30 +170,58 @@ void EvaluateChunk(const Run& run, Worker& worker, std::size_t chunk) {
   run.results.Fill(out, first, worker.number);
 }
 
-void Work(Run& run, Worker& worker) noexcept {
+void MakeUnmade(Run& run, Worker& worker, PythonThread& python) {
+  python.Ready();
+  const py::gil_scoped_acquire gil;
+  run.results.MakeUnmade(worker.number);
+}
+
+// The strs that a thread's table lacks are made once the table is
+// referenced, so that the threads do not wait for the GIL meanwhile.
+void Work(Run& run, Worker& worker, PythonThread& python) noexcept {
   try {
-    for (std::size_t chunk = run.next++; chunk < run.chunks; chunk = run.next++) EvaluateChunk(run, worker, chunk);
+    for (std::size_t chunk = run.next++; chunk < run.chunks && run.AwaitReadable(chunk); chunk = run.next++) {
+      EvaluateChunk(run, worker, chunk);
+      if (run.results.HasUnmade(worker.number) && run.Referenced()) MakeUnmade(run, worker, python);
+    }
+    if (run.results.HasUnmade(worker.number)) MakeUnmade(run, worker, python);
   } catch (...) {
     worker.error = std::current_exception();
     run.next = run.chunks;  // the others stop too
   }
 }
 
-// A thread of its own keeps one Python thread state for the whole run.
 void WorkOnThread(Run& run, Worker& worker) noexcept {
-  const py::gil_scoped_acquire state;
-  const py::gil_scoped_release release;
-  Work(run, worker);
+  PythonThread python(true);
+  Work(run, worker, python);
 }
 
-// The failures of every thread, by row.
+// The calling thread references the table's objects chunk by chunk while
+// the others evaluate the chunks referenced, then evaluates too. Gives the
+// failures of every thread, by row.
 std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers.size(); ++i) threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
+  std::exception_ptr fault;
+  try {
+    for (std::size_t chunk = 0; chunk < run.chunks; ++chunk) {
+      for (FieldColumn& column : run.columns) column.Reference(chunk);
+      run.Readable(chunk + 1);
+    }
+  } catch (...) {
+    fault = std::current_exception();
+    run.next = run.chunks;
+    run.Readable(Run::kStopped);
+  }
   {
     py::gil_scoped_release release;
-    std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < workers.size(); ++i) threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
-    Work(run, workers[0]);
+    PythonThread python(false);
+    if (!fault) Work(run, workers[0], python);
     for (std::thread& thread : threads) thread.join();
+  }
+  if (fault) {
+    for (const FieldColumn& column : run.columns) column.RaiseFirstFault();
+    std::rethrow_exception(fault);
   }
   for (const Worker& worker : workers) {
     if (worker.error) std::rethrow_exception(worker.error);
@@ -208,7 +276,7 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
   if (!rules.Repeated().empty()) throw py::value_error(Joined(rules.Repeated()));
   std::deque<FieldColumn> columns;
   for (std::size_t i = 0; i < rules.Header().size(); ++i) {
-    columns.emplace_back(rules.Header()[i], table.columns[i], table.rows);
+    columns.emplace_back(rules.Header()[i], table.columns[i], table.rows, kChunkRows);
   }
   const auto setting = VariableTexts(variables);
 

@@ -1,8 +1,8 @@
 // The results of a record run as a (formulas, rows) numpy array of str,
 // filled chunk by chunk by the run's threads. Python sees the array only
 // when it is finished, so that a thread writes its items without the GIL;
-// each thread shares the strs it made in a table of its own, and takes
-// the GIL only to make new ones.
+// each thread shares the strs it made in a table of its own, and keeps the
+// texts that its table lacks until it takes the GIL to make their strs.
 #pragma once
 
 #include <pybind11/numpy.h>
@@ -12,6 +12,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "result_strs.h"
@@ -25,8 +26,6 @@ namespace py = pybind11;
 struct ChunkResults {
   std::string bytes;
   std::vector<std::size_t> ends;
-  std::vector<std::size_t> sets;    // where each result's str is kept, if shared
-  std::vector<std::size_t> unmade;  // the results that found no str
 
   std::string_view At(std::size_t index) const {
     const std::size_t start = index == 0 ? 0 : ends[index - 1];
@@ -39,23 +38,31 @@ class ResultArray {
   // Made and destroyed while the GIL is held.
   ResultArray(std::size_t formulas, std::size_t rows, std::size_t threads);
 
-  // The results of thread's latest chunk, for the rows from firstRow on;
-  // called without the GIL, by one thread at a time for each thread number.
-  void Fill(ChunkResults& chunk, std::size_t firstRow, std::size_t thread);
+  // The results of thread's latest chunk, for the rows from firstRow on:
+  // those whose strs thread's table has now, the others' texts kept for
+  // MakeUnmade. Called without the GIL, by one thread at a time for each
+  // thread number.
+  void Fill(const ChunkResults& chunk, std::size_t firstRow, std::size_t thread);
+  bool HasUnmade(std::size_t thread) const { return !threads_[thread].unmade.empty(); }
+  // The strs of the texts that thread's Fill kept; the GIL must be held.
+  void MakeUnmade(std::size_t thread);
 
   // The array, once every str counts its references; the GIL must be held.
   const py::array& Finish();
 
  private:
-  PyObject*& Item(std::size_t index, std::size_t firstRow) {  // index as in ChunkResults
-    return items_[(index % formulas_) * rows_ + firstRow + index / formulas_];
-  }
+  struct Thread {
+    ResultStrs strs;
+    std::vector<std::size_t> sets;                        // of the latest chunk's results
+    std::string texts;                                    // of the unmade strs, one after the other
+    std::vector<std::pair<PyObject**, std::size_t>> unmade;  // item, end of its text
+  };
 
   py::array array_;
   PyObject** items_;
   std::size_t formulas_;
   std::size_t rows_;
-  std::deque<ResultStrs> strs_;  // one per thread; settled before array_ lets go of its items
+  std::deque<Thread> threads_;  // settled before array_ lets go of its items
 };
 
 }  // namespace formel_python

@@ -4,6 +4,8 @@ import io
 import math
 import pickle
 import subprocess
+import sys
+import threading
 
 import numpy as np
 import pandas as pd
@@ -145,3 +147,50 @@ def test_results_past_a_limit_are_reported_as_formel_csv_reports_them(formel_pro
         assert str(pickle.loads(pickle.dumps(error))) == str(error)  # as Dask's workers send it
         expected = pd.read_csv(io.BytesIO(run.stdout), dtype=str, keep_default_na=False)
         assert error.results.to_numpy().tolist() == expected.iloc[:, -len(error.results.columns):].to_numpy().tolist()
+
+
+def objects(values):
+    array = np.empty(len(values), dtype=object)
+    array[:] = values
+    return array
+
+
+@pytest.mark.parametrize("table, error, message", [
+    # The first column's fault, though the second's is in an earlier chunk.
+    ({"a": objects(["1"] * 9000 + ["x\0"]), "b": objects(["1"] * 5 + [[1]] + ["1"] * 8995)}, ValueError,
+     "embedded null character in column 'a'"),
+    # A column's first fault, of two in different chunks.
+    ({"a": objects(["1"] * 5000 + [b"x"] + ["1"] * 4000 + [1j])}, TypeError,
+     "column 'a', row 5000: expected str, a number or None, not bytes"),
+    ({"a": ["1"] * 9000 + [1j], "b": ["1"] * 9000 + ["\0"]}, TypeError, "column 'a', row 9000:"),
+])
+def test_a_table_raises_for_its_first_fault(table, error, message):
+    with pytest.raises(error, match=message):
+        formel.evaluate_records(["[a]&[b]"], table, jobs=2)
+
+
+def test_a_table_changed_by_another_thread_meanwhile_is_read_safely():
+    # The other thread replaces each str with an equal new one: a str that
+    # the run read after the table let it go would have another's text.
+    rows = 200_000
+    column = objects([str(1000 + i % 1000) for i in range(rows)])
+    done = threading.Event()
+
+    def change():
+        k = 0
+        while not done.is_set():
+            column[k % rows] = str(1000 + k % 1000)
+            k += 1
+
+    switch = sys.getswitchinterval()
+    sys.setswitchinterval(1e-5)
+    changer = threading.Thread(target=change)
+    changer.start()
+    try:
+        results = [formel.evaluate_records(["[a]*2"], {"a": column}, jobs=2) for _ in range(3)]
+    finally:
+        done.set()
+        changer.join()
+        sys.setswitchinterval(switch)
+    expected = [str(2000 + i % 1000 * 2) for i in range(rows)]
+    assert all(r["[a]*2"] == expected for r in results)
