@@ -30,8 +30,7 @@ py::object SequenceObjects(py::handle values) {
   return objects;
 }
 
-// The text of a compact ASCII str, where it lies: read from fields that
-// never change, so that no GIL is needed.
+// The text of a compact ASCII str, where it lies: read without a call.
 std::string_view AsciiText(PyObject* str) {
   const auto* ascii = reinterpret_cast<const PyASCIIObject*>(str);
   return std::string_view(reinterpret_cast<const char*>(ascii + 1), static_cast<std::size_t>(ascii->length));
@@ -39,8 +38,8 @@ std::string_view AsciiText(PyObject* str) {
 
 bool IsAsciiStr(PyObject* item) { return PyUnicode_Check(item) && PyUnicode_IS_COMPACT_ASCII(item); }
 
-// The UTF-8 that any other str keeps (made on the first call); nothing,
-// with Python's error set, when it cannot be encoded.
+// The UTF-8 that a str keeps (made on the first call, but for ASCII);
+// nothing, with Python's error set, when it cannot be encoded.
 std::optional<std::string_view> Utf8Of(PyObject* str) {
   Py_ssize_t size = 0;
   const char* data = PyUnicode_AsUTF8AndSize(str, &size);
@@ -54,20 +53,18 @@ void CheckNoNul(std::string_view text, const std::string& what) {
   }
 }
 
-// The text of an object that is neither None nor an ASCII str (those are
-// read where they lie: nothing), kept in owned when no str holds it.
-std::optional<std::string_view> OtherText(const std::string& what, PyObject* item, std::size_t row,
-                                          std::deque<std::string>& owned) {
-  if (item == Py_None) return std::nullopt;
-  if (IsAsciiStr(item)) {
-    CheckNoNul(AsciiText(item), what);
-    return std::nullopt;
-  }
+// The longest str whose text a column copies.
+constexpr std::size_t kCopied = 64;
+
+// The text of a value other than None and a short ASCII str: a str's
+// where it lies, the str referenced by strs; any other's in owned.
+std::string_view OtherText(const std::string& what, PyObject* item, std::size_t row, std::vector<py::object>& strs,
+                           std::deque<std::string>& owned) {
   if (PyUnicode_Check(item)) {
-    // The str keeps its UTF-8 for as long as it lives, and the column keeps it.
     if (const auto text = Utf8Of(item)) {
       CheckNoNul(*text, what);
-      return text;
+      strs.push_back(py::reinterpret_borrow<py::object>(item));
+      return *text;
     }
     PyErr_Clear();  // lone surrogates: ValueText encodes them
   }
@@ -104,7 +101,7 @@ FieldColumn::FieldColumn(const std::string& name, py::handle values, std::size_t
     throw py::value_error(what_ + " has " + std::to_string(size_) + " values, the table " + std::to_string(rows) +
                           " rows");
   }
-  if (kind_ == Kind::kObjects) others_.resize((rows + chunkRows - 1) / chunkRows);
+  if (kind_ == Kind::kObjects) taken_.resize((rows + chunkRows - 1) / chunkRows);
 }
 
 template <class Number>
@@ -112,52 +109,60 @@ void FieldColumn::HoldNumbers(py::handle values) {
   const auto numbers = py::array_t<Number, py::array::forcecast>::ensure(values);
   if (!numbers || numbers.ndim() != 1) throw py::value_error("a column must be one-dimensional");
   held_ = numbers;
-  numbers_ = reinterpret_cast<const char*>(numbers.data());
+  items_ = reinterpret_cast<const char*>(numbers.data());
   stride_ = numbers.strides(0);
   size_ = static_cast<std::size_t>(numbers.shape(0));
 }
 
 void FieldColumn::HoldObjects(py::handle values) {
   if (const auto array = ObjectArray(values)) {
-    // Read in place (iterating it would make a scalar per item); a tuple
-    // that nothing else can change takes its items as they are referenced.
-    source_ = *array;
-    sourceItems_ = static_cast<const char*>(array->data());
+    held_ = *array;
+    items_ = static_cast<const char*>(array->data());
     stride_ = array->strides(0);
     size_ = static_cast<std::size_t>(array->shape(0));
-    held_ = py::tuple(array->shape(0));
     return;
   }
   held_ = SequenceObjects(values);
+  items_ = reinterpret_cast<const char*>(PySequence_Fast_ITEMS(held_.ptr()));
+  stride_ = sizeof(PyObject*);
   size_ = static_cast<std::size_t>(PyTuple_GET_SIZE(held_.ptr()));
 }
 
-PyObject* FieldColumn::SourceItem(std::size_t row) const {
-  if (sourceItems_ == nullptr) return PyTuple_GET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(row));
-  PyObject* item = *reinterpret_cast<PyObject* const*>(sourceItems_ + static_cast<py::ssize_t>(row) * stride_);
+PyObject* FieldColumn::Item(std::size_t row) const {
+  PyObject* item = *reinterpret_cast<PyObject* const*>(items_ + static_cast<py::ssize_t>(row) * stride_);
   return item == nullptr ? Py_None : item;
 }
 
-void FieldColumn::Reference(std::size_t chunk) {
+void FieldColumn::Take(std::size_t chunk) {
   if (kind_ != Kind::kObjects) return;
-  Others& others = others_[chunk];
-  const std::size_t end = std::min(size_, (chunk + 1) * chunkRows_);
-  for (std::size_t row = chunk * chunkRows_; row < end; ++row) {
-    PyObject* item = SourceItem(row);
-    if (sourceItems_ != nullptr) {
-      Py_INCREF(item);
-      PyTuple_SET_ITEM(held_.ptr(), static_cast<Py_ssize_t>(row), item);
+  Taken& taken = taken_[chunk];
+  const std::size_t first = chunk * chunkRows_;
+  const std::size_t end = std::min(size_, first + chunkRows_);
+  taken.ends.reserve(end - first);
+  for (std::size_t row = first; row < end; ++row) {
+    PyObject* item = Item(row);
+    if (item != Py_None) {
+      if (IsAsciiStr(item) && PyUnicode_GET_LENGTH(item) <= static_cast<Py_ssize_t>(kCopied)) {
+        const std::string_view text = AsciiText(item);
+        CheckNoNul(text, what_);
+        taken.texts += text;
+      } else {
+        taken.others.emplace_back(row, OtherText(what_, item, row, strs_, owned_));
+      }
     }
-    if (const auto text = OtherText(what_, item, row, owned_)) others.emplace_back(row, *text);
+    taken.ends.push_back(static_cast<std::uint32_t>(taken.texts.size()));
   }
 }
 
 void FieldColumn::RaiseFirstFault() const {
   if (kind_ != Kind::kObjects) return;
-  std::deque<std::string> scratch;
+  std::vector<py::object> strs;
+  std::deque<std::string> owned;
   for (std::size_t row = 0; row < size_; ++row) {
-    OtherText(what_, SourceItem(row), row, scratch);
-    scratch.clear();
+    PyObject* item = Item(row);
+    if (item != Py_None) OtherText(what_, item, row, strs, owned);
+    strs.clear();
+    owned.clear();
   }
 }
 
@@ -179,7 +184,7 @@ void FieldColumn::Read(std::size_t chunk, ColumnChunk& out) const {
       });
       break;
     case Kind::kObjects:
-      ReadObjects(chunk, first, end, out);
+      ReadObjects(chunk, out);
   }
 }
 
@@ -190,7 +195,7 @@ void FieldColumn::ReadNumbers(std::size_t first, std::size_t end, ColumnChunk& o
   char text[kNumberTextRoom];
   for (std::size_t row = first; row < end; ++row) {
     Number number;
-    std::memcpy(&number, numbers_ + static_cast<py::ssize_t>(row) * stride_, sizeof number);
+    std::memcpy(&number, items_ + static_cast<py::ssize_t>(row) * stride_, sizeof number);
     out.numbers.append(text, write(number, text));
     out.ends.push_back(out.numbers.size());
   }
@@ -202,18 +207,19 @@ void FieldColumn::ReadNumbers(std::size_t first, std::size_t end, ColumnChunk& o
   }
 }
 
-void FieldColumn::ReadObjects(std::size_t chunk, std::size_t first, std::size_t end, ColumnChunk& out) const {
-  PyObject* const* items = PySequence_Fast_ITEMS(held_.ptr());
-  auto other = others_[chunk].begin();
-  const auto others = others_[chunk].end();
-  for (std::size_t row = first; row < end; ++row) {
-    if (other != others && other->first == row) {
+void FieldColumn::ReadObjects(std::size_t chunk, ColumnChunk& out) const {
+  const Taken& taken = taken_[chunk];
+  auto other = taken.others.begin();
+  std::size_t row = chunk * chunkRows_;
+  std::size_t start = 0;
+  for (const std::uint32_t end : taken.ends) {
+    if (other != taken.others.end() && other->first == row) {
       out.fields.push_back((other++)->second);
-    } else if (items[row] == Py_None) {
-      out.fields.emplace_back();
     } else {
-      out.fields.push_back(AsciiText(items[row]));
+      out.fields.emplace_back(taken.texts.data() + start, end - start);
     }
+    start = end;
+    ++row;
   }
 }
 

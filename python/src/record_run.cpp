@@ -106,8 +106,8 @@ struct Run {
   std::size_t chunks;
   ResultArray& results;
   std::atomic<std::size_t> next{0};
-  // The chunks whose fields are referenced, and so may be read; kStopped
-  // when referencing failed. The calling thread holds the GIL until all are.
+  // The chunks whose fields are taken, and so may be read; kStopped when
+  // taking failed. The calling thread holds the GIL until all are.
   std::atomic<std::size_t> readable{0};
 
   // Whether the chunk may be read, once it may; false when the run stops.
@@ -122,12 +122,12 @@ struct Run {
     readable = count;
     readable.notify_all();
   }
-  bool Referenced() const { return readable.load() >= chunks; }
+  bool Taken() const { return readable.load() >= chunks; }
 };
 
 // The Python thread state that a thread of the run takes the GIL with: the
 // calling thread's own, or one made the first time another thread needs
-// the GIL (the calling thread may hold it then, referencing the table) and
+// the GIL (the calling thread may hold it then, taking the table) and
 // kept until that thread ends.
 class PythonThread {
  public:
@@ -177,12 +177,12 @@ void MakeUnmade(Run& run, Worker& worker, PythonThread& python) {
 }
 
 // The strs that a thread's table lacks are made once the table is
-// referenced, so that the threads do not wait for the GIL meanwhile.
+// taken, so that the threads do not wait for the GIL meanwhile.
 void Work(Run& run, Worker& worker, PythonThread& python) noexcept {
   try {
     for (std::size_t chunk = run.next++; chunk < run.chunks && run.AwaitReadable(chunk); chunk = run.next++) {
       EvaluateChunk(run, worker, chunk);
-      if (run.results.HasUnmade(worker.number) && run.Referenced()) MakeUnmade(run, worker, python);
+      if (run.results.HasUnmade(worker.number) && run.Taken()) MakeUnmade(run, worker, python);
     }
     if (run.results.HasUnmade(worker.number)) MakeUnmade(run, worker, python);
   } catch (...) {
@@ -196,8 +196,8 @@ void WorkOnThread(Run& run, Worker& worker) noexcept {
   Work(run, worker, python);
 }
 
-// The calling thread references the table's objects chunk by chunk while
-// the others evaluate the chunks referenced, then evaluates too. Gives the
+// The calling thread takes the table's values chunk by chunk while the
+// others evaluate the chunks taken, then evaluates too. Gives the
 // failures of every thread, by row.
 std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
   std::vector<std::thread> threads;
@@ -205,7 +205,7 @@ std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
   std::exception_ptr fault;
   try {
     for (std::size_t chunk = 0; chunk < run.chunks; ++chunk) {
-      for (FieldColumn& column : run.columns) column.Reference(chunk);
+      for (FieldColumn& column : run.columns) column.Take(chunk);
       run.Readable(chunk + 1);
     }
   } catch (...) {
