@@ -1,5 +1,7 @@
 #include "result_array.h"
 
+#include <algorithm>
+
 namespace formel_python {
 
 ResultArray::ResultArray(std::size_t formulas, std::size_t rows, std::size_t threads)
@@ -16,18 +18,22 @@ ResultArray::ResultArray(std::size_t formulas, std::size_t rows, std::size_t thr
 }
 
 void ResultArray::Fill(const ChunkResults& chunk, std::size_t firstRow, std::size_t thread) {
+  // Each text is located a few texts ahead of its lookup.
+  constexpr std::size_t kAhead = 8;
   Thread& own = threads_[thread];
-  own.sets.clear();
-  for (std::size_t index = 0; index < chunk.ends.size(); ++index) own.sets.push_back(own.strs.Locate(chunk.At(index)));
-  for (std::size_t index = 0, row = firstRow; index < chunk.ends.size(); ++row) {
+  const std::size_t count = chunk.ends.size();
+  ResultStrs::Place places[kAhead];
+  for (std::size_t index = 0; index < std::min(kAhead, count); ++index) own.strs.Locate(chunk.At(index), places[index]);
+  for (std::size_t index = 0, row = firstRow; index < count; ++row) {
     for (std::size_t f = 0; f < formulas_; ++f, ++index) {
+      ResultStrs::Place& place = places[index % kAhead];
       PyObject** item = &items_[f * rows_ + row];
-      const std::string_view text = chunk.At(index);
-      *item = own.strs.Found(text, own.sets[index]);
+      *item = own.strs.Found(place);
       if (*item == nullptr) {
-        own.texts += text;
+        own.texts += chunk.At(index);
         own.unmade.emplace_back(item, own.texts.size());
       }
+      if (index + kAhead < count) own.strs.Locate(chunk.At(index + kAhead), place);
     }
   }
 }

@@ -53,7 +53,6 @@ class ResultArray {
  private:
   struct Thread {
     ResultStrs strs;
-    std::vector<std::size_t> sets;                        // of the latest chunk's results
     std::string texts;                                    // of the unmade strs, one after the other
     std::vector<std::pair<PyObject**, std::size_t>> unmade;  // item, end of its text
   };

@@ -25,39 +25,13 @@ PyObject* AsciiStr(std::string_view text) {
   return str;
 }
 
-std::uint64_t Load(const char* at, std::size_t bytes) {
-  std::uint64_t word = 0;
-  std::memcpy(&word, at, bytes);
-  return word;
+bool Ascii(const ResultStrs::Words& words) { return ((words.a | words.b | words.c) & 0x8080808080808080ULL) == 0; }
+
+std::uint64_t Hash(const ResultStrs::Words& words) {
+  const std::uint64_t mixed = (words.a * 0x9E3779B97F4A7C15ULL) ^ (words.b * 0xC2B2AE3D27D4EB4FULL) ^
+                              (words.c * 0x165667B19E3779F9ULL) ^ words.size;
+  return mixed * 0xD6E8FEB86659FD93ULL;
 }
-
-// A short text's bytes in up to three words that cover them all (they
-// overlap), read without a loop; all zero for an empty text.
-struct TextWords {
-  std::uint64_t a = 0, b = 0, c = 0;
-
-  explicit TextWords(std::string_view text) {
-    const char* p = text.data();
-    const std::size_t n = text.size();
-    if (n >= 8) {
-      a = Load(p, 8);
-      b = Load(p + n - 8, 8);
-      if (n > 16) c = Load(p + 8, 8);
-    } else if (n >= 4) {
-      a = Load(p, 4);
-      b = Load(p + n - 4, 4);
-    } else if (n > 0) {
-      a = Load(p, 1) | Load(p + n / 2, 1) << 8 | Load(p + n - 1, 1) << 16;
-    }
-  }
-
-  bool Ascii() const { return ((a | b | c) & 0x8080808080808080ULL) == 0; }
-  std::uint64_t Hash(std::size_t size) const {
-    const std::uint64_t mixed =
-        (a * 0x9E3779B97F4A7C15ULL) ^ (b * 0xC2B2AE3D27D4EB4FULL) ^ (c * 0x165667B19E3779F9ULL) ^ size;
-    return mixed * 0xD6E8FEB86659FD93ULL;
-  }
-};
 
 }  // namespace
 
@@ -74,21 +48,23 @@ void ResultStrs::Settle() {
   }
 }
 
-std::size_t ResultStrs::Locate(std::string_view text) const {
-  if (text.size() > kShared) return kNowhere;
-  const TextWords words(text);
-  if (!words.Ascii()) return kNowhere;
-  const std::size_t set = static_cast<std::size_t>(words.Hash(text.size()) >> (64 - kSetBits));  // the best mixed bits
-  __builtin_prefetch(&sets_[set]);
-  return set;
+void ResultStrs::Locate(std::string_view text, Place& place) const {
+  place.set = kNowhere;
+  if (text.size() > kShared) return;
+  place.words.Read(text);
+  if (!Ascii(place.words)) return;
+  place.set = static_cast<std::size_t>(Hash(place.words) >> (64 - kSetBits));  // the best mixed bits
+  __builtin_prefetch(&sets_[place.set]);
 }
 
-PyObject* ResultStrs::Found(std::string_view text, std::size_t set) {
-  if (set == kNowhere) return nullptr;
-  Slot* slots = sets_[set].slots;
+PyObject* ResultStrs::Found(const Place& place) {
+  if (place.set == kNowhere) return nullptr;
+  Slot* slots = sets_[place.set].slots;
   const auto holds = [&](const Slot& slot) {
-    return slot.str != nullptr && slot.size == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0 &&
-           slot.given < std::numeric_limits<std::uint32_t>::max();
+    if (slot.str == nullptr || slot.size != place.words.size) return false;
+    Words words;
+    words.Read(std::string_view(slot.text, slot.size));
+    return words == place.words && slot.given < std::numeric_limits<std::uint32_t>::max();
   };
   if (!holds(slots[0])) {
     if (!holds(slots[1])) return nullptr;
@@ -99,11 +75,12 @@ PyObject* ResultStrs::Found(std::string_view text, std::size_t set) {
 }
 
 PyObject* ResultStrs::Make(std::string_view text) {
-  const std::size_t set = Locate(text);
-  if (PyObject* str = Found(text, set)) return str;
+  Place place;
+  Locate(text, place);
+  if (PyObject* str = Found(place)) return str;
   if (!IsAscii(text)) return StrOf(text).release().ptr();
-  if (set == kNowhere) return AsciiStr(text);
-  Slot* slots = sets_[set].slots;
+  if (place.set == kNowhere) return AsciiStr(text);
+  Slot* slots = sets_[place.set].slots;
   PyObject* str = AsciiStr(text);
   Settle(slots[1]);
   slots[1] = slots[0];

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -31,15 +32,52 @@ class ResultStrs {
   // there is no memory.
   PyObject* Make(std::string_view text);
 
-  // Where text's str is kept if it is shared, its set fetched into the
-  // cache meanwhile: Locate the texts of a chunk first, and the misses
-  // overlap. Needs no GIL.
-  std::size_t Locate(std::string_view text) const;
+  // A short text as words that cover its bytes (they overlap), read
+  // without a loop: equal for equal texts alone.
+  struct Words {
+    std::uint64_t a = 0, b = 0, c = 0;
+    std::size_t size = 0;
 
-  // Make's str for text when the table has one, else null; set is
-  // Locate's. Needs no GIL, for the table touches no object (one thread at
-  // a time).
-  PyObject* Found(std::string_view text, std::size_t set);
+    void Read(std::string_view text) {  // of at most kShared bytes
+      const char* p = text.data();
+      size = text.size();
+      a = b = c = 0;
+      if (size >= 8) {
+        a = Load(p, 8);
+        b = Load(p + size - 8, 8);
+        if (size > 16) c = Load(p + 8, 8);
+      } else if (size >= 4) {
+        a = Load(p, 4);
+        b = Load(p + size - 4, 4);
+      } else if (size > 0) {
+        a = Load(p, 1) | Load(p + size / 2, 1) << 8 | Load(p + size - 1, 1) << 16;
+      }
+    }
+    bool operator==(const Words&) const = default;
+
+   private:
+    static std::uint64_t Load(const char* at, std::size_t bytes) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, at, bytes);
+      return word;
+    }
+  };
+
+  // Where a text's str is kept if it is shared.
+  struct Place {
+    std::size_t set;
+    Words words;
+  };
+
+  // text's place, its set fetched into the cache meanwhile: Locate the
+  // texts a few lookups ahead, and the misses overlap. Needs no GIL.
+  // Written field by field, where it is kept (a copy of a struct just
+  // written would wait for the stores).
+  void Locate(std::string_view text, Place& place) const;
+
+  // Make's str for the text at place when the table has one, else null.
+  // Needs no GIL, for the table touches no object (one thread at a time).
+  PyObject* Found(const Place& place);
 
   // Adds the references given to their strs and empties the table; the
   // GIL must be held.
