@@ -201,7 +201,9 @@ void WorkOnThread(Run& run, Worker& worker) noexcept {
 // failures of every thread, by row.
 std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
   std::vector<std::thread> threads;
-  for (std::size_t i = 1; i < workers.size(); ++i) threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
+  for (std::size_t i = 1; i < workers.size(); ++i) {
+    threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
+  }
   std::exception_ptr fault;
   try {
     for (std::size_t chunk = 0; chunk < run.chunks; ++chunk) {
@@ -285,7 +287,8 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1, std::max<std::size_t>(chunks, 1));
   std::deque<Worker> workers;
   for (std::size_t i = 0; i < threads; ++i) {
-    workers.push_back({i, RecordEvaluator(standardFunctions, setting), std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
+    workers.push_back(
+        {i, RecordEvaluator(standardFunctions, setting), std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
   }
   rules.NoteValuesBefore(workers[0].evaluator);
   for (Worker& worker : workers) rules.Bind(worker.evaluator);
