@@ -1,5 +1,5 @@
-// The str objects of a record run's results, made while the GIL is held.
-// A table's results repeat (prices, quantities, categories): a short ASCII
+// The str objects of a record thread's results, made while the GIL is held
+// and found again without it. A table's results repeat (prices, quantities, categories): a short ASCII
 // result equal to one made before gives that str again. The texts sit in a
 // table of kSets sets of two slots, one set per hash (a cache line), the
 // one found last in front; a new text takes the other's place, so that the
