@@ -155,6 +155,22 @@ def objects(values):
     return array
 
 
+@pytest.mark.parametrize("jobs", [1, 3])
+def test_fields_of_every_kind_across_chunks(jobs):
+    # Short ASCII strs are copied, others read where they lie, numbers
+    # written per chunk; 40,001 distinct results outgrow a thread's table.
+    rows = 40_001
+    kinds = [lambda k: str(k), lambda k: "x" * 70 + str(k), lambda k: "é" + str(k), lambda k: None,
+             lambda k: k, lambda k: k + 0.5, lambda k: math.nan]
+    a = [kinds[k % len(kinds)](k) for k in range(rows)]
+    texts = {type(None): lambda v: "", int: str, float: lambda v: "" if math.isnan(v) else str(v), str: str}
+    table = {"a": objects(a), "b": [v for v in reversed(a)], "i": np.arange(rows), "t": np.arange(rows) % 2 == 0}
+    results = formel.evaluate_records(['[a]&"|"&[b]&"|"&[t]', "[i]*2"], table, jobs=jobs)
+    assert list(results.values()) == [
+        [f"{texts[type(x)](x)}|{texts[type(y)](y)}|{1 - k % 2}" for k, (x, y) in enumerate(zip(a, reversed(a)))],
+        [str(2 * k) for k in range(rows)]]
+
+
 @pytest.mark.parametrize("table, error, message", [
     # The first column's fault, though the second's is in an earlier chunk.
     ({"a": objects(["1"] * 9000 + ["x\0"]), "b": objects(["1"] * 5 + [[1]] + ["1"] * 8995)}, ValueError,
