@@ -87,10 +87,12 @@ struct Failure {
   std::string message;
 };
 
-// A thread of the run: its evaluator, its buffers, how it ended.
-struct Worker {
+// A thread of the run: its evaluator, its buffers, how it ended. Each
+// worker's (written for every record) in cache lines of its own, and its
+// evaluator made on its thread, where that thread's memory is.
+struct alignas(64) Worker {
   std::size_t number;
-  RecordEvaluator evaluator;
+  std::unique_ptr<RecordEvaluator> evaluator;
   std::vector<ColumnChunk> fields;  // one per header column
   ChunkResults results;
   std::vector<Failure> failures;    // of all its chunks
@@ -101,6 +103,8 @@ struct Run {
   static constexpr std::size_t kStopped = static_cast<std::size_t>(-1);
 
   const formel_records::RecordRules& rules;
+  bool standardFunctions;
+  const std::vector<std::pair<std::string, std::string>>& variables;
   std::deque<FieldColumn>& columns;
   std::size_t rows;
   std::size_t chunks;
@@ -158,7 +162,7 @@ void EvaluateChunk(const Run& run, Worker& worker, std::size_t chunk) {
   out.ends.clear();
   for (std::size_t row = first; row < end; ++row) {
     const ChunkFields fields{worker.fields, row - first};
-    run.rules.Evaluate(worker.evaluator, fields, [&](std::size_t formula, const auto& evaluation) {
+    run.rules.Evaluate(*worker.evaluator, fields, [&](std::size_t formula, const auto& evaluation) {
       if (evaluation.shortfall != formel_records::Shortfall::kNone) {
         worker.failures.push_back(
             {row, formula, formel_records::ShortfallMessage(evaluation.shortfall, evaluation.longValue)});
@@ -180,6 +184,10 @@ void MakeUnmade(Run& run, Worker& worker, PythonThread& python) {
 // taken, so that the threads do not wait for the GIL meanwhile.
 void Work(Run& run, Worker& worker, PythonThread& python) noexcept {
   try {
+    if (!worker.evaluator) {
+      worker.evaluator = std::make_unique<RecordEvaluator>(run.standardFunctions, run.variables);
+      run.rules.Bind(*worker.evaluator);
+    }
     for (std::size_t chunk = run.next++; chunk < run.chunks && run.AwaitReadable(chunk); chunk = run.next++) {
       EvaluateChunk(run, worker, chunk);
       if (run.results.HasUnmade(worker.number) && run.Taken()) MakeUnmade(run, worker, python);
@@ -287,13 +295,13 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1, std::max<std::size_t>(chunks, 1));
   std::deque<Worker> workers;
   for (std::size_t i = 0; i < threads; ++i) {
-    workers.push_back(
-        {i, RecordEvaluator(standardFunctions, setting), std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
+    workers.push_back({i, nullptr, std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
   }
-  rules.NoteValuesBefore(workers[0].evaluator);
-  for (Worker& worker : workers) rules.Bind(worker.evaluator);
+  workers[0].evaluator = std::make_unique<RecordEvaluator>(standardFunctions, setting);
+  rules.NoteValuesBefore(*workers[0].evaluator);
+  rules.Bind(*workers[0].evaluator);
   ResultArray results(rules.Formulas().size(), table.rows, threads);
-  Run run{rules, columns, table.rows, chunks, results};
+  Run run{rules, standardFunctions, setting, columns, table.rows, chunks, results};
   const std::vector<Failure> failures = RunThreads(run, workers);
 
   py::list names;

@@ -51,7 +51,7 @@ class ResultArray {
   const py::array& Finish();
 
  private:
-  struct Thread {
+  struct alignas(64) Thread {  // in cache lines of its own
     ResultStrs strs;
     std::string texts;                                    // of the unmade strs, one after the other
     std::vector<std::pair<PyObject**, std::size_t>> unmade;  // item, end of its text
