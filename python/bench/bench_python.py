@@ -104,9 +104,10 @@ def records(build, rows, rounds):
                     subprocess.run(command, stdout=sink, check=True)
                 runs[name].append(children_cpu() - before)
     m = {name: statistics.median(values) for name, values in runs.items()}
-    print(f"evaluate_records, {rows} rows, median of {rounds}: {m['wall1']:.2f} s (jobs=1), {m['wall2']:.2f} s "
-          f"(jobs=2); df.apply about {apply_wall:.1f} s: {apply_wall / m['wall1']:.0f}x with jobs=1, "
-          f"{apply_wall / m['wall2']:.0f}x with jobs=2 (target >= 30x)")
+    print(f"evaluate_records, {rows} rows, median of {rounds}: {m['wall1']:.3f} s (jobs=1, best "
+          f"{min(runs['wall1']):.3f}), {m['wall2']:.3f} s (jobs=2, best {min(runs['wall2']):.3f}); df.apply about "
+          f"{apply_wall:.1f} s: {apply_wall / m['wall1']:.0f}x with jobs=1, {apply_wall / m['wall2']:.0f}x with jobs=2 "
+          f"(target >= 30x)")
     py_ns = m["cpu1"] / rows * 1e9
     aside_ns = (m["two"] - m["read"]) / rows * 1e9
     print(f"CPU per record: formel --csv -j 1 {m['two'] / rows * 1e9:.0f} ns, of which reading the CSV "
@@ -179,7 +180,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", default="build")
     parser.add_argument("--rows", type=int, default=1_000_000, help="0: Dask only")
-    parser.add_argument("--dask-rows", type=int, default=4_000_000)
+    parser.add_argument("--dask-rows", type=int, default=4_000_000, help="0: no Dask")
     parser.add_argument("--rounds", type=int, default=5, help="runs of each kind, taken in turns")
     args = parser.parse_args()
     build = pathlib.Path(args.build_dir).resolve()
@@ -189,7 +190,8 @@ def main():
     if args.rows:
         call_overhead(build)
         records(build, args.rows, args.rounds)
-    dask_workers(args.dask_rows, 8, args.rounds)
+    if args.dask_rows:
+        dask_workers(args.dask_rows, 8, args.rounds)
 
 
 if __name__ == "__main__":

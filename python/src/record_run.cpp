@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -18,7 +19,7 @@
 #include "formel_evaluator.h"
 #include "records/record_rules.h"
 #include "records/shortfall.h"
-#include "result_strs.h"
+#include "result_array.h"
 #include "texts.h"
 
 namespace formel_python {
@@ -86,119 +87,157 @@ struct Failure {
   std::string message;
 };
 
-// A thread's results of its latest chunk of rows, row by row, each row's
-// formulas in order; the buffers serve the thread's every chunk.
-struct ChunkResults {
-  std::string bytes;
-  std::vector<std::size_t> ends;
-  std::vector<Failure> failures;  // of all the thread's chunks
-
-  std::string_view At(std::size_t index) const {
-    const std::size_t start = index == 0 ? 0 : ends[index - 1];
-    return std::string_view(bytes).substr(start, ends[index] - start);
-  }
-};
-
-// The results as a (formulas, rows) array of str, filled chunk by chunk
-// while the GIL is held.
-class ResultArray {
- public:
-  ResultArray(std::size_t formulas, std::size_t rows)
-      : array_(py::dtype("O"), {formulas, rows}),
-        items_(static_cast<PyObject**>(array_.mutable_data())),
-        formulas_(formulas),
-        rows_(rows) {}
-
-  void Fill(const ChunkResults& chunk, std::size_t firstRow) {
-    for (std::size_t first = 0, row = firstRow; first < chunk.ends.size(); first += formulas_, ++row) {
-      for (std::size_t f = 0; f < formulas_; ++f) {
-        PyObject*& item = items_[f * rows_ + row];
-        Py_XDECREF(item);  // a new object array holds nulls or None
-        item = strs_.Make(chunk.At(first + f));
-      }
-    }
-  }
-
-  // The array, once every str counts its references.
-  const py::array& Finish() {
-    strs_.Settle();
-    return array_;
-  }
-
- private:
-  py::array array_;
-  PyObject** items_;
-  std::size_t formulas_;
-  std::size_t rows_;
-  ResultStrs strs_;
+// A thread of the run: its evaluator, its buffers, how it ended. Each
+// worker's (written for every record) in cache lines of its own, and its
+// evaluator made on its thread, where that thread's memory is.
+struct alignas(64) Worker {
+  std::size_t number;
+  std::unique_ptr<RecordEvaluator> evaluator;
+  std::vector<ColumnChunk> fields;  // one per header column
+  ChunkResults results;
+  std::vector<Failure> failures;    // of all its chunks
+  std::exception_ptr error;
 };
 
 struct Run {
+  static constexpr std::size_t kStopped = static_cast<std::size_t>(-1);
+
   const formel_records::RecordRules& rules;
-  const std::deque<FieldColumn>& columns;
+  bool standardFunctions;
+  const std::vector<std::pair<std::string, std::string>>& variables;
+  std::deque<FieldColumn>& columns;
   std::size_t rows;
   std::size_t chunks;
   ResultArray& results;
   std::atomic<std::size_t> next{0};
+  // The chunks whose fields are taken, and so may be read; kStopped when
+  // taking failed. The calling thread holds the GIL until all are.
+  std::atomic<std::size_t> readable{0};
+
+  // Whether the chunk may be read, once it may; false when the run stops.
+  bool AwaitReadable(std::size_t chunk) const {
+    for (std::size_t now = readable.load(); now != kStopped; now = readable.load()) {
+      if (chunk < now) return true;
+      readable.wait(now);
+    }
+    return false;
+  }
+  void Readable(std::size_t count) {
+    readable = count;
+    readable.notify_all();
+  }
+  bool Taken() const { return readable.load() >= chunks; }
 };
 
-void EvaluateChunk(const Run& run, RecordEvaluator& evaluator, std::size_t chunk, ChunkResults& out) {
+// The Python thread state that a thread of the run takes the GIL with: the
+// calling thread's own, or one made the first time another thread needs
+// the GIL (the calling thread may hold it then, taking the table) and
+// kept until that thread ends.
+class PythonThread {
+ public:
+  explicit PythonThread(bool own) : own_(own) {}
+
+  void Ready() {
+    if (!own_ || state_) return;
+    state_.emplace();
+    released_.emplace();
+  }
+
+ private:
+  bool own_;
+  std::optional<py::gil_scoped_acquire> state_;
+  std::optional<py::gil_scoped_release> released_;  // gone first: state_ lets go of the GIL it takes back
+};
+
+// The chunk's fields are read and its results placed at once, by the
+// thread, while they are still in the cache.
+void EvaluateChunk(const Run& run, Worker& worker, std::size_t chunk) {
+  const std::size_t first = chunk * kChunkRows;
+  const std::size_t end = std::min(run.rows, first + kChunkRows);
+  for (std::size_t column = 0; column < run.columns.size(); ++column) {
+    run.columns[column].Read(chunk, worker.fields[column]);
+  }
+  ChunkResults& out = worker.results;
   out.bytes.clear();
   out.ends.clear();
-  const std::size_t end = std::min(run.rows, (chunk + 1) * kChunkRows);
-  for (std::size_t row = chunk * kChunkRows; row < end; ++row) {
-    run.rules.Evaluate(evaluator, RowFields{run.columns, row}, [&](std::size_t formula, const auto& evaluation) {
+  for (std::size_t row = first; row < end; ++row) {
+    const ChunkFields fields{worker.fields, row - first};
+    run.rules.Evaluate(*worker.evaluator, fields, [&](std::size_t formula, const auto& evaluation) {
       if (evaluation.shortfall != formel_records::Shortfall::kNone) {
-        out.failures.push_back(
+        worker.failures.push_back(
             {row, formula, formel_records::ShortfallMessage(evaluation.shortfall, evaluation.longValue)});
       }
       out.bytes += evaluation.result;
       out.ends.push_back(out.bytes.size());
     });
   }
+  run.results.Fill(out, first, worker.number);
 }
 
-// Each chunk's results become str at once, while they are still in the
-// cache; the other threads go on evaluating meanwhile.
-void Work(Run& run, RecordEvaluator& evaluator, ChunkResults& out, std::exception_ptr& failure) noexcept {
+void MakeUnmade(Run& run, Worker& worker, PythonThread& python) {
+  python.Ready();
+  const py::gil_scoped_acquire gil;
+  run.results.MakeUnmade(worker.number);
+}
+
+// The strs that a thread's table lacks are made once the table is
+// taken, so that the threads do not wait for the GIL meanwhile.
+void Work(Run& run, Worker& worker, PythonThread& python) noexcept {
   try {
-    for (std::size_t chunk = run.next++; chunk < run.chunks; chunk = run.next++) {
-      EvaluateChunk(run, evaluator, chunk, out);
-      const py::gil_scoped_acquire gil;
-      run.results.Fill(out, chunk * kChunkRows);
+    if (!worker.evaluator) {
+      worker.evaluator = std::make_unique<RecordEvaluator>(run.standardFunctions, run.variables);
+      run.rules.Bind(*worker.evaluator);
     }
+    for (std::size_t chunk = run.next++; chunk < run.chunks && run.AwaitReadable(chunk); chunk = run.next++) {
+      EvaluateChunk(run, worker, chunk);
+      if (run.results.HasUnmade(worker.number) && run.Taken()) MakeUnmade(run, worker, python);
+    }
+    if (run.results.HasUnmade(worker.number)) MakeUnmade(run, worker, python);
   } catch (...) {
-    failure = std::current_exception();
+    worker.error = std::current_exception();
     run.next = run.chunks;  // the others stop too
   }
 }
 
-// A thread of its own keeps one Python thread state for the whole run.
-void WorkOnThread(Run& run, RecordEvaluator& evaluator, ChunkResults& out, std::exception_ptr& failure) noexcept {
-  const py::gil_scoped_acquire state;
-  const py::gil_scoped_release release;
-  Work(run, evaluator, out, failure);
+void WorkOnThread(Run& run, Worker& worker) noexcept {
+  PythonThread python(true);
+  Work(run, worker, python);
 }
 
-// The failures of every thread, by row.
-std::vector<Failure> RunThreads(Run& run, std::vector<std::unique_ptr<RecordEvaluator>>& evaluators) {
-  std::vector<std::exception_ptr> failures(evaluators.size());
-  std::vector<ChunkResults> outs(evaluators.size());
+// The calling thread takes the table's values chunk by chunk while the
+// others evaluate the chunks taken, then evaluates too. Gives the
+// failures of every thread, by row.
+std::vector<Failure> RunThreads(Run& run, std::deque<Worker>& workers) {
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers.size(); ++i) {
+    threads.emplace_back(WorkOnThread, std::ref(run), std::ref(workers[i]));
+  }
+  std::exception_ptr fault;
+  try {
+    for (std::size_t chunk = 0; chunk < run.chunks; ++chunk) {
+      for (FieldColumn& column : run.columns) column.Take(chunk);
+      run.Readable(chunk + 1);
+    }
+  } catch (...) {
+    fault = std::current_exception();
+    run.next = run.chunks;
+    run.Readable(Run::kStopped);
+  }
   {
     py::gil_scoped_release release;
-    std::vector<std::thread> threads;
-    for (std::size_t i = 1; i < evaluators.size(); ++i) {
-      threads.emplace_back(WorkOnThread, std::ref(run), std::ref(*evaluators[i]), std::ref(outs[i]),
-                           std::ref(failures[i]));
-    }
-    Work(run, *evaluators[0], outs[0], failures[0]);
+    PythonThread python(false);
+    if (!fault) Work(run, workers[0], python);
     for (std::thread& thread : threads) thread.join();
   }
-  for (const std::exception_ptr& failure : failures) {
-    if (failure) std::rethrow_exception(failure);
+  if (fault) {
+    for (const FieldColumn& column : run.columns) column.RaiseFirstFault();
+    std::rethrow_exception(fault);
+  }
+  for (const Worker& worker : workers) {
+    if (worker.error) std::rethrow_exception(worker.error);
   }
   std::vector<Failure> all;
-  for (ChunkResults& out : outs) std::move(out.failures.begin(), out.failures.end(), std::back_inserter(all));
+  for (Worker& worker : workers) std::move(worker.failures.begin(), worker.failures.end(), std::back_inserter(all));
   std::sort(all.begin(), all.end(), [](const Failure& a, const Failure& b) {
     return a.row != b.row ? a.row < b.row : a.formula < b.formula;
   });
@@ -247,22 +286,23 @@ py::tuple EvaluateRecords(const py::list& formulas, const RecordTable& table, co
   if (!rules.Repeated().empty()) throw py::value_error(Joined(rules.Repeated()));
   std::deque<FieldColumn> columns;
   for (std::size_t i = 0; i < rules.Header().size(); ++i) {
-    columns.emplace_back(rules.Header()[i], table.columns[i], table.rows);
+    columns.emplace_back(rules.Header()[i], table.columns[i], table.rows, kChunkRows);
   }
   const auto setting = VariableTexts(variables);
 
   const std::size_t chunks = (table.rows + kChunkRows - 1) / kChunkRows;
   const std::size_t threads =
       std::clamp<std::size_t>(static_cast<std::size_t>(std::max(jobs, 1)), 1, std::max<std::size_t>(chunks, 1));
-  std::vector<std::unique_ptr<RecordEvaluator>> evaluators;
+  std::deque<Worker> workers;
   for (std::size_t i = 0; i < threads; ++i) {
-    evaluators.push_back(std::make_unique<RecordEvaluator>(standardFunctions, setting));
+    workers.push_back({i, nullptr, std::vector<ColumnChunk>(columns.size()), {}, {}, {}});
   }
-  rules.NoteValuesBefore(*evaluators[0]);
-  for (const auto& evaluator : evaluators) rules.Bind(*evaluator);
-  ResultArray results(rules.Formulas().size(), table.rows);
-  Run run{rules, columns, table.rows, chunks, results};
-  const std::vector<Failure> failures = RunThreads(run, evaluators);
+  workers[0].evaluator = std::make_unique<RecordEvaluator>(standardFunctions, setting);
+  rules.NoteValuesBefore(*workers[0].evaluator);
+  rules.Bind(*workers[0].evaluator);
+  ResultArray results(rules.Formulas().size(), table.rows, threads);
+  Run run{rules, standardFunctions, setting, columns, table.rows, chunks, results};
+  const std::vector<Failure> failures = RunThreads(run, workers);
 
   py::list names;
   for (const formel_records::FormulaColumn& formula : rules.Formulas()) names.append(StrOf(formula.heading));

@@ -25,10 +25,12 @@ PyObject* AsciiStr(std::string_view text) {
   return str;
 }
 
-std::size_t Hash(std::string_view text) {
-  std::uint64_t hash = 14695981039346656037ULL;  // FNV-1a
-  for (const char c : text) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
-  return static_cast<std::size_t>(hash ^ (hash >> 29));
+bool Ascii(const ResultStrs::Words& words) { return ((words.a | words.b | words.c) & 0x8080808080808080ULL) == 0; }
+
+std::uint64_t Hash(const ResultStrs::Words& words) {
+  const std::uint64_t mixed = (words.a * 0x9E3779B97F4A7C15ULL) ^ (words.b * 0xC2B2AE3D27D4EB4FULL) ^
+                              (words.c * 0x165667B19E3779F9ULL) ^ words.size;
+  return mixed * 0xD6E8FEB86659FD93ULL;
 }
 
 }  // namespace
@@ -46,29 +48,47 @@ void ResultStrs::Settle() {
   }
 }
 
-PyObject* ResultStrs::Make(std::string_view text) {
-  if (!IsAscii(text)) return StrOf(text).release().ptr();
-  if (text.size() > kShared) return AsciiStr(text);
-  Slot* slots = sets_[Hash(text) & (kSets - 1)].slots;
+void ResultStrs::Locate(std::string_view text, Place& place) const {
+  place.set = kNowhere;
+  if (text.size() > kShared) return;
+  place.words.Read(text);
+  if (!Ascii(place.words)) return;
+  place.set = static_cast<std::size_t>(Hash(place.words) >> (64 - kSetBits));  // the best mixed bits
+  __builtin_prefetch(&sets_[place.set]);
+}
+
+PyObject* ResultStrs::Found(const Place& place) {
+  if (place.set == kNowhere) return nullptr;
+  Slot* slots = sets_[place.set].slots;
   const auto holds = [&](const Slot& slot) {
-    return slot.str != nullptr && slot.size == text.size() && std::memcmp(slot.text, text.data(), text.size()) == 0 &&
-           slot.given < std::numeric_limits<std::uint32_t>::max();
+    if (slot.str == nullptr || slot.size != place.words.size) return false;
+    Words words;
+    words.Read(std::string_view(slot.text, slot.size));
+    return words == place.words && slot.given < std::numeric_limits<std::uint32_t>::max();
   };
   if (!holds(slots[0])) {
-    if (holds(slots[1])) {
-      std::swap(slots[0], slots[1]);
-    } else {
-      PyObject* str = AsciiStr(text);
-      Settle(slots[1]);
-      slots[1] = slots[0];
-      slots[0].str = str;
-      slots[0].given = 0;
-      slots[0].size = static_cast<std::uint8_t>(text.size());
-      std::memcpy(slots[0].text, text.data(), text.size());
-    }
+    if (!holds(slots[1])) return nullptr;
+    std::swap(slots[0], slots[1]);
   }
   ++slots[0].given;
   return slots[0].str;
+}
+
+PyObject* ResultStrs::Make(std::string_view text) {
+  Place place;
+  Locate(text, place);
+  if (PyObject* str = Found(place)) return str;
+  if (!IsAscii(text)) return StrOf(text).release().ptr();
+  if (place.set == kNowhere) return AsciiStr(text);
+  Slot* slots = sets_[place.set].slots;
+  PyObject* str = AsciiStr(text);
+  Settle(slots[1]);
+  slots[1] = slots[0];
+  slots[0].str = str;
+  slots[0].given = 1;
+  slots[0].size = static_cast<std::uint8_t>(text.size());
+  std::memcpy(slots[0].text, text.data(), text.size());
+  return str;
 }
 
 }  // namespace formel_python

@@ -4,6 +4,8 @@ import io
 import math
 import pickle
 import subprocess
+import sys
+import threading
 
 import numpy as np
 import pandas as pd
@@ -145,3 +147,71 @@ def test_results_past_a_limit_are_reported_as_formel_csv_reports_them(formel_pro
         assert str(pickle.loads(pickle.dumps(error))) == str(error)  # as Dask's workers send it
         expected = pd.read_csv(io.BytesIO(run.stdout), dtype=str, keep_default_na=False)
         assert error.results.to_numpy().tolist() == expected.iloc[:, -len(error.results.columns):].to_numpy().tolist()
+
+
+def objects(values):
+    array = np.empty(len(values), dtype=object)
+    array[:] = values
+    return array
+
+
+@pytest.mark.parametrize("jobs", [1, 3])
+def test_fields_of_every_kind_across_chunks(jobs):
+    # Short ASCII strs are copied, others read where they lie, numbers
+    # written per chunk; 40,001 distinct results outgrow a thread's table.
+    rows = 40_001
+    kinds = [lambda k: str(k), lambda k: "x" * 70 + str(k), lambda k: "é" + str(k), lambda k: None,
+             lambda k: k, lambda k: k + 0.5, lambda k: math.nan]
+    a = [kinds[k % len(kinds)](k) for k in range(rows)]
+    texts = {type(None): lambda v: "", int: str, float: lambda v: "" if math.isnan(v) else str(v), str: str}
+    table = {"a": objects(a), "b": [v for v in reversed(a)], "i": np.arange(rows), "t": np.arange(rows) % 2 == 0}
+    results = formel.evaluate_records(['[a]&"|"&[b]&"|"&[t]', "[i]*2"], table, jobs=jobs)
+    assert list(results.values()) == [
+        [f"{texts[type(x)](x)}|{texts[type(y)](y)}|{1 - k % 2}" for k, (x, y) in enumerate(zip(a, reversed(a)))],
+        [str(2 * k) for k in range(rows)]]
+
+
+@pytest.mark.parametrize("table, error, message", [
+    # The first column's fault, though the second's is in an earlier chunk.
+    ({"a": objects(["1"] * 9000 + ["x\0"]), "b": objects(["1"] * 5 + [[1]] + ["1"] * 8995)}, ValueError,
+     "embedded null character in column 'a'"),
+    # A column's first fault, of two in different chunks.
+    ({"a": objects(["1"] * 5000 + [b"x"] + ["1"] * 4000 + [1j])}, TypeError,
+     "column 'a', row 5000: expected str, a number or None, not bytes"),
+    ({"a": ["1"] * 9000 + [1j], "b": ["1"] * 9000 + ["\0"]}, TypeError, "column 'a', row 9000:"),
+])
+def test_a_table_raises_for_its_first_fault(table, error, message):
+    with pytest.raises(error, match=message):
+        formel.evaluate_records(["[a]&[b]"], table, jobs=2)
+
+
+def test_a_table_changed_by_another_thread_meanwhile_is_read_safely():
+    # The other thread replaces each str with an equal new one: a str that
+    # the run read after the table let it go would have another's text.
+    # Long strs and non-ASCII ones are read where they lie, short ones copied.
+    rows = 200_000
+
+    def value(k):
+        return str(1000 + k % 1000) * (20 if k % 7 == 0 else 1) + ("é" if k % 11 == 0 else "")
+
+    column = objects([value(i) for i in range(rows)])
+    done = threading.Event()
+
+    def change():
+        k = 0
+        while not done.is_set():
+            column[k % rows] = value(k % rows)
+            k += 1
+
+    switch = sys.getswitchinterval()
+    sys.setswitchinterval(1e-5)
+    changer = threading.Thread(target=change)
+    changer.start()
+    try:
+        results = [formel.evaluate_records(['[a]&"!"'], {"a": column}, jobs=2) for _ in range(3)]
+    finally:
+        done.set()
+        changer.join()
+        sys.setswitchinterval(switch)
+    expected = [value(i) + "!" for i in range(rows)]
+    assert all(r['[a]&"!"'] == expected for r in results)
