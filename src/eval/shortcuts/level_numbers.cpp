@@ -62,10 +62,17 @@ void PlanSteps(const NumberTerm* terms, std::size_t first, std::size_t end, std:
 
 enum class StepsEnd { kValue, kOutside, kPassesAgain };
 
+// A side's first number as it stands written, and what it reads back as.
+struct FirstNumber {
+  float written = 0;
+  float read = 0;
+};
+
 // The steps on the side's numbers (work, used up), as the passes' steps
 // compute them: each result is what its written text reads back as.
+
 StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool negativeFirst,
-                  bool leadingBlank, float& value) {
+                  bool leadingBlank, FirstNumber& value) {
   for (std::size_t s = 0; s < count; ++s) {
     const NumberStep& step = steps[s];
     const bool taken = step.leftIsFirst ? negativeFirst : step.minusTaken;
@@ -74,7 +81,7 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
     if (step.leftIsFirst) {
       if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
       negativeFirst = r->negative;
-      value = r->written;
+      value = {r->written, r->read};
     } else {
       // A level's text stays far from the length limit: "+-0" stands as it is.
       switch (FitBehindOperator(*r, step.minusTaken)) {
@@ -89,15 +96,17 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
   return StepsEnd::kValue;
 }
 
-bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end, const NumberStep* steps,
-                 std::size_t stepCount, bool negativeFirst, bool leadingBlank, SideValue& out) {
+// Inlined: it runs for each side of every evaluation of a loop.
+[[gnu::always_inline]] inline bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end,
+                                               const NumberStep* steps, std::size_t stepCount, bool negativeFirst,
+                                               bool leadingBlank, SideValue& out) {
   const std::size_t count = end - first;
   if (count == 1) {  // a number alone stays as written; behind a "-" it leaves the model
     if (negativeFirst) return false;
     out = {v.read[first], false, 0, v.text[first]};
     return true;
   }
-  float value = 0;
+  FirstNumber value;
   const StepsEnd ended = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
   if (ended == StepsEnd::kOutside) return false;
   if (ended == StepsEnd::kPassesAgain) {
@@ -108,9 +117,9 @@ bool ComputeSide(const TermValues& v, std::size_t first, std::size_t end, const 
     const auto passes = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
                                          count, negativeFirst, kLongestLevelText, leadingBlank});
     if (!passes) return false;
-    value = *passes;
+    value = {*passes, ReadBackReal(*passes)};
   }
-  out = {ReadBackReal(value), true, value, {}};
+  out = {value.read, true, value.written, {}};
   return true;
 }
 
