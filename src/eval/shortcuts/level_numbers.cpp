@@ -176,16 +176,6 @@ bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::v
   return true;
 }
 
-// Digits and points are all ReadPlainNumber reads, and it reads none
-// without a digit.
-PlainNumber ReadPlain(std::string_view text) {
-  PlainNumber n;
-  if (text.empty() || ReadPlainNumber(text, 0, n.read) != text.size()) return PlainNumber();
-  n.plain = true;
-  n.length = static_cast<std::uint32_t>(text.size());
-  return n;
-}
-
 std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values) {
   SideValue left;
   const NumberStep* steps = values.steps + shape.firstStep;

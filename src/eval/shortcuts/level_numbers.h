@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "eval/operators.h"
+#include "text/numbers.h"
 
 namespace formel {
 
@@ -86,7 +87,15 @@ struct PlainNumber {
   float read = 0;
   std::uint32_t length = 0;
 };
-PlainNumber ReadPlain(std::string_view text);
+// Inline: every value of a loop passes here. Digits and points are all
+// ReadPlainNumber reads, and it reads none without a digit.
+inline PlainNumber ReadPlain(std::string_view text) {
+  PlainNumber n;
+  if (text.empty() || ReadPlainNumber(text, 0, n.read) != text.size()) return PlainNumber();
+  n.plain = true;
+  n.length = static_cast<std::uint32_t>(text.size());
+  return n;
+}
 
 // What the terms hold in this evaluation, term by term: the numbers and
 // their texts; the numbers again in written, and room for the passes
