@@ -70,7 +70,6 @@ struct FirstNumber {
 
 // The steps on the side's numbers (work, used up), as the passes' steps
 // compute them: each result is what its written text reads back as.
-
 StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool negativeFirst,
                   bool leadingBlank, FirstNumber& value) {
   for (std::size_t s = 0; s < count; ++s) {

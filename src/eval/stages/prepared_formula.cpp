@@ -363,9 +363,7 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
                                            std::optional<LevelResult>* numeric) {
   const Level& l = levels_[index];
   if (numeric == nullptr && IsLoneReference(l)) {
-    // Host functions may have changed the table since the names were found.
-    if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-    if (const auto value = LoneReference(refs_[l.firstRef])) {
+    if (const auto value = LoneReference(ctx, l)) {
       if (number != nullptr) *number = value->number;
       return {ctx.workspace.Put(value->text), value->text.size()};
     }
@@ -424,7 +422,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const std::size_t first = l.numbers.firstTerm;
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
-  if (IsLoneReference(l)) return LoneReference(refs_[l.firstRef]);
+  if (IsLoneReference(l)) return LoneReference(ctx, l);
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
@@ -433,15 +431,14 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   // work, and their texts (a constant's stay from Prepare).
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
-    float read = term.read;
+    float read = term.read;  // a constant's
     if (term.kind == NumberTerm::kGroup) {
       read = groupNumbers[term.index].read;
       texts[t] = known[term.index];
-    } else if (term.kind == NumberTerm::kConstant) {
-    } else if (term.same != kNoTerm) {
+    } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
       read = values.read[term.same];
       texts[t] = texts[term.same];
-    } else {
+    } else if (term.kind == NumberTerm::kReference) {
       const Text* entry = refs_[l.firstRef + term.index].value;
       const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
       const PlainNumber n = ReadPlain(value);
@@ -462,8 +459,11 @@ bool PreparedFormula::IsLoneReference(const Level& l) const {
          terms_[l.numbers.firstTerm].kind == NumberTerm::kReference;
 }
 
-std::optional<LevelResult> PreparedFormula::LoneReference(const Reference& r) {
-  const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(*r.value);
+std::optional<LevelResult> PreparedFormula::LoneReference(EvalContext& ctx, const Level& l) {
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const Text* entry = refs_[l.firstRef].value;
+  const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
   const PlainNumber n = ReadPlain(value);
   if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
   return LevelResult{n, false, 0, value};

@@ -116,7 +116,7 @@ class PreparedFormula {
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
                                         std::size_t& knownCount);
   bool IsLoneReference(const Level& l) const;
-  static std::optional<LevelResult> LoneReference(const Reference& r);
+  std::optional<LevelResult> LoneReference(EvalContext& ctx, const Level& l);
   std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
                            StringWorkspace::Mark start, const std::string_view* known,
                            std::size_t knownCount);
