@@ -10,23 +10,13 @@ static_assert(formel::kMaxTextLength == FORMEL_MAX_TEXT_LENGTH);
 
 namespace {
 
-// The result of the plan run last on its quick way; else null.
-const char* QuickResult(formel::Evaluator& ev) noexcept {
-  if (!formel::MayRunQuick(&ev)) return nullptr;
-  try {
-    const auto result = ev.eval.plans->RunLastQuick(ev.eval);
-    return result ? result->data() : nullptr;
-  } catch (...) {
-    return nullptr;  // the usual way then says what went wrong
-  }
-}
-
 const char* Evaluate(formel::Evaluator* target, const char* formula) {
   // A loop's formula, the one whose plan ran last, needs no copy: its plan
   // holds one. It is compared once.
   const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formel::View(formula));
-  if (last) {
-    if (const char* quick = QuickResult(*target)) return quick;
+  if (last && formel::MayRunQuick(target)) {
+    formel::EvalContext& ctx = target->eval;
+    if (const auto quick = formel::TryQuick([&] { return ctx.plans->RunLastQuick(ctx); })) return quick->data();
   }
   return formel::RunExport<const char*>(
       target, formel::kNoText, [&](formel::Evaluator& ev, formel::CallScope& scope) {

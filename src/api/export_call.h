@@ -68,6 +68,17 @@ inline bool MayRunQuick(const Evaluator* ev) {
   return ev != nullptr && ev->callDepth == 0 && !ev->eval.Listener().reporting;
 }
 
+// quick()'s result (an optional), or nothing when it throws: the usual way
+// then runs and says what went wrong.
+template <class Quick>
+auto TryQuick(Quick&& quick) noexcept -> decltype(quick()) {
+  try {
+    return quick();
+  } catch (...) {
+    return {};
+  }
+}
+
 // For exports whose text argument is a name: body(ev, key) runs with the
 // name copied and its key built as a temporary.
 template <class Result, class Body>

@@ -93,10 +93,8 @@ Number RunNumber(formel_prepared* prepared) {
   const Number nothing{0, false};
   if (prepared == nullptr) return nothing;
   if (MayRunQuick(prepared)) {
-    try {
-      if (const auto quick = prepared->plan.RunNumberQuick(prepared->ev->eval)) return *quick;
-    } catch (...) {
-      // the usual way then says what went wrong
+    if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })) {
+      return *quick;
     }
   }
   return formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
@@ -127,10 +125,8 @@ extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluat
 extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepared) {
   if (prepared == nullptr) return formel::kNoText;
   if (MayRunQuick(prepared)) {
-    try {
-      if (const auto quick = prepared->plan.RunQuick(prepared->ev->eval)) return quick->data();
-    } catch (...) {
-      // the usual way then says what went wrong
+    if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
+      return quick->data();
     }
   }
   return formel::RunExport<const char*>(

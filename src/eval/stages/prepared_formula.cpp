@@ -307,6 +307,11 @@ PreparedFormula::Number NumberOfText(std::string_view text) {
   return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
 }
 
+PreparedFormula::Number NumberOfLevel(const LevelResult& value) {
+  if (value.formatted) return {value.number.read, true};
+  return NumberOfText(value.text);
+}
+
 }  // namespace
 
 // A formula of one level of numbers without groups runs no host code and
@@ -326,14 +331,11 @@ std::string_view PreparedFormula::Run(EvalContext& ctx) {
 }
 
 PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
-  std::optional<LevelResult> numeric = RunTopNumbers(ctx);
-  std::string_view text;
-  if (!numeric) {
-    const LongBufferRelease release{*this};
-    text = RunLevel(ctx, 0, nullptr, &numeric);
-  }
-  if (numeric && numeric->formatted) return {numeric->number.read, true};
-  return NumberOfText(numeric ? numeric->text : text);
+  if (const auto quick = RunNumberQuick(ctx)) return *quick;
+  const LongBufferRelease release{*this};
+  std::optional<LevelResult> numeric;
+  const std::string_view text = RunLevel(ctx, 0, nullptr, &numeric);
+  return numeric ? NumberOfLevel(*numeric) : NumberOfText(text);
 }
 
 std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
@@ -346,8 +348,7 @@ std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
 std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalContext& ctx) {
   const auto value = RunTopNumbers(ctx);
   if (!value) return std::nullopt;
-  if (value->formatted) return Number{value->number.read, true};
-  return NumberOfText(value->text);
+  return NumberOfLevel(*value);
 }
 
 void PreparedFormula::ReleaseLongBuffers() {
