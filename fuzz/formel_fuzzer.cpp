@@ -26,6 +26,7 @@
 // input brings in (formula, values, host texts) and to the longest text the
 // evaluation itself produced (references can multiply a value many times).
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -105,12 +106,25 @@ void Register(const HostItem& h) {
   Require(SetFunc(h.name.c_str(), count, id) == (valid ? 1 : 0), "SetFunc result", h.name);
 }
 
+// A value that is an integer's own text is set as that integer, which
+// also gives the variable its number: the independent evaluators, set by
+// text, must read it alike.
+void SetVariable(const std::string& name, const std::string& value) {
+  char* end = nullptr;
+  const long long number = value.empty() || value.size() > 11 ? 0 : std::strtoll(value.c_str(), &end, 10);
+  const bool isInt = end != nullptr && *end == '\0' && number >= INT32_MIN && number <= INT32_MAX &&
+                     std::to_string(number) == value;
+  const FormelInt set = isInt ? SetVarL(name.c_str(), static_cast<FormelInt>(number))
+                              : SetVarS(name.c_str(), value.c_str());
+  Require(set == 1, isInt ? "SetVarL" : "SetVarS");
+}
+
 void SetUpTables(const Input& in) {
   if (formel::DefaultEvaluator() == nullptr) DLLEntryPoint(nullptr, 1, nullptr);
   ClearVars();
   ClearFuncs();
   ClearScripts();
-  for (const auto& [name, value] : in.vars) Require(SetVarS(name.c_str(), value.c_str()) == 1, "SetVarS");
+  for (const auto& [name, value] : in.vars) SetVariable(name, value);
   for (const HostItem& h : in.hosts) Register(h);
 }
 

@@ -17,13 +17,13 @@ class LastSetVariable {
   explicit LastSetVariable(std::pmr::memory_resource* heap) : name_(heap) {}
 
   // The entry of that name, while no entry came or went since; else null.
-  Text* Entry(std::string_view name, const VarTable& vars) const {
+  Variable* Entry(std::string_view name, const VarTable& vars) const {
     const bool same = entry_ != nullptr && generation_ == vars.Generation() && name == std::string_view(name_);
     return same ? entry_ : nullptr;
   }
 
   // Longer names are not kept: the memory stays small.
-  void Remember(std::string_view name, Text* entry, const VarTable& vars) {
+  void Remember(std::string_view name, Variable* entry, const VarTable& vars) {
     entry_ = nullptr;
     if (entry == nullptr || name.size() > kLongestName) return;
     name_.assign(name);
@@ -35,7 +35,7 @@ class LastSetVariable {
   static constexpr std::size_t kLongestName = 64;
 
   Text name_;
-  Text* entry_ = nullptr;
+  Variable* entry_ = nullptr;
   std::uint64_t generation_ = 0;
 };
 

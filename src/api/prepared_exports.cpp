@@ -25,7 +25,7 @@ struct formel_slot {
 
   formel::Evaluator* ev;
   formel::Text key;               // the name's matching form
-  formel::Text* entry = nullptr;  // the variable's entry while generation stays
+  formel::Variable* entry = nullptr;  // the variable's entry while generation stays
   std::uint64_t generation = 0;
 };
 
@@ -54,12 +54,12 @@ void FreeHandle(Handle* handle) {
 }
 
 // The slot's variable entry, made (empty) when the variable is not set.
-formel::Text& EntryOf(formel_slot& slot) {
+formel::Variable& EntryOf(formel_slot& slot) {
   formel::VarTable& vars = slot.ev->eval.vars;
   if (slot.entry == nullptr || slot.generation != vars.Generation()) {
     slot.entry = vars.Find(slot.key);
     if (slot.entry == nullptr) {
-      vars.Set(slot.key, formel::Text(&slot.ev->heap));
+      vars.Set(slot.key, formel::Variable(formel::Text(&slot.ev->heap)));
       slot.entry = vars.Find(slot.key);
     }
     slot.generation = vars.Generation();
@@ -69,11 +69,11 @@ formel::Text& EntryOf(formel_slot& slot) {
 
 // No workspace is touched: a text the evaluator returned stays valid.
 // Setting runs no host code and grows no scratch: none of an evaluation's
-// bookkeeping is needed.
-int SetSlot(formel_slot* slot, std::string_view value) {
+// bookkeeping is needed. number, when given: what the value reads as.
+int SetSlot(formel_slot* slot, std::string_view value, const formel::PlainNumber* number = nullptr) {
   if (slot == nullptr || slot->ev->eval.Listener().reporting) return 0;
   try {
-    formel::Overwrite(EntryOf(*slot), value);
+    EntryOf(*slot).Assign(value, number);
     return 1;
   } catch (...) {
     return 0;
@@ -174,21 +174,26 @@ extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_text(formel_slot* slot, co
 
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int32_t value) {
   char digits[formel::kIntTextMax];
-  return SetSlot(slot, {digits, formel::FormatInt(value, digits)});
+  const std::size_t length = formel::FormatInt(value, digits);
+  const formel::PlainNumber number = formel::PlainOfInt(value, length);
+  return SetSlot(slot, {digits, length}, &number);
 }
 
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_number(formel_slot* slot, double value) {
   char digits[formel::kRealTextMax];
-  return SetSlot(slot, {digits, formel::FormatReal(formel::RoundToFloat(value), digits)});
+  const float real = formel::RoundToFloat(value);
+  const std::size_t length = formel::FormatReal(real, digits);
+  const formel::PlainNumber number = formel::PlainOfReal(real, length);
+  return SetSlot(slot, {digits, length}, &number);
 }
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_slot_get(formel_slot* slot) {
   if (slot == nullptr) return formel::kNoText;
   return formel::RunExport<const char*>(slot->ev, formel::kNoText, [slot](Evaluator& ev, CallScope& scope) {
     scope.StartBuilding();
-    const formel::Text* value = ev.eval.vars.Find(std::string_view(slot->key));
+    const formel::Variable* value = ev.eval.vars.Find(std::string_view(slot->key));
     const auto start = ev.eval.workspace.Position();
-    return formel::ReturnText(ev, start, value == nullptr ? std::string_view() : std::string_view(*value));
+    return formel::ReturnText(ev, start, value == nullptr ? std::string_view() : std::string_view(value->text()));
   });
 }
 

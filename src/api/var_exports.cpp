@@ -13,26 +13,28 @@ namespace {
 using formel::CallScope;
 using formel::Evaluator;
 
-// The variable set last, set again: only its text is written.
-bool SetAgain(Evaluator* ev, const char* name, std::string_view value) noexcept {
+// The variable set last, set again: only its value is written.
+bool SetAgain(Evaluator* ev, const char* name, std::string_view value, const formel::PlainNumber* number) noexcept {
   if (!formel::MayRunQuick(ev)) return false;
-  formel::Text* entry = ev->lastSet.Entry(formel::View(name), ev->eval.vars);
+  formel::Variable* entry = ev->lastSet.Entry(formel::View(name), ev->eval.vars);
   if (entry == nullptr) return false;
   try {
-    formel::Overwrite(*entry, value);
+    entry->Assign(value, number);
     return true;
   } catch (...) {
     return false;  // the usual way then says so
   }
 }
 
-int SetVariable(Evaluator* target, const char* name, std::string_view value) {
-  if (SetAgain(target, name, value)) return 1;
+// number, when not null: what the value reads as in a formula's numbers.
+int SetVariable(Evaluator* target, const char* name, std::string_view value,
+                const formel::PlainNumber* number = nullptr) {
+  if (SetAgain(target, name, value, number)) return 1;
   return formel::RunExport<int>(target, 0, [&](Evaluator& ev, CallScope& scope) {
     formel::VarTable& vars = ev.eval.vars;
     // The value is copied before anything is written.
     const formel::Text n = formel::CopyArgument(ev, name);
-    formel::Text v(value, &ev.heap);
+    formel::Variable v(formel::Text(value, &ev.heap), number);
     scope.StartBuilding();
     formel::WorkspaceScope temporaries(ev.eval.workspace);
     const std::string_view key = formel::BuildNameKey(ev.eval.workspace, n);
@@ -44,7 +46,9 @@ int SetVariable(Evaluator* target, const char* name, std::string_view value) {
 
 int SetIntVariable(Evaluator* target, const char* name, std::int32_t value) {
   char digits[formel::kIntTextMax];
-  return SetVariable(target, name, {digits, formel::FormatInt(value, digits)});
+  const std::size_t length = formel::FormatInt(value, digits);
+  const formel::PlainNumber number = formel::PlainOfInt(value, length);
+  return SetVariable(target, name, {digits, length}, &number);
 }
 
 const char* GetVariable(Evaluator* target, const char* name) {

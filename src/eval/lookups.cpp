@@ -22,13 +22,13 @@ auto FindByName(EvalContext& ctx, std::string_view name, Find find) {
 
 }  // namespace
 
-const Text* FindVariable(EvalContext& ctx, std::string_view name) {
+const Variable* FindVariable(EvalContext& ctx, std::string_view name) {
   return FindByName(ctx, name, [&ctx](std::string_view key) { return ctx.vars.Find(key); });
 }
 
 std::string_view LookUpVariable(EvalContext& ctx, std::string_view name) {
-  const Text* found = FindVariable(ctx, name);
-  return found == nullptr ? std::string_view() : std::string_view(*found);
+  const Variable* found = FindVariable(ctx, name);
+  return found == nullptr ? std::string_view() : std::string_view(found->text());
 }
 
 bool IsVariableSet(EvalContext& ctx, std::string_view name) { return FindVariable(ctx, name) != nullptr; }

@@ -13,7 +13,7 @@ namespace formel {
 // The variable's value, or "" when it is not set.
 std::string_view LookUpVariable(EvalContext& ctx, std::string_view name);
 // The variable's entry (valid while the table's generation stays), or null.
-const Text* FindVariable(EvalContext& ctx, std::string_view name);
+const Variable* FindVariable(EvalContext& ctx, std::string_view name);
 bool IsVariableSet(EvalContext& ctx, std::string_view name);
 // The function's entry (valid while the table's generation stays), or null.
 const FuncInfo* FindFunction(EvalContext& ctx, std::string_view name);

@@ -72,6 +72,23 @@ inline std::size_t ReadPlainNumber(std::string_view text, std::size_t from, floa
   return i;
 }
 
+// A value as a number where it stands in a formula's text: plain when it
+// is digits and points with at least one digit.
+struct PlainNumber {
+  bool plain = false;
+  float read = 0;
+  std::uint32_t length = 0;
+};
+// Inline: every value of a loop passes here. Digits and points are all
+// ReadPlainNumber reads, and it reads none without a digit.
+inline PlainNumber ReadPlain(std::string_view text) {
+  PlainNumber n;
+  if (text.empty() || ReadPlainNumber(text, 0, n.read) != text.size()) return PlainNumber();
+  n.plain = true;
+  n.length = static_cast<std::uint32_t>(text.size());
+  return n;
+}
+
 // Whether a finite float's magnitude is whole: from 2^23 on every float is;
 // below, the cut to an integer is exact.
 inline bool IsWholeMagnitude(float magnitude) {
@@ -96,6 +113,19 @@ inline float ReadBackReal(float value) {
   const float magnitude = std::fabs(value);
   if (IsWholeMagnitude(magnitude)) return value;
   return std::copysign(static_cast<float>(static_cast<double>(Millionths(magnitude)) / 1e6), value);
+}
+
+// What ReadPlain gives for FormatInt's and FormatReal's texts (length
+// bytes) of value, without reading them: a value set as a number is read
+// as one without its text.
+inline PlainNumber PlainOfInt(std::int32_t value, std::size_t length) {
+  if (value < 0) return PlainNumber();
+  return {true, static_cast<float>(value), static_cast<std::uint32_t>(length)};
+}
+// A negative value's text has its sign, a value that is not finite its word.
+inline PlainNumber PlainOfReal(float value, std::size_t length) {
+  if (std::signbit(value) || !std::isfinite(value)) return PlainNumber();
+  return {true, ReadBackReal(value), static_cast<std::uint32_t>(length)};
 }
 
 // The length of FormatReal's text of a finite value, without writing it.

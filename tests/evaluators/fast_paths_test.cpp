@@ -3,6 +3,8 @@
 // generated formula is evaluated both ways and the results must be the
 // same bytes. The operators come from the language's one list, so a new
 // operator is generated as soon as it exists.
+#include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -347,6 +349,49 @@ TEST_F(FastPathsTest, RepeatedFormulasFollowTheirVariables) {
     }
     const char* formula = kFormulas[(i / 8) % std::size(kFormulas)];  // each kept for a while
     ASSERT_EQ(Difference(formula), "") << formula << " after change " << change << " to " << value;
+  }
+}
+
+// Values set as numbers (the classic and evaluator setters, a slot's int
+// and number), then as a text in the same place: what a plan reads for the
+// number must be what the general way reads from its text, and a text set
+// later must be read as itself.
+TEST_F(FastPathsTest, ValuesSetAsNumbersReadAsTheirTexts) {
+  RegisterLoggingHosts();
+  formel_slot* slots[2];
+  int k = 0;
+  OnBoth([&](formel_evaluator* ev) { slots[k++] = formel_slot_new(ev, "a"); });
+  const double kReals[] = {0.1,  1.0 / 3,  -0.0,     1e-7,     5e-7,   4.999999e-7, 2.5e-6,   8388607.5, 16777217,
+                           1e15, 1e16,     3.4e38,   1e39,     -2.5,   0.9999995,   123.4567, NAN,       -NAN};
+  const std::int32_t kInts[] = {0, 7, -3, 16777217, 2147483647, INT32_MIN, 999999999};
+  const std::size_t kCount = std::size(kReals) + std::size(kInts);
+  for (const char* formula : {"[a]", "[a]*2+1", "[a]<500", "max(1,[a])", "[a]-[a]/3", "2*([a]+1)", "[a]=[a]"}) {
+    for (std::size_t i = 0; i < kCount * 3; ++i) {
+      const std::size_t value = i % kCount;
+      k = 0;
+      OnBoth([&](formel_evaluator* ev) {
+        formel_slot* slot = slots[k++];
+        if (value < std::size(kReals)) {
+          formel_slot_set_number(slot, kReals[value]);
+        } else if (i / kCount == 1) {
+          formel_slot_set_int(slot, kInts[value - std::size(kReals)]);
+        } else {
+          formel_set_var_int(ev, "a", kInts[value - std::size(kReals)]);
+        }
+      });
+      ASSERT_EQ(Difference(formula), "") << formula << " value " << i;
+      ASSERT_EQ(NumberDifference(formula), "") << formula << " value " << i;
+      const char* text = kValueShapes[i % std::size(kValueShapes)];
+      k = 0;
+      OnBoth([&](formel_evaluator* ev) {
+        if (i % 2 == 0) {
+          formel_set_var(ev, "a", text);
+        } else {
+          formel_slot_set(slots[k++], text);
+        }
+      });
+      ASSERT_EQ(Difference(formula), "") << formula << " text " << text;
+    }
   }
 }
 

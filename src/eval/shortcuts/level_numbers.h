@@ -80,23 +80,6 @@ inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
 bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
                     std::pmr::vector<NumberStep>& steps, LevelNumbers& out);
 
-// A value as a number of the filled text: plain when it is digits and
-// points with at least one digit.
-struct PlainNumber {
-  bool plain = false;
-  float read = 0;
-  std::uint32_t length = 0;
-};
-// Inline: every value of a loop passes here. Digits and points are all
-// ReadPlainNumber reads, and it reads none without a digit.
-inline PlainNumber ReadPlain(std::string_view text) {
-  PlainNumber n;
-  if (text.empty() || ReadPlainNumber(text, 0, n.read) != text.size()) return PlainNumber();
-  n.plain = true;
-  n.length = static_cast<std::uint32_t>(text.size());
-  return n;
-}
-
 // What the terms hold in this evaluation, term by term: the numbers and
 // their texts; the numbers again in written, and room for the passes
 // (lengths, operators), which they use up; and the level's terms and steps.

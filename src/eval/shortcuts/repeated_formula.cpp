@@ -68,7 +68,8 @@ std::optional<std::string_view> RepeatedFormula::Evaluate(EvalContext& ctx, std:
     return true;
   };
   for (std::size_t k = 0; k < references_.size(); ++k) {
-    const Text* value = values_[k];
+    const Variable* variable = values_[k];
+    const Text* value = variable == nullptr ? nullptr : &variable->text();
     // An unset variable or a value that is not a plain number: not as it stands.
     if (value == nullptr || !IsUnsignedDecimal(*value)) return std::nullopt;
     if (!put(formula.substr(from, references_[k].open - from)) || !put(*value)) return std::nullopt;

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "frame/private_text.h"
+#include "registry/var_table.h"
 
 namespace formel {
 
@@ -44,7 +45,7 @@ class RepeatedFormula {
 
   Text formula_;  // empty: nothing learnt
   std::pmr::vector<Reference> references_;
-  std::pmr::vector<const Text*> values_;  // the entry each reference found, or null
+  std::pmr::vector<const Variable*> values_;  // the entry each reference found, or null
   std::uint64_t generation_ = 0;          // of the variable table when they were found
 };
 

@@ -302,6 +302,14 @@ std::string_view WriteResult(StringWorkspace& ws, const LevelResult& value) {
   return {ws.Commit(n), n};
 }
 
+// What a set variable reads as when it stands as a term; not plain also
+// when it is not set or too long for one.
+inline PlainNumber TermNumber(const Variable* entry) {
+  if (entry == nullptr) return PlainNumber();
+  const PlainNumber n = entry->Number();
+  return n.length > kLongestTermText ? PlainNumber() : n;
+}
+
 PreparedFormula::Number NumberOfText(std::string_view text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return {static_cast<float>(text[0] - '0'), true};
   return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
@@ -440,12 +448,11 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
       read = values.read[term.same];
       texts[t] = texts[term.same];
     } else if (term.kind == NumberTerm::kReference) {
-      const Text* entry = refs_[l.firstRef + term.index].value;
-      const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
-      const PlainNumber n = ReadPlain(value);
-      if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
+      const Variable* entry = refs_[l.firstRef + term.index].value;
+      const PlainNumber n = TermNumber(entry);
+      if (!n.plain) return std::nullopt;
       read = n.read;
-      texts[t] = value;
+      texts[t] = entry->text();
     }
     values.read[t] = read;
     values.written[t] = read;
@@ -463,11 +470,10 @@ bool PreparedFormula::IsLoneReference(const Level& l) const {
 std::optional<LevelResult> PreparedFormula::LoneReference(EvalContext& ctx, const Level& l) {
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-  const Text* entry = refs_[l.firstRef].value;
-  const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(*entry);
-  const PlainNumber n = ReadPlain(value);
-  if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
-  return LevelResult{n, false, 0, value};
+  const Variable* entry = refs_[l.firstRef].value;
+  const PlainNumber n = TermNumber(entry);
+  if (!n.plain) return std::nullopt;
+  return LevelResult{n, false, 0, entry->text()};
 }
 
 std::string_view PreparedFormula::RunText(EvalContext& ctx, const Level& l, std::string_view text,
@@ -588,7 +594,7 @@ std::string_view PreparedFormula::Substitute(EvalContext& ctx, const Level& l, s
     const Reference& r = refs_[l.firstRef + k];
     const std::size_t at = (l.groups == 0 ? 0 : segments_[r.segment]) + r.offset;
     out.append(expanded.substr(copied, at - copied));
-    const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(*r.value);
+    const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(r.value->text());
     if (IsUnsignedDecimal(value)) {
       out.append(value);
     } else {

@@ -37,6 +37,7 @@
 #include "frame/private_text.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
+#include "registry/var_table.h"
 
 namespace formel {
 
@@ -96,7 +97,7 @@ class PreparedFormula {
     std::uint32_t offset;                // its "[" from the segment's start
     std::uint32_t length;                // brackets included
     std::uint32_t nameBegin;             // in formula_
-    const Text* value;                   // the variable's entry, or null
+    const Variable* value;               // the variable's entry, or null
   };
 
   bool PrepareLevel(EvalContext& ctx, std::size_t begin, std::size_t end, std::size_t depth);
