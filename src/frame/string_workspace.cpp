@@ -39,19 +39,6 @@ void StringWorkspace::OpenBlockFor(std::size_t bytes) {
   offset_ = 0;
 }
 
-char* StringWorkspace::Reserve(std::size_t n) {
-  if (n + 1 > blocks_[current_].size - offset_) OpenBlockFor(n + 1);
-  return WritePointer();
-}
-
-char* StringWorkspace::Put(std::string_view text) {
-  char* dest = Reserve(text.size());
-  // A text already in place (a host function giving back its first
-  // argument) needs no move.
-  if (!text.empty() && dest != text.data()) std::memmove(dest, text.data(), text.size());
-  return Commit(text.size());
-}
-
 void StringWorkspace::ReleaseExtraBlocks() {
   for (std::size_t i = 1; i < blocks_.size(); ++i) {
     heap_->deallocate(blocks_[i].data, blocks_[i].size, 1);

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory_resource>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,11 @@ class StringWorkspace {
 
   // Room for n bytes and a terminator at the write position; the returned
   // pointer is where the text goes. Call Commit(n) once it is written.
-  char* Reserve(std::size_t n);
+  // Inline, as Put: the values of a loop pass here, a few bytes each.
+  char* Reserve(std::size_t n) {
+    if (n + 1 > blocks_[current_].size - offset_) OpenBlockFor(n + 1);
+    return WritePointer();
+  }
   // Terminates the n bytes written at Reserve()'s pointer, leaves the write
   // position on the terminator and returns the text's first byte.
   char* Commit(std::size_t n) {
@@ -50,7 +55,13 @@ class StringWorkspace {
   }
   // Reserve, copy, Commit. The source may lie anywhere, inside the
   // workspace included.
-  char* Put(std::string_view text);
+  char* Put(std::string_view text) {
+    char* dest = Reserve(text.size());
+    // A text already in place (a host function giving back its first
+    // argument) needs no move.
+    if (dest != text.data()) MoveBytes(dest, text.data(), text.size());
+    return Commit(text.size());
+  }
   // Steps past the terminator of the text just built, so the next text
   // does not overwrite it.
   void Keep() { ++offset_; }
@@ -69,6 +80,15 @@ class StringWorkspace {
     char* data;
     std::size_t size;
   };
+  // memmove, with a short text copied here: most are a number's few bytes.
+  static void MoveBytes(char* to, const char* from, std::size_t n) {
+    constexpr std::size_t kShort = 16;
+    if (n > kShort || (to > from && to < from + n)) {
+      if (n != 0) std::memmove(to, from, n);
+      return;
+    }
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];  // forward: safe when to lies below
+  }
   void OpenBlockFor(std::size_t bytes);
   void ReleaseExtraBlocks();
 

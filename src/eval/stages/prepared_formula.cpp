@@ -43,7 +43,7 @@ constexpr std::size_t kKeptBuffer = 1024;
 }  // namespace
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
-    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
+    : formula_(heap), constants_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
       groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
       termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
@@ -86,6 +86,16 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     if (term.kind != NumberTerm::kConstant) continue;
     termText_[t] = std::string_view(formula_).substr(term.index, term.length);
   }
+  // A number alone as a call's argument goes to the host from here.
+  constants_.clear();
+  for (Level& l : levels_) {
+    const std::string_view text = LevelText(l);
+    if (l.groups + l.refs != 0 || !IsUnsignedDecimal(text)) continue;
+    l.constant = U32(constants_.size());
+    l.constantNumber = ReadPlain(text);
+    constants_.append(text).push_back('\0');
+  }
+  constants_.shrink_to_fit();
   expanded_.resize(depths, Text(formula_.get_allocator()));
   filled_.resize(depths, Text(formula_.get_allocator()));
   // A plan lives on in the cache: no room beyond what it holds.
@@ -104,7 +114,7 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
                                    std::size_t depth) {
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
-  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}});
+  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}, kNoConstant, {}});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -310,6 +320,16 @@ inline PlainNumber TermNumber(const Variable* entry) {
   return n.length > kLongestTermText ? PlainNumber() : n;
 }
 
+// What a host's result (placed: its copy) reads as: an argument's number
+// when the host gave back that argument itself.
+PlainNumber NumberOfResult(const char* result, const char* const* args, const PlainNumber* numbers,
+                           std::size_t count, std::string_view placed) {
+  for (std::size_t k = 0; k < count; ++k) {
+    if (result == args[k]) return numbers[k];
+  }
+  return ReadPlain(placed);
+}
+
 PreparedFormula::Number NumberOfText(std::string_view text) {
   if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return {static_cast<float>(text[0] - '0'), true};
   return {ParseReal(text), !text.empty() && ParsedLength(text) == text.size()};
@@ -420,8 +440,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
     PlainNumber& n = groupNumbers[k];
-    const std::string_view value = g.call ? RunCall(ctx, g, text) : RunLevel(ctx, g.inside, &n);
-    if (g.call) n = ReadPlain(value);
+    const std::string_view value = g.call ? RunCall(ctx, g, text, &n) : RunLevel(ctx, g.inside, &n);
     ws.Keep();
     known[knownCount++] = value;
     if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
@@ -547,19 +566,25 @@ std::string_view PreparedFormula::ExpandLevel(EvalContext& ctx, const Level& l, 
   return out;
 }
 // Arguments into the slots, then the host function: as ExpandCall.
-std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std::string_view text) {
+std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std::string_view text,
+                                          PlainNumber* number) {
   StringWorkspace& ws = ctx.workspace;
   const StringWorkspace::Mark start = ws.Position();
   std::array<const char*, kMaxParams> slots;
   slots.fill("");
+  std::array<PlainNumber, kMaxParams> numbers;  // what the arguments read as
   for (std::uint32_t k = 0; k < g.args; ++k) {
-    const StringWorkspace::Mark before = ws.Position();
-    const std::string_view value = RunLevel(ctx, args_[g.firstArg + k]);
-    if (k < kMaxParams) {
-      slots[k] = value.data();
-      ws.Keep();
-    } else {
+    const Level& arg = levels_[args_[g.firstArg + k]];
+    if (k >= kMaxParams) {
+      const StringWorkspace::Mark before = ws.Position();
+      RunLevel(ctx, args_[g.firstArg + k]);
       ws.Rewind(before);
+    } else if (arg.constant != kNoConstant) {
+      slots[k] = constants_.data() + arg.constant;
+      numbers[k] = arg.constantNumber;
+    } else {
+      slots[k] = RunLevel(ctx, args_[g.firstArg + k], number == nullptr ? nullptr : &numbers[k]).data();
+      ws.Keep();
     }
   }
   // A host function may have changed the table since.
@@ -576,7 +601,11 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   const char* result = CallHost(f, slots);
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
-  return {ws.Put(value), value.size()};
+  const std::string_view placed{ws.Put(value), value.size()};
+  if (number != nullptr) {
+    *number = NumberOfResult(result, slots.data(), numbers.data(), std::min<std::size_t>(g.args, kMaxParams), placed);
+  }
+  return placed;
 }
 
 // The references replaced by their values' literals, as

@@ -82,7 +82,11 @@ class PreparedFormula {
     std::uint32_t firstSegment;          // text around the groups: groups + 1
     std::uint32_t depth;
     LevelNumbers numbers;                // its shape as numbers, when it has one
+    // A number alone: where its text lies in constants_, and what it reads as.
+    std::uint32_t constant = kNoConstant;
+    PlainNumber constantNumber;
   };
+  static constexpr std::uint32_t kNoConstant = 0xFFFFFFFFu;
   struct Group {
     std::uint32_t open, close;           // in the level
     std::uint32_t rawName;               // bytes of the raw name before "("
@@ -121,7 +125,9 @@ class PreparedFormula {
   std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
                            StringWorkspace::Mark start, const std::string_view* known,
                            std::size_t knownCount);
-  std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text);
+  // number, when asked: what the host's result reads as.
+  std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text,
+                           PlainNumber* number = nullptr);
   std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
                                StringWorkspace::Mark start, const std::string_view* known,
                                std::size_t knownCount, bool& plain);
@@ -136,6 +142,7 @@ class PreparedFormula {
   };
 
   Text formula_;
+  Text constants_;  // the levels' numbers alone, each closed by a zero byte
   std::pmr::vector<Level> levels_;
   std::pmr::vector<Group> groups_;
   std::pmr::vector<Reference> refs_;
