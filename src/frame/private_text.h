@@ -2,10 +2,11 @@
 // private heap of its evaluator, owned by exactly one holder.
 #pragma once
 
-#include <cstring>
 #include <memory_resource>
 #include <string>
 #include <string_view>
+
+#include "frame/move_bytes.h"
 
 namespace formel {
 
@@ -20,8 +21,7 @@ inline void Overwrite(Text& to, std::string_view from) {
   }
   const std::size_t kept = to.size();
   if (from.size() > kept) to.append(from.size() - kept, '\0');  // from lies outside: to's bytes suffice
-  // An empty from may have no bytes at all.
-  if (!from.empty()) std::memmove(to.data(), from.data(), from.size());
+  MoveBytes(to.data(), from.data(), from.size());  // none from an empty one, which may have no bytes
   to.resize(from.size());
 }
 

@@ -10,10 +10,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory_resource>
 #include <string_view>
 #include <vector>
+
+#include "frame/move_bytes.h"
 
 namespace formel {
 
@@ -80,15 +81,6 @@ class StringWorkspace {
     char* data;
     std::size_t size;
   };
-  // memmove, with a short text copied here: most are a number's few bytes.
-  static void MoveBytes(char* to, const char* from, std::size_t n) {
-    constexpr std::size_t kShort = 16;
-    if (n > kShort || (to > from && to < from + n)) {
-      if (n != 0) std::memmove(to, from, n);
-      return;
-    }
-    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];  // forward: safe when to lies below
-  }
   void OpenBlockFor(std::size_t bytes);
   void ReleaseExtraBlocks();
 

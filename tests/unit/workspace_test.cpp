@@ -1,7 +1,9 @@
 // The workspace: a stack of texts that never overruns and never moves a
 // text that is built.
+#include <cstring>
 #include <string>
 
+#include "frame/move_bytes.h"
 #include "frame/string_workspace.h"
 #include "unit/library_fixture.h"
 
@@ -84,6 +86,27 @@ TEST_F(Workspace, ResultsLongerThanABlockDoNotOverrun) {
   const std::string result = Formel("[big]&\"-\"&[big]");
   EXPECT_EQ(result, big + "-" + big);
   EXPECT_EQ(std::string(Formel("1+1")), "2") << "the next call starts afresh";
+}
+
+}  // namespace
+
+namespace {
+
+// Every length around the word sizes, every overlap either way: the bytes
+// moved are memmove's, and nothing around them is touched.
+TEST(MoveBytesTest, MovesAsMemmoveDoes) {
+  for (std::size_t n = 0; n <= 40; ++n) {
+    for (int shift = -20; shift <= 20; ++shift) {
+      std::string expected(100, '.');
+      for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<char>('!' + i % 90);
+      std::string moved = expected;
+      const std::size_t from = 30;
+      const std::size_t to = static_cast<std::size_t>(30 + shift);
+      std::memmove(expected.data() + to, expected.data() + from, n);
+      formel::MoveBytes(moved.data() + to, moved.data() + from, n);
+      ASSERT_EQ(moved, expected) << n << " bytes shifted by " << shift;
+    }
+  }
 }
 
 }  // namespace
