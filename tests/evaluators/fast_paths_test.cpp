@@ -395,6 +395,28 @@ TEST_F(FastPathsTest, ValuesSetAsNumbersReadAsTheirTexts) {
   }
 }
 
+// A host that writes into its first argument, as strtok does (all but its
+// first byte cut), and gives back one of its arguments: a number written
+// in the formula must reach it whole every time, and a result must be read
+// as the bytes it gives back.
+const char* CutFirst(void*, int, const char* const* argv) {
+  char* first = const_cast<char*>(argv[0]);
+  if (first[0] != '\0') first[1] = '\0';
+  return first[0] == '1' ? argv[1] : argv[0];
+}
+
+TEST_F(FastPathsTest, HostsThatWriteIntoTheirArgumentsGetTheFormulasNumbers) {
+  OnBoth([](formel_evaluator* ev) { formel_set_function(ev, "cut", 2, &CutFirst, nullptr); });
+  for (const char* formula : {"cut(12,[a])*2", "cut(25,3)+[a]", "2*cut([a],7)+1", "cut(1,[a])-1", "cut([a],[a])"}) {
+    for (const char* value : {"57", "1", "130", "4.5", "", "-2"}) {
+      SetOnBoth("a", value);
+      for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(Difference(formula), "") << formula << " with a = " << value << ", round " << round;
+      }
+    }
+  }
+}
+
 // Plain arithmetic at the edges of its model: a "-" taken as a sign and a
 // "+" written back (once, and in a cascade), "-0", infinities read as 0,
 // a NaN, results past 1e15 and between digits, long numbers and second

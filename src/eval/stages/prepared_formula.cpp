@@ -43,7 +43,7 @@ constexpr std::size_t kKeptBuffer = 1024;
 }  // namespace
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
-    : formula_(heap), constants_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
+    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
       groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
       termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
@@ -86,16 +86,12 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     if (term.kind != NumberTerm::kConstant) continue;
     termText_[t] = std::string_view(formula_).substr(term.index, term.length);
   }
-  // A number alone as a call's argument goes to the host from here.
-  constants_.clear();
   for (Level& l : levels_) {
     const std::string_view text = LevelText(l);
-    if (l.groups + l.refs != 0 || !IsUnsignedDecimal(text)) continue;
-    l.constant = U32(constants_.size());
-    l.constantNumber = ReadPlain(text);
-    constants_.append(text).push_back('\0');
+    l.numberAlone = l.groups + l.refs == 0 && IsUnsignedDecimal(text);
+    if (l.numberAlone) l.constantNumber = ReadPlain(text);
+    l.referenceAlone = IsLoneReference(l);
   }
-  constants_.shrink_to_fit();
   expanded_.resize(depths, Text(formula_.get_allocator()));
   filled_.resize(depths, Text(formula_.get_allocator()));
   // A plan lives on in the cache: no room beyond what it holds.
@@ -114,7 +110,7 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
                                    std::size_t depth) {
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
-  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}, kNoConstant, {}});
+  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}, false, {}, false});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -312,22 +308,20 @@ std::string_view WriteResult(StringWorkspace& ws, const LevelResult& value) {
   return {ws.Commit(n), n};
 }
 
+// A number's few bytes, compared here rather than through a library call.
+bool SameBytes(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
 // What a set variable reads as when it stands as a term; not plain also
 // when it is not set or too long for one.
 inline PlainNumber TermNumber(const Variable* entry) {
   if (entry == nullptr) return PlainNumber();
   const PlainNumber n = entry->Number();
   return n.length > kLongestTermText ? PlainNumber() : n;
-}
-
-// What a host's result (placed: its copy) reads as: an argument's number
-// when the host gave back that argument itself.
-PlainNumber NumberOfResult(const char* result, const char* const* args, const PlainNumber* numbers,
-                           std::size_t count, std::string_view placed) {
-  for (std::size_t k = 0; k < count; ++k) {
-    if (result == args[k]) return numbers[k];
-  }
-  return ReadPlain(placed);
 }
 
 PreparedFormula::Number NumberOfText(std::string_view text) {
@@ -391,7 +385,7 @@ void PreparedFormula::ReleaseLongBuffers() {
 std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
                                            std::optional<LevelResult>* numeric) {
   const Level& l = levels_[index];
-  if (numeric == nullptr && IsLoneReference(l)) {
+  if (numeric == nullptr && l.referenceAlone) {
     if (const auto value = LoneReference(ctx, l)) {
       if (number != nullptr) *number = value->number;
       return {ctx.workspace.Put(value->text), value->text.size()};
@@ -450,7 +444,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   const std::size_t first = l.numbers.firstTerm;
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
-  if (IsLoneReference(l)) return LoneReference(ctx, l);
+  if (l.referenceAlone) return LoneReference(ctx, l);
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
@@ -572,18 +566,17 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   const StringWorkspace::Mark start = ws.Position();
   std::array<const char*, kMaxParams> slots;
   slots.fill("");
-  std::array<PlainNumber, kMaxParams> numbers;  // what the arguments read as
   for (std::uint32_t k = 0; k < g.args; ++k) {
-    const Level& arg = levels_[args_[g.firstArg + k]];
+    const std::uint32_t arg = args_[g.firstArg + k];
     if (k >= kMaxParams) {
       const StringWorkspace::Mark before = ws.Position();
-      RunLevel(ctx, args_[g.firstArg + k]);
+      RunLevel(ctx, arg);
       ws.Rewind(before);
-    } else if (arg.constant != kNoConstant) {
-      slots[k] = constants_.data() + arg.constant;
-      numbers[k] = arg.constantNumber;
+    } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
+      slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
+      ws.Keep();
     } else {
-      slots[k] = RunLevel(ctx, args_[g.firstArg + k], number == nullptr ? nullptr : &numbers[k]).data();
+      slots[k] = RunLevel(ctx, arg).data();
       ws.Keep();
     }
   }
@@ -602,10 +595,33 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
   const std::string_view placed{ws.Put(value), value.size()};
-  if (number != nullptr) {
-    *number = NumberOfResult(result, slots.data(), numbers.data(), std::min<std::size_t>(g.args, kMaxParams), placed);
-  }
+  if (number != nullptr) *number = NumberOfResult(ctx, g, result, slots, placed);
   return placed;
+}
+
+// What a host's result (placed: its copy) reads as. A host that gives back
+// an argument whose number is known (a number alone, a reference alone)
+// gives back that number, while the bytes are still that argument's.
+PlainNumber PreparedFormula::NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
+                                            const std::array<const char*, kMaxParams>& slots,
+                                            std::string_view placed) const {
+  for (std::uint32_t k = 0; k < std::min<std::uint32_t>(g.args, kMaxParams); ++k) {
+    if (result != slots[k]) continue;
+    const Level& arg = levels_[args_[g.firstArg + k]];
+    if (arg.numberAlone) {
+      if (placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) {
+        return arg.constantNumber;
+      }
+    } else if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
+      const Variable* entry = refs_[arg.firstRef].value;
+      if (entry != nullptr && placed.size() == entry->text().size() &&
+          SameBytes(placed.data(), entry->text().data(), placed.size())) {
+        return entry->Number();
+      }
+    }
+    break;
+  }
+  return ReadPlain(placed);
 }
 
 // The references replaced by their values' literals, as

@@ -26,6 +26,7 @@
 // below the nesting limit.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory_resource>
@@ -82,11 +83,10 @@ class PreparedFormula {
     std::uint32_t firstSegment;          // text around the groups: groups + 1
     std::uint32_t depth;
     LevelNumbers numbers;                // its shape as numbers, when it has one
-    // A number alone: where its text lies in constants_, and what it reads as.
-    std::uint32_t constant = kNoConstant;
-    PlainNumber constantNumber;
+    bool numberAlone;                    // digits and points only ("1" in "max(1,[x])")
+    PlainNumber constantNumber;          // what it reads as, then
+    bool referenceAlone;                 // "[x]" alone (IsLoneReference)
   };
-  static constexpr std::uint32_t kNoConstant = 0xFFFFFFFFu;
   struct Group {
     std::uint32_t open, close;           // in the level
     std::uint32_t rawName;               // bytes of the raw name before "("
@@ -128,6 +128,8 @@ class PreparedFormula {
   // number, when asked: what the host's result reads as.
   std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text,
                            PlainNumber* number = nullptr);
+  PlainNumber NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
+                             const std::array<const char*, kMaxParams>& slots, std::string_view placed) const;
   std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
                                StringWorkspace::Mark start, const std::string_view* known,
                                std::size_t knownCount, bool& plain);
@@ -142,7 +144,6 @@ class PreparedFormula {
   };
 
   Text formula_;
-  Text constants_;  // the levels' numbers alone, each closed by a zero byte
   std::pmr::vector<Level> levels_;
   std::pmr::vector<Group> groups_;
   std::pmr::vector<Reference> refs_;
