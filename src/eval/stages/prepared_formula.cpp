@@ -89,7 +89,6 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   for (Level& l : levels_) {
     const std::string_view text = LevelText(l);
     l.numberAlone = l.groups + l.refs == 0 && IsUnsignedDecimal(text);
-    if (l.numberAlone) l.constantNumber = ReadPlain(text);
     l.referenceAlone = IsLoneReference(l);
   }
   expanded_.resize(depths, Text(formula_.get_allocator()));
@@ -110,7 +109,8 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
                                    std::size_t depth) {
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
-  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0, U32(depth), {}, false, {}, false});
+  levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0,
+                     static_cast<std::uint16_t>(depth), false, false, {}});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -600,19 +600,15 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
 }
 
 // What a host's result (placed: its copy) reads as. A host that gives back
-// an argument whose number is known (a number alone, a reference alone)
-// gives back that number, while the bytes are still that argument's.
+// a reference alone ("[x]" in "max(1,[x])") gives back the variable's
+// number, while the bytes are still the variable's.
 PlainNumber PreparedFormula::NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
                                             const std::array<const char*, kMaxParams>& slots,
                                             std::string_view placed) const {
   for (std::uint32_t k = 0; k < std::min<std::uint32_t>(g.args, kMaxParams); ++k) {
     if (result != slots[k]) continue;
     const Level& arg = levels_[args_[g.firstArg + k]];
-    if (arg.numberAlone) {
-      if (placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) {
-        return arg.constantNumber;
-      }
-    } else if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
+    if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
       const Variable* entry = refs_[arg.firstRef].value;
       if (entry != nullptr && placed.size() == entry->text().size() &&
           SameBytes(placed.data(), entry->text().data(), placed.size())) {

@@ -81,11 +81,10 @@ class PreparedFormula {
     std::uint32_t firstGroup, groups;    // groups_ of this level
     std::uint32_t firstRef, refs;        // refs_ of this level
     std::uint32_t firstSegment;          // text around the groups: groups + 1
-    std::uint32_t depth;
-    LevelNumbers numbers;                // its shape as numbers, when it has one
+    std::uint16_t depth;                 // below kMaxDepth
     bool numberAlone;                    // digits and points only ("1" in "max(1,[x])")
-    PlainNumber constantNumber;          // what it reads as, then
     bool referenceAlone;                 // "[x]" alone (IsLoneReference)
+    LevelNumbers numbers;                // its shape as numbers, when it has one
   };
   struct Group {
     std::uint32_t open, close;           // in the level
