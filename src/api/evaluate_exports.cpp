@@ -13,7 +13,7 @@ namespace {
 const char* Evaluate(formel::Evaluator* target, const char* formula) {
   // A loop's formula, the one whose plan ran last, needs no copy: its plan
   // holds one. It is compared once.
-  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formel::View(formula));
+  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formula);
   if (last && formel::MayRunQuick(target)) {
     formel::EvalContext& ctx = target->eval;
     if (const auto quick = formel::TryQuick([&] { return ctx.plans->RunLastQuick(ctx); })) return quick->data();

@@ -9,6 +9,7 @@
 
 #include "frame/private_text.h"
 #include "registry/var_table.h"
+#include "text/text.h"
 
 namespace formel {
 
@@ -16,16 +17,17 @@ class LastSetVariable {
  public:
   explicit LastSetVariable(std::pmr::memory_resource* heap) : name_(heap) {}
 
-  // The entry of that name, while no entry came or went since; else null.
-  Variable* Entry(std::string_view name, const VarTable& vars) const {
-    const bool same = entry_ != nullptr && generation_ == vars.Generation() && name == std::string_view(name_);
+  // The entry of that name (a host's C text, null reading as ""), while no
+  // entry came or went since; else null. A name kept holds no zero byte.
+  Variable* Entry(const char* name, const VarTable& vars) const {
+    const bool same = entry_ != nullptr && generation_ == vars.Generation() && IsCText(name_, name);
     return same ? entry_ : nullptr;
   }
 
   // Longer names are not kept: the memory stays small.
   void Remember(std::string_view name, Variable* entry, const VarTable& vars) {
     entry_ = nullptr;
-    if (entry == nullptr || name.size() > kLongestName) return;
+    if (entry == nullptr || name.size() > kLongestName || name.find('\0') != std::string_view::npos) return;
     name_.assign(name);
     entry_ = entry;
     generation_ = vars.Generation();

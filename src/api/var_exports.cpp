@@ -16,7 +16,7 @@ using formel::Evaluator;
 // The variable set last, set again: only its value is written.
 bool SetAgain(Evaluator* ev, const char* name, std::string_view value, const formel::PlainNumber* number) noexcept {
   if (!formel::MayRunQuick(ev)) return false;
-  formel::Variable* entry = ev->lastSet.Entry(formel::View(name), ev->eval.vars);
+  formel::Variable* entry = ev->lastSet.Entry(name, ev->eval.vars);
   if (entry == nullptr) return false;
   try {
     entry->Assign(value, number);

@@ -4,12 +4,21 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace formel {
 
 inline std::string_view View(const char* text) {
   return text == nullptr ? std::string_view() : std::string_view(text);
+}
+
+// Whether the C text c (null reads as "") is text, which holds no zero
+// byte: c is read no further than text's length and its terminator, and
+// not measured first (a loop's formula and name, compared at every call).
+inline bool IsCText(std::string_view text, const char* c) {
+  if (c == nullptr) return text.empty();
+  return std::strncmp(c, text.data(), text.size()) == 0 && c[text.size()] == '\0';
 }
 
 // Blanks are code 32 only: a tab or line break is part of the text.

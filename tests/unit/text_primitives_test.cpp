@@ -67,6 +67,23 @@ TEST(TextPrimitives, QuoteTestsNeedQuotesAtBothEnds) {
   }
 }
 
+// A host's C text against a kept one, without measuring the C text: a
+// prefix, an extension and null are not the same text.
+TEST(TextPrimitives, CTextIsComparedAsFarAsTheKeptText) {
+  struct Case {
+    const char* kept;
+    const char* c;
+    bool same;
+  } cases[] = {
+      {"[x]+1", "[x]+1", true}, {"[x]+1", "[x]+", false}, {"[x]+1", "[x]+12", false},
+      {"[x]+1", "[x]+2", false}, {"", "", true},          {"", nullptr, true},
+      {"a", nullptr, false},     {"", "a", false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsCText(c.kept, c.c), c.same) << c.kept << " / " << (c.c ? c.c : "null");
+  }
+}
+
 TEST(TextPrimitives, QuotesAreDoubledAndNothingElse) {
   for (const auto& [value, doubled] : {std::pair{"", ""}, {"a", "a"}, {"\"", "\"\""},
                                        {"a\"b\"\"", "a\"\"b\"\"\"\""}}) {

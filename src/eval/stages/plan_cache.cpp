@@ -6,6 +6,7 @@
 #include "eval/context.h"
 #include "eval/stages/prepared_formula.h"
 #include "text/text.h"
+#include "text/text.h"
 
 namespace formel {
 
@@ -79,6 +80,12 @@ bool PlanCache::IsLast(std::string_view formula) const {
          store_->last->plan->Formula() == formula;
 }
 
+// A plan's formula holds no zero byte (see Evaluate), as IsCText needs.
+bool PlanCache::IsLast(const char* formula) const {
+  return store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
+         IsCText(store_->last->plan->Formula(), formula);
+}
+
 std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_->last); }
 
 std::optional<std::string_view> PlanCache::RunLastQuick(EvalContext& ctx) {
@@ -110,6 +117,8 @@ std::optional<std::string_view> PlanCache::Evaluate(EvalContext& ctx, std::strin
       store->metOnce[store->nextMet++ % store->metOnce.size()] = hash;
       return std::nullopt;
     }
+    // A host's formula never holds one; a text that does is not kept.
+    if (formula.find('\0') != std::string_view::npos) return std::nullopt;
     if (oldest == nullptr) oldest = &store->entries.front();
     Drop(*oldest);
     oldest->plan = new (heap_->allocate(sizeof(PreparedFormula), alignof(PreparedFormula)))

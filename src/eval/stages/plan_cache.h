@@ -38,6 +38,8 @@ class PlanCache {
   // Whether formula is that of the plan run last (a loop comes back to
   // it): nothing is done, nothing remembered.
   bool IsLast(std::string_view formula) const;
+  // The same for a host's C text (null reads as ""), not measured first.
+  bool IsLast(const char* formula) const;
   // That plan's result, as Evaluate gives it.
   std::string_view RunLast(EvalContext& ctx);
   // Its quick way (PreparedFormula::RunQuick), or nullopt.
@@ -76,7 +78,7 @@ inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::stri
 
 // Whether an outermost formula is the one whose plan ran last (a host's
 // loop). It is only compared: it may lie anywhere, even in the workspace.
-inline bool IsLastPlanned(const EvalContext& ctx, std::string_view formula) {
+inline bool IsLastPlanned(const EvalContext& ctx, const char* formula) {
   return ctx.evalDepth == 0 && !ctx.GeneralPathOnly() && ctx.plans != nullptr && ctx.plans->IsLast(formula);
 }
 
