@@ -6,7 +6,6 @@
 #include "eval/context.h"
 #include "eval/stages/prepared_formula.h"
 #include "text/text.h"
-#include "text/text.h"
 
 namespace formel {
 
@@ -75,15 +74,19 @@ PlanCache::Store* PlanCache::Open() {
   return store_;
 }
 
+const PreparedFormula* PlanCache::LastPlan() const {
+  return store_ == nullptr || store_->last == nullptr ? nullptr : store_->last->plan;
+}
+
 bool PlanCache::IsLast(std::string_view formula) const {
-  return store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
-         store_->last->plan->Formula() == formula;
+  const PreparedFormula* last = LastPlan();
+  return last != nullptr && last->Formula() == formula;
 }
 
 // A plan's formula holds no zero byte (see Evaluate), as IsCText needs.
 bool PlanCache::IsLast(const char* formula) const {
-  return store_ != nullptr && store_->last != nullptr && store_->last->plan != nullptr &&
-         IsCText(store_->last->plan->Formula(), formula);
+  const PreparedFormula* last = LastPlan();
+  return last != nullptr && IsCText(last->Formula(), formula);
 }
 
 std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_->last); }

@@ -16,6 +16,8 @@
 
 namespace formel {
 
+class PreparedFormula;
+
 class PlanCache {
  public:
   // At most kPlans prepared formulas of at most kLongestFormula bytes
@@ -49,6 +51,7 @@ class PlanCache {
   struct Entry;
   struct Store;
   Store* Open();
+  const PreparedFormula* LastPlan() const;  // null when none ran yet
   void Drop(Entry& e);
   std::string_view Run(EvalContext& ctx, Entry& e);
 

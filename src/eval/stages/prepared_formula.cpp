@@ -395,8 +395,7 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
   std::string_view result;
   if (l.groups + l.refs == 0) {
     // A number alone ("1" in "max(1,[x])") is its own value; else the driver's own way.
-    result = IsUnsignedDecimal(text) ? std::string_view(ctx.workspace.Put(text), text.size())
-                                     : EvaluateFormula(ctx, text);
+    result = l.numberAlone ? std::string_view(ctx.workspace.Put(text), text.size()) : EvaluateFormula(ctx, text);
   } else {
     LevelDepth depth(ctx);
     if (ctx.evalDepth == 1) {
