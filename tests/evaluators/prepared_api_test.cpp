@@ -87,6 +87,20 @@ TEST(PreparedApiTest, HandlesOutliveChangesOfTheTables) {
   formel_prepared_free(p);
 }
 
+// A call whose function goes away reads as its argument list, not as the
+// number the function gave before.
+TEST(PreparedApiTest, ACallWhoseFunctionWentAwayIsNoLongerItsNumber) {
+  const OwnedEvaluator ev = MakeEvaluator();
+  const OwnedEvaluator general = MakeEvaluator();
+  auto half = [](void*, int, const char* const*) -> const char* { return "3.5"; };
+  formel_set_function(ev.get(), "half", 1, half, nullptr);
+  formel_prepared* p = formel_prepare(ev.get(), "half()*2");
+  EXPECT_STREQ(formel_run(p), "7");
+  formel_remove_function(ev.get(), "half");
+  EXPECT_STREQ(formel_run(p), formel_evaluate(general.get(), "half()*2"));
+  formel_prepared_free(p);
+}
+
 // A host function that runs the formula being run (the general way then),
 // and an observer that sees the stages of a run.
 TEST(PreparedApiTest, ReentryAndObserverGoTheGeneralWay) {

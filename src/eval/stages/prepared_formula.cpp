@@ -588,6 +588,7 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
     char* list = ws.Reserve(inside.size() + 1);
     std::copy(inside.begin(), inside.end(), list);
     list[inside.size()] = ',';
+    if (number != nullptr) *number = PlainNumber();  // a list ends in ",": never a number
     return {ws.Commit(inside.size() + 1), inside.size() + 1};
   }
   const char* result = CallHost(f, slots);
