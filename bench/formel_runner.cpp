@@ -12,7 +12,8 @@
 namespace formel_bench {
 
 const char* FORMEL_CALL HostMax(const char* a, const char* b) {
-  return LargerOf(Number(a), Number(b)) == Number(a) ? a : b;
+  const double first = Number(a);
+  return LargerOf(first, Number(b)) == first ? a : b;
 }
 
 namespace {

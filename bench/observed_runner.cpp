@@ -15,7 +15,8 @@ namespace formel_bench {
 namespace {
 
 const char* HostMax(void*, int, const char* const* argv) {
-  return LargerOf(Number(argv[0]), Number(argv[1])) == Number(argv[0]) ? argv[0] : argv[1];
+  const double first = Number(argv[0]);
+  return LargerOf(first, Number(argv[1])) == first ? argv[0] : argv[1];
 }
 
 const char* HostLastOfTen(void*, int, const char* const* argv) { return argv[9]; }
