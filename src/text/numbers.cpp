@@ -109,11 +109,40 @@ constexpr std::array<char, 200> kDigitPairs = [] {
   return pairs;
 }();
 
+// The decimal digits of value at out, two at a time from the last; their
+// count. Every result and every integer set passes here.
+std::size_t WriteDigits(std::uint32_t value, char* out) {
+  std::size_t count;
+  if (value < 100) {
+    count = value < 10 ? 1 : 2;
+  } else if (value < 10000) {
+    count = value < 1000 ? 3 : 4;
+  } else if (value < 1000000) {
+    count = value < 100000 ? 5 : 6;
+  } else if (value < 100000000) {
+    count = value < 10000000 ? 7 : 8;
+  } else {
+    count = value < 1000000000 ? 9 : 10;
+  }
+  char* end = out + count;
+  while (value >= 100) {
+    end -= 2;
+    std::memcpy(end, &kDigitPairs[2 * (value % 100)], 2);
+    value /= 100;
+  }
+  if (value >= 10) {
+    std::memcpy(end - 2, &kDigitPairs[2 * value], 2);
+  } else {
+    end[-1] = static_cast<char>('0' + value);
+  }
+  return count;
+}
+
 std::size_t FormatFraction(float value, char* out) {
   std::size_t n = 0;
   if (std::signbit(value)) out[n++] = '-';
   const std::uint64_t q = Millionths(std::fabs(value));
-  n = static_cast<std::size_t>(std::to_chars(out + n, out + kRealTextMax, q / 1000000).ptr - out);
+  n += WriteDigits(static_cast<std::uint32_t>(q / 1000000), out + n);  // not whole: below 2^23
   const auto decimals = static_cast<std::uint32_t>(q % 1000000);
   if (decimals == 0) return n;
   out[n] = '.';
@@ -165,8 +194,12 @@ std::size_t FormatReal(float value, char* out) {
   if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
   // A whole number has no decimals to write: its digits are exact.
   const bool whole = IsWholeMagnitude(std::fabs(value));
+  if (whole && std::fabs(value) < 4294967296.0f) {
+    const std::size_t sign = std::signbit(value) ? 1 : 0;  // "-0" too
+    out[0] = '-';
+    return sign + WriteDigits(static_cast<std::uint32_t>(std::fabs(value)), out + sign);
+  }
   if (whole && std::fabs(value) < 1e15f) {
-    if (value == 0) return CopyForm(std::signbit(value) ? "-0" : "0", out);
     const auto r = std::to_chars(out, out + kRealTextMax, static_cast<long long>(value));
     return static_cast<std::size_t>(r.ptr - out);
   }
@@ -180,8 +213,11 @@ std::size_t FormatReal(float value, char* out) {
 }
 
 std::size_t FormatInt(std::int32_t value, char* out) {
-  const auto r = std::to_chars(out, out + kIntTextMax, value);
-  return static_cast<std::size_t>(r.ptr - out);
+  const std::size_t sign = value < 0 ? 1 : 0;
+  out[0] = '-';
+  // The magnitude in unsigned arithmetic: -2147483648 has none in int32.
+  const std::uint32_t magnitude = sign != 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
+  return sign + WriteDigits(magnitude, out + sign);
 }
 
 float ParseReal(std::string_view text) {

@@ -103,6 +103,35 @@ TEST(FormatInt, IsTheLongDecimalForm) {
   EXPECT_EQ(std::string(buf, FormatInt(2147483647, buf)), "2147483647");
 }
 
+// Digits are written two at a time: every digit count, each side of its
+// bounds, both signs, and whole floats on each side of 2^32 (a float's
+// text goes another way from there) give what the library's general
+// conversion gives.
+TEST(FormatInt, EveryDigitCountAsTheGeneralConversion) {
+  auto general = [](long long v) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, v).ptr);
+  };
+  for (long long bound = 1; bound <= 10000000000LL; bound *= 10) {
+    for (const long long v : {bound - 1, bound, bound + 1, 2 * bound + 1, 9 * bound + 9}) {
+      for (const long long n : {v, -v}) {
+        if (n >= std::numeric_limits<std::int32_t>::min() && n <= std::numeric_limits<std::int32_t>::max()) {
+          char buf[kIntTextMax];
+          EXPECT_EQ(std::string(buf, FormatInt(static_cast<std::int32_t>(n), buf)), general(n));
+        }
+        const float real = static_cast<float>(n);
+        if (real != 0) {
+          EXPECT_EQ(Format(real), general(static_cast<long long>(real))) << n;
+        }
+      }
+    }
+  }
+  EXPECT_EQ(Format(4294967295.0f), "4294967296");
+  EXPECT_EQ(Format(-4294967040.0f), "-4294967040");
+  EXPECT_EQ(Format(12345.5f), "12345.5");
+  EXPECT_EQ(Format(-8388607.5f), "-8388607.5");
+}
+
 TEST(RoundToFloat, OverflowBoundaryIsHalfAnUlpAboveTheMaximum) {
   constexpr float kMax = std::numeric_limits<float>::max();
   EXPECT_EQ(RoundToFloat(0x1.fffffefffffffp127), kMax);
