@@ -110,7 +110,8 @@ constexpr std::array<char, 200> kDigitPairs = [] {
 }();
 
 // The decimal digits of value at out, two at a time from the last; their
-// count. Every result and every integer set passes here.
+// count: integers, and the whole part of numbers below 2^32, the most
+// frequent texts a loop writes.
 std::size_t WriteDigits(std::uint32_t value, char* out) {
   std::size_t count;
   if (value < 100) {
@@ -216,8 +217,8 @@ std::size_t FormatInt(std::int32_t value, char* out) {
   const std::size_t sign = value < 0 ? 1 : 0;
   out[0] = '-';
   // The magnitude in unsigned arithmetic: -2147483648 has none in int32.
-  const std::uint32_t magnitude = sign != 0 ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
-  return sign + WriteDigits(magnitude, out + sign);
+  const auto bits = static_cast<std::uint32_t>(value);
+  return sign + WriteDigits(sign != 0 ? 0u - bits : bits, out + sign);
 }
 
 float ParseReal(std::string_view text) {
