@@ -1,5 +1,6 @@
 // Prepared formulas and variable slots: handles made from their
 // evaluator's heap, released with it at the latest.
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -54,7 +55,7 @@ void FreeHandle(Handle* handle) {
 }
 
 // The slot's variable entry, made (empty) when the variable is not set.
-formel::Variable& EntryOf(formel_slot& slot) {
+[[gnu::always_inline]] inline formel::Variable& EntryOf(formel_slot& slot) {
   formel::VarTable& vars = slot.ev->eval.vars;
   if (slot.entry == nullptr || slot.generation != vars.Generation()) {
     slot.entry = vars.Find(slot.key);
@@ -69,15 +70,21 @@ formel::Variable& EntryOf(formel_slot& slot) {
 
 // No workspace is touched: a text the evaluator returned stays valid.
 // Setting runs no host code and grows no scratch: none of an evaluation's
-// bookkeeping is needed. number, when given: what the value reads as.
-int SetSlot(formel_slot* slot, std::string_view value, const formel::PlainNumber* number = nullptr) {
+// bookkeeping is needed.
+template <class Set>
+int SetSlot(formel_slot* slot, Set&& set) {
   if (slot == nullptr || slot->ev->eval.Listener().reporting) return 0;
   try {
-    EntryOf(*slot).Assign(value, number);
+    set(EntryOf(*slot));
     return 1;
   } catch (...) {
     return 0;
   }
+}
+
+// number, when given: what the value reads as.
+int SetSlotText(formel_slot* slot, std::string_view value, const formel::PlainNumber* number = nullptr) {
+  return SetSlot(slot, [&](formel::Variable& v) { v.Assign(value, number); });
 }
 
 // Whether the prepared formula may try its plan's quick way.
@@ -161,14 +168,14 @@ extern "C" FORMEL_API formel_slot* FORMEL_CALL formel_slot_new(formel_evaluator*
 }
 
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set(formel_slot* slot, const char* value) {
-  return SetSlot(slot, formel::View(value));
+  return SetSlotText(slot, formel::View(value));
 }
 
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_text(formel_slot* slot, const char* data,
                                                           size_t size) {
-  if (data == nullptr) return SetSlot(slot, {});
+  if (data == nullptr) return SetSlotText(slot, {});
   const void* zero = std::memchr(data, '\0', size);
-  return SetSlot(slot, {data, zero == nullptr ? size : static_cast<std::size_t>(
+  return SetSlotText(slot, {data, zero == nullptr ? size : static_cast<std::size_t>(
                                                           static_cast<const char*>(zero) - data)});
 }
 
@@ -176,15 +183,16 @@ extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int
   char digits[formel::kIntTextMax];
   const std::size_t length = formel::FormatInt(value, digits);
   const formel::PlainNumber number = formel::PlainOfInt(value, length);
-  return SetSlot(slot, {digits, length}, &number);
+  return SetSlotText(slot, {digits, length}, &number);
 }
 
+// The text is written when something reads it: a loop of numbers never does.
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_number(formel_slot* slot, double value) {
-  char digits[formel::kRealTextMax];
   const float real = formel::RoundToFloat(value);
-  const std::size_t length = formel::FormatReal(real, digits);
-  const formel::PlainNumber number = formel::PlainOfReal(real, length);
-  return SetSlot(slot, {digits, length}, &number);
+  return SetSlot(slot, [real](formel::Variable& v) {
+    const bool plain = !std::signbit(real) && std::isfinite(real);
+    v.AssignReal(real, plain ? formel::PlainOfReal(real, formel::RealTextLength(real)) : formel::PlainNumber());
+  });
 }
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_slot_get(formel_slot* slot) {

@@ -13,29 +13,54 @@ namespace formel {
 
 // A variable's text, and the number it reads as when its writer knew it
 // (a value set as a number): a loop that sets a number and evaluates
-// then skips reading back the text it has just written.
+// then skips reading back the text it has just written. A value set as a
+// float is written out only when its text is first read: a loop that
+// feeds numbers and reads them as numbers never writes it.
 class Variable {
  public:
   // number, when not null: what ReadPlain gives for text.
   explicit Variable(Text text, const PlainNumber* number = nullptr)
       : text_(std::move(text)), number_(number != nullptr ? *number : PlainNumber()), numberKnown_(number != nullptr) {}
 
-  const Text& text() const { return text_; }
+  const Text& text() const {
+    if (textPending_) WritePendingText();
+    return text_;
+  }
 
   // In the room the text already has when it fits; from may lie inside
   // it. number, when not null: what ReadPlain gives for from.
   void Assign(std::string_view from, const PlainNumber* number = nullptr) {
     Overwrite(text_, from);
+    textPending_ = false;
     numberKnown_ = number != nullptr;
     if (number != nullptr) number_ = *number;
+  }
+
+  // value's FormatReal text, written when first read; number: what that
+  // text reads as (PlainOfReal). The room is made here, so that reading
+  // the text later never allocates.
+  void AssignReal(float value, const PlainNumber& number) {
+    if (text_.capacity() < kRealTextMax) text_.reserve(kRealTextMax);
+    written_ = value;
+    number_ = number;
+    numberKnown_ = true;
+    textPending_ = true;
   }
 
   PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
 
  private:
-  Text text_;
+  void WritePendingText() const {
+    char digits[kRealTextMax];
+    text_.assign(digits, FormatReal(written_, digits));  // within the room AssignReal made
+    textPending_ = false;
+  }
+
+  mutable Text text_;
   PlainNumber number_;
+  float written_ = 0;
   bool numberKnown_ = false;
+  mutable bool textPending_ = false;
 };
 
 using VarTable = NamedTable<Variable>;

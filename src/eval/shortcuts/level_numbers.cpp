@@ -109,10 +109,7 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
   const StepsEnd ended = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
   if (ended == StepsEnd::kOutside) return false;
   if (ended == StepsEnd::kPassesAgain) {
-    for (std::size_t t = first; t < end; ++t) {
-      v.op[t] = v.terms[t].op;
-      v.length[t] = static_cast<std::uint32_t>(v.text[t].size());
-    }
+    for (std::size_t t = first; t < end; ++t) v.op[t] = v.terms[t].op;
     const auto passes = PlainTermsValue({v.read + first, v.written + first, v.length + first, v.op + first,
                                          count, negativeFirst, kLongestLevelText, leadingBlank});
     if (!passes) return false;
@@ -165,6 +162,7 @@ bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::v
   }
   result.terms = static_cast<std::uint32_t>(terms.size() - firstTerm);
   if (result.comparison == nullptr) result.rightSide = result.terms;
+  result.textsRead = result.comparison == nullptr ? result.terms == 1 : result.comparison->op == Op::kEqual;
   const NumberTerm* level = terms.data() + firstTerm;
   result.firstStep = static_cast<std::uint32_t>(steps.size());
   PlanSteps(level, 0, result.rightSide, steps);

@@ -67,6 +67,9 @@ struct LevelNumbers {
   // Blanks before the first term: a scan takes a "-" that comes before the
   // first number as a sign (see plain_arithmetic.h).
   bool leadingBlank = false;
+  // Whether the result may need the terms' texts: a number alone is its
+  // own text, and "=" compares texts. Else only their numbers and lengths.
+  bool textsRead = false;
 };
 
 inline constexpr std::size_t kMaxNumberTerms = 64;
@@ -80,9 +83,11 @@ inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
 bool ReadLevelShape(std::string_view shape, const std::uint32_t* at, std::pmr::vector<NumberTerm>& terms,
                     std::pmr::vector<NumberStep>& steps, LevelNumbers& out);
 
-// What the terms hold in this evaluation, term by term: the numbers and
-// their texts; the numbers again in written, and room for the passes
-// (lengths, operators), which they use up; and the level's terms and steps.
+// What the terms hold in this evaluation, term by term: the numbers, and
+// their texts where the shape reads them (textsRead); the numbers again in
+// written, and room for the passes (lengths, operators), which they use
+// up; and the level's terms and steps. The lengths are never measured: a
+// level's text stays far below the length limit.
 struct TermValues {
   float* read;
   std::uint32_t* length;

@@ -448,8 +448,10 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
   std::string_view* texts = termText_.data() + first;
+  const bool textsRead = l.numbers.textsRead;
   // Each evaluation puts in the values' numbers, once more as the steps'
-  // work, and their texts (a constant's stay from Prepare).
+  // work, and their texts where they are read (a constant's stay from
+  // Prepare). A variable set as a number then needs no text.
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
     float read = term.read;  // a constant's
@@ -458,13 +460,13 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
       texts[t] = known[term.index];
     } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
       read = values.read[term.same];
-      texts[t] = texts[term.same];
+      if (textsRead) texts[t] = texts[term.same];
     } else if (term.kind == NumberTerm::kReference) {
       const Variable* entry = refs_[l.firstRef + term.index].value;
       const PlainNumber n = TermNumber(entry);
       if (!n.plain) return std::nullopt;
       read = n.read;
-      texts[t] = entry->text();
+      if (textsRead) texts[t] = entry->text();
     }
     values.read[t] = read;
     values.written[t] = read;
