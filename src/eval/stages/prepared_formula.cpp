@@ -44,7 +44,7 @@ constexpr std::size_t kKeptBuffer = 1024;
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
     : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
-      groupNumbers_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
+      groupNumbers_(heap), groupWritten_(heap), groupPending_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
       termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
 std::string_view PreparedFormula::LevelText(const Level& l) const {
@@ -76,6 +76,8 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   segments_.assign(segments, 0);
   known_.assign(groups_.size(), {});
   groupNumbers_.assign(groups_.size(), {});
+  groupWritten_.assign(groups_.size(), 0);
+  groupPending_.assign(groups_.size(), 0);
   termRead_.assign(terms_.size(), 0);
   termLength_.assign(terms_.size(), 0);
   termText_.assign(terms_.size(), {});
@@ -417,6 +419,7 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
         return written;
       }
     }
+    WritePendingGroups(ctx.workspace, l, knownCount);
     result = RunText(ctx, l, text, start, known_.data() + l.firstGroup, knownCount);
   }
   if (number != nullptr) *number = ReadPlain(result);
@@ -432,11 +435,9 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
-    PlainNumber& n = groupNumbers[k];
-    const std::string_view value = g.call ? RunCall(ctx, g, text, &n) : RunLevel(ctx, g.inside, &n);
-    ws.Keep();
+    const std::string_view value = g.call ? RunCall(ctx, g, text, &groupNumbers[k]) : RunGroup(ctx, g, l.firstGroup + k);
     known[knownCount++] = value;
-    if (!n.plain || value.size() > kLongestTermText) return std::nullopt;
+    if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
@@ -449,6 +450,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
                           steps_.data()};
   std::string_view* texts = termText_.data() + first;
   const bool textsRead = l.numbers.textsRead;
+  if (textsRead) WritePendingGroups(ws, l, l.groups);
   // Each evaluation puts in the values' numbers, once more as the steps'
   // work, and their texts where they are read (a constant's stay from
   // Prepare). A variable set as a number then needs no text.
@@ -457,7 +459,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     float read = term.read;  // a constant's
     if (term.kind == NumberTerm::kGroup) {
       read = groupNumbers[term.index].read;
-      texts[t] = known[term.index];
+      if (textsRead) texts[t] = known[term.index];
     } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
       read = values.read[term.same];
       if (textsRead) texts[t] = texts[term.same];
@@ -472,6 +474,40 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     values.written[t] = read;
   }
   return LevelNumbersResult(l.numbers, values);
+}
+
+// A plain group's value, kept in the workspace; or, when its level's
+// numbers gave a computed number, kept as that number (its text pending).
+std::string_view PreparedFormula::RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index) {
+  PlainNumber& n = groupNumbers_[index];
+  std::optional<LevelResult> numeric;
+  std::string_view value = RunLevel(ctx, g.inside, &n, &numeric);
+  groupPending_[index] = numeric && numeric->formatted;
+  if (groupPending_[index]) {
+    groupWritten_[index] = numeric->written;
+    n = {numeric->number.plain, numeric->number.read, 0};
+    return {};
+  }
+  if (numeric) {
+    value = WriteResult(ctx.workspace, *numeric);
+    n = {numeric->number.plain, numeric->number.read, U32(value.size())};
+  }
+  ctx.workspace.Keep();
+  return value;
+}
+
+// The texts of the level's first count groups that were kept as numbers,
+// kept in the workspace.
+void PreparedFormula::WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count) {
+  for (std::size_t k = l.firstGroup; k < l.firstGroup + count; ++k) {
+    if (!groupPending_[k]) continue;
+    char* out = ws.Reserve(kRealTextMax);
+    const std::size_t n = FormatReal(groupWritten_[k], out);
+    known_[k] = {ws.Commit(n), n};
+    groupNumbers_[k].length = U32(n);
+    ws.Keep();
+    groupPending_[k] = 0;
+  }
 }
 
 // "[x]" as an argument: its value stays as it is written when it is a

@@ -117,6 +117,8 @@ class PreparedFormula {
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
+  std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
+  void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
                                         std::size_t& knownCount);
   bool IsLoneReference(const Level& l) const;
@@ -153,6 +155,11 @@ class PreparedFormula {
   // the evaluation in progress.
   std::pmr::vector<std::string_view> known_;
   std::pmr::vector<PlainNumber> groupNumbers_;
+  // A group whose value its level's numbers gave is kept as that number:
+  // its text is written only when the text's way needs it. Its length in
+  // groupNumbers_ is not known until then.
+  std::pmr::vector<float> groupWritten_;
+  std::pmr::vector<std::uint8_t> groupPending_;
   std::pmr::vector<float> termRead_;
   std::pmr::vector<std::uint32_t> termLength_;
   std::pmr::vector<std::string_view> termText_;
