@@ -98,12 +98,14 @@ inline bool IsWholeMagnitude(float magnitude) {
 // FormatReal's digits of a value that is not whole (so below 2^23): its
 // millionths rounded half to even. The product with 1e6 is exact in double
 // (24 + 14 significant bits), and so are the rounding steps; the whole
-// part, below 2^43, converts exactly.
+// part, below 2^43, converts exactly (through the signed conversion, a
+// single instruction where the unsigned one is a sequence).
 inline std::uint64_t Millionths(float magnitude) {
   const double millionths = static_cast<double>(magnitude) * 1e6;
-  const auto whole = static_cast<std::uint64_t>(millionths);
+  const auto whole = static_cast<std::int64_t>(millionths);
   const double fraction = millionths - static_cast<double>(whole);
-  return whole + ((fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0)) ? 1 : 0);
+  const bool up = fraction > 0.5 || (fraction == 0.5 && (whole & 1) != 0);
+  return static_cast<std::uint64_t>(whole) + (up ? 1 : 0);
 }
 
 // What ParseReal reads back from FormatReal's text of a finite value,
