@@ -95,7 +95,7 @@ std::string RandomJoin(std::mt19937& rng) {
 // Operands of prepared formulas: references, numbers, texts, groups and
 // calls nested a few levels, with comparisons between them.
 // Numeric: mostly numbers, only arithmetic and at most a comparison or two.
-std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
+std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0, bool calls = true) {
   static const char* const kLeaves[] = {"[a]", "[b]", "[c]", "[ A ]", "7", "2.5", "0", "\"t\"", "h()",
                                         "[a][b]", "[unset]", "[[a]]", "1Fh"};
   static const std::vector<std::string> kOperators = OperatorsAnd(false, {"+", "*", "-", " - "});
@@ -110,8 +110,8 @@ std::string RandomPrepared(std::mt19937& rng, bool numeric, int depth = 0) {
   auto operand = [&](auto& self) -> std::string {
     const unsigned kind = depth >= 3 ? 0 : rng() % 6;
     if (kind == 0 || kind == 1) return kLeaves[rng() % (numeric ? 7 : std::size(kLeaves))];
-    const std::string inner = RandomPrepared(rng, numeric, depth + 1);
-    if (kind == 2) return "(" + inner + ")";
+    const std::string inner = RandomPrepared(rng, numeric, depth + 1, calls);
+    if (kind == 2 || !calls) return "(" + inner + ")";
     if (kind == 3) return "f(" + inner + "," + self(self) + ")";
     if (kind == 4) return "g(" + inner + ")";
     return rng() % 2 == 0 ? "max(" + inner + ", " + self(self) + ")" : "nope(" + inner + ")";
@@ -249,6 +249,22 @@ TEST_F(FastPathsTest, PreparedFormulasFollowEveryShapeOfTheirValues) {
         ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
       }
       ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+  }
+}
+
+// Groups without calls, whose values a loop computes without writing any
+// text while they stay numbers: the same results, and the same numbers,
+// as their values turn negative, whole, or texts.
+TEST_F(FastPathsTest, PreparedGroupsWithoutCallsFollowTheirValues) {
+  std::mt19937 rng(28);
+  for (int i = 0; i < 600; ++i) {
+    const std::string formula = i % 10 == 0 ? "([a]*2)" : RandomPrepared(rng, true, 0, false);
+    for (int round = 0; round < 8; ++round) {
+      const std::size_t shapes = rng() % 4 != 0 ? 3 : std::size(kValueShapes);
+      SetOnBoth(round % 2 == 0 ? "a" : "b", kValueShapes[kNumericFirst[rng() % shapes]]);
+      ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
+      ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
     }
   }
 }

@@ -93,6 +93,13 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     l.numberAlone = l.groups + l.refs == 0 && IsUnsignedDecimal(text);
     l.referenceAlone = IsLoneReference(l);
   }
+  // A group's level comes after its own: from the last one back.
+  for (auto l = levels_.rbegin(); l != levels_.rend(); ++l) {
+    l->pure = l->numbers.terms > 0;
+    for (std::uint32_t g = l->firstGroup; g < l->firstGroup + l->groups; ++g) {
+      l->pure = l->pure && !groups_[g].call && levels_[groups_[g].inside].pure;
+    }
+  }
   expanded_.resize(depths, Text(formula_.get_allocator()));
   filled_.resize(depths, Text(formula_.get_allocator()));
   // A plan lives on in the cache: no room beyond what it holds.
@@ -112,7 +119,7 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
   levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0,
-                     static_cast<std::uint16_t>(depth), false, false, {}});
+                     static_cast<std::uint16_t>(depth), false, false, false, {}});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -343,9 +350,25 @@ PreparedFormula::Number NumberOfLevel(const LevelResult& value) {
 // and when the values lie outside, the level's way takes it from the start.
 std::optional<LevelResult> PreparedFormula::RunTopNumbers(EvalContext& ctx) {
   const Level& l = levels_.front();
-  if (l.groups != 0 || l.numbers.terms == 0) return std::nullopt;
-  std::size_t knownCount = 0;
-  return RunNumbers(ctx, l, LevelText(l), knownCount);
+  if (!l.pure) return std::nullopt;
+  return RunPure(ctx, l);
+}
+
+// A level of numbers whose groups are too, computed without writing: the
+// groups' values stay numbers, or views of texts that nothing changes
+// meanwhile. No host code runs, so when a value lies outside, nothing has
+// happened.
+std::optional<LevelResult> PreparedFormula::RunPure(EvalContext& ctx, const Level& l) {
+  for (std::uint32_t index = l.firstGroup; index < l.firstGroup + l.groups; ++index) {
+    const auto value = RunPure(ctx, levels_[groups_[index].inside]);
+    if (!value || !value->number.plain) return std::nullopt;
+    if (value->formatted ? l.numbers.textsRead : value->text.size() > kLongestTermText) return std::nullopt;
+    groupNumbers_[index] = value->number;
+    groupPending_[index] = value->formatted;
+    groupWritten_[index] = value->written;
+    known_[index] = value->text;
+  }
+  return LevelValue(ctx, l);
 }
 
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
@@ -439,8 +462,17 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     known[knownCount++] = value;
     if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
+  if (l.numbers.textsRead) WritePendingGroups(ws, l, l.groups);
+  return LevelValue(ctx, l);
+}
+
+// The level's numbers, its groups' numbers (and texts, where they are
+// read) being in place.
+std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const Level& l) {
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const std::string_view* known = known_.data() + l.firstGroup;
+  const PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
   const std::size_t first = l.numbers.firstTerm;
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
@@ -450,7 +482,6 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
                           steps_.data()};
   std::string_view* texts = termText_.data() + first;
   const bool textsRead = l.numbers.textsRead;
-  if (textsRead) WritePendingGroups(ws, l, l.groups);
   // Each evaluation puts in the values' numbers, once more as the steps'
   // work, and their texts where they are read (a constant's stay from
   // Prepare). A variable set as a number then needs no text.

@@ -67,8 +67,8 @@ class PreparedFormula {
   };
   Number RunNumber(EvalContext& ctx);
 
-  // The quick way of a loop: the result of a formula that is one level of
-  // numbers without groups, while its values keep it so. No host code runs
+  // The quick way of a loop: the result of a formula whose levels are all
+  // numbers, without calls, while its values keep them so. No host code runs
   // and no scratch grows, so a call needs none of an export's bookkeeping.
   // The workspace is reset and the result written only when there is one;
   // nullopt (nothing touched) otherwise.
@@ -84,6 +84,7 @@ class PreparedFormula {
     std::uint16_t depth;                 // below kMaxDepth
     bool numberAlone;                    // digits and points only ("1" in "max(1,[x])")
     bool referenceAlone;                 // "[x]" alone (IsLoneReference)
+    bool pure;                           // numbers, and so are its groups' levels: no call anywhere
     LevelNumbers numbers;                // its shape as numbers, when it has one
   };
   struct Group {
@@ -117,6 +118,8 @@ class PreparedFormula {
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
+  std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
+  std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
   std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
