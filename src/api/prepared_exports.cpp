@@ -1,6 +1,5 @@
 // Prepared formulas and variable slots: handles made from their
 // evaluator's heap, released with it at the latest.
-#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -189,10 +188,7 @@ extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int
 // The text is written when something reads it: a loop of numbers never does.
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_number(formel_slot* slot, double value) {
   const float real = formel::RoundToFloat(value);
-  return SetSlot(slot, [real](formel::Variable& v) {
-    const bool plain = !std::signbit(real) && std::isfinite(real);
-    v.AssignReal(real, plain ? formel::PlainOfReal(real, formel::RealTextLength(real)) : formel::PlainNumber());
-  });
+  return SetSlot(slot, [real](formel::Variable& v) { v.AssignReal(real, formel::PlainOfReal(real, formel::kRealTextMax)); });
 }
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_slot_get(formel_slot* slot) {

@@ -37,8 +37,9 @@ class Variable {
   }
 
   // value's FormatReal text, written when first read; number: what that
-  // text reads as (PlainOfReal). The room is made here, so that reading
-  // the text later never allocates.
+  // text reads as (PlainOfReal), whose length may be a bound until then
+  // (nothing measures a number's length but against the longest term).
+  // The room is made here, so that reading the text later never allocates.
   void AssignReal(float value, const PlainNumber& number) {
     if (text_.capacity() < kRealTextMax) text_.reserve(kRealTextMax);
     written_ = value;
@@ -53,11 +54,12 @@ class Variable {
   void WritePendingText() const {
     char digits[kRealTextMax];
     text_.assign(digits, FormatReal(written_, digits));  // within the room AssignReal made
+    number_.length = static_cast<std::uint32_t>(text_.size());
     textPending_ = false;
   }
 
   mutable Text text_;
-  PlainNumber number_;
+  mutable PlainNumber number_;
   float written_ = 0;
   bool numberKnown_ = false;
   mutable bool textPending_ = false;

@@ -345,6 +345,47 @@ PreparedFormula::Number NumberOfLevel(const LevelResult& value) {
 
 }  // namespace
 
+// The level's numbers, its groups' numbers (and texts, where they are
+// read) being in place.
+std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const Level& l) {
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const std::string_view* known = known_.data() + l.firstGroup;
+  const PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
+  const std::size_t first = l.numbers.firstTerm;
+  const std::size_t count = l.numbers.terms;
+  const NumberTerm* terms = terms_.data() + first;
+  if (l.referenceAlone) return LoneReference(ctx, l);
+  const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
+                          termOp_.data() + first,  termWritten_.data() + first, terms,
+                          steps_.data()};
+  std::string_view* texts = termText_.data() + first;
+  const bool textsRead = l.numbers.textsRead;
+  // Each evaluation puts in the values' numbers, once more as the steps'
+  // work, and their texts where they are read (a constant's stay from
+  // Prepare). A variable set as a number then needs no text.
+  for (std::uint32_t t = 0; t < count; ++t) {
+    const NumberTerm& term = terms[t];
+    float read = term.read;  // a constant's
+    if (term.kind == NumberTerm::kGroup) {
+      read = groupNumbers[term.index].read;
+      if (textsRead) texts[t] = known[term.index];
+    } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
+      read = values.read[term.same];
+      if (textsRead) texts[t] = texts[term.same];
+    } else if (term.kind == NumberTerm::kReference) {
+      const Variable* entry = refs_[l.firstRef + term.index].value;
+      const PlainNumber n = TermNumber(entry);
+      if (!n.plain) return std::nullopt;
+      read = n.read;
+      if (textsRead) texts[t] = entry->text();
+    }
+    values.read[t] = read;
+    values.written[t] = read;
+  }
+  return LevelNumbersResult(l.numbers, values);
+}
+
 // A formula of one level of numbers without groups runs no host code and
 // writes nothing before its result: its numbers are all there is to it,
 // and when the values lie outside, the level's way takes it from the start.
@@ -464,47 +505,6 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   }
   if (l.numbers.textsRead) WritePendingGroups(ws, l, l.groups);
   return LevelValue(ctx, l);
-}
-
-// The level's numbers, its groups' numbers (and texts, where they are
-// read) being in place.
-std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const Level& l) {
-  // Host functions may have changed the table since the names were found.
-  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-  const std::string_view* known = known_.data() + l.firstGroup;
-  const PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
-  const std::size_t first = l.numbers.firstTerm;
-  const std::size_t count = l.numbers.terms;
-  const NumberTerm* terms = terms_.data() + first;
-  if (l.referenceAlone) return LoneReference(ctx, l);
-  const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
-                          termOp_.data() + first,  termWritten_.data() + first, terms,
-                          steps_.data()};
-  std::string_view* texts = termText_.data() + first;
-  const bool textsRead = l.numbers.textsRead;
-  // Each evaluation puts in the values' numbers, once more as the steps'
-  // work, and their texts where they are read (a constant's stay from
-  // Prepare). A variable set as a number then needs no text.
-  for (std::uint32_t t = 0; t < count; ++t) {
-    const NumberTerm& term = terms[t];
-    float read = term.read;  // a constant's
-    if (term.kind == NumberTerm::kGroup) {
-      read = groupNumbers[term.index].read;
-      if (textsRead) texts[t] = known[term.index];
-    } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
-      read = values.read[term.same];
-      if (textsRead) texts[t] = texts[term.same];
-    } else if (term.kind == NumberTerm::kReference) {
-      const Variable* entry = refs_[l.firstRef + term.index].value;
-      const PlainNumber n = TermNumber(entry);
-      if (!n.plain) return std::nullopt;
-      read = n.read;
-      if (textsRead) texts[t] = entry->text();
-    }
-    values.read[t] = read;
-    values.written[t] = read;
-  }
-  return LevelNumbersResult(l.numbers, values);
 }
 
 // A plain group's value, kept in the workspace; or, when its level's

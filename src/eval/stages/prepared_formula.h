@@ -119,7 +119,8 @@ class PreparedFormula {
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
-  std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
+  // Inlined: it runs for every level of every evaluation of a loop.
+  [[gnu::always_inline]] inline std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
   std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
