@@ -188,7 +188,7 @@ extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int
 // The text is written when something reads it: a loop of numbers never does.
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_number(formel_slot* slot, double value) {
   const float real = formel::RoundToFloat(value);
-  return SetSlot(slot, [real](formel::Variable& v) { v.AssignReal(real, formel::PlainOfReal(real, formel::kRealTextMax)); });
+  return SetSlot(slot, [real](formel::Variable& v) { v.AssignReal(real); });
 }
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_slot_get(formel_slot* slot) {

@@ -36,14 +36,14 @@ class Variable {
     if (number != nullptr) number_ = *number;
   }
 
-  // value's FormatReal text, written when first read; number: what that
-  // text reads as (PlainOfReal), whose length may be a bound until then
+  // value's FormatReal text, written when first read. The number it reads
+  // as is known at once; its length is a bound until the text is written
   // (nothing measures a number's length but against the longest term).
   // The room is made here, so that reading the text later never allocates.
-  void AssignReal(float value, const PlainNumber& number) {
+  void AssignReal(float value) {
     if (text_.capacity() < kRealTextMax) text_.reserve(kRealTextMax);
     written_ = value;
-    number_ = number;
+    number_ = PlainOfReal(value, kRealTextMax);
     numberKnown_ = true;
     textPending_ = true;
   }

@@ -44,8 +44,8 @@ constexpr std::size_t kKeptBuffer = 1024;
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
     : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
-      groupNumbers_(heap), groupWritten_(heap), groupPending_(heap), termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap),
-      termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
+      groupNumbers_(heap), groupWritten_(heap), groupPending_(heap), termRead_(heap), termLength_(heap),
+      termText_(heap), termOp_(heap), termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
 std::string_view PreparedFormula::LevelText(const Level& l) const {
   return std::string_view(formula_).substr(l.begin, l.size);
@@ -309,12 +309,17 @@ void PreparedFormula::LookUpNames(EvalContext& ctx) {
 
 namespace {
 
+// A computed number's text written at the workspace write position.
+std::string_view WriteReal(StringWorkspace& ws, float value) {
+  char* out = ws.Reserve(kRealTextMax);
+  const std::size_t n = FormatReal(value, out);
+  return {ws.Commit(n), n};
+}
+
 // A level's result written at the workspace write position.
 std::string_view WriteResult(StringWorkspace& ws, const LevelResult& value) {
   if (!value.formatted) return {ws.Put(value.text), value.text.size()};
-  char* out = ws.Reserve(kRealTextMax);
-  const std::size_t n = FormatReal(value.written, out);
-  return {ws.Commit(n), n};
+  return WriteReal(ws, value.written);
 }
 
 // A number's few bytes, compared here rather than through a library call.
@@ -386,9 +391,10 @@ std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const L
   return LevelNumbersResult(l.numbers, values);
 }
 
-// A formula of one level of numbers without groups runs no host code and
-// writes nothing before its result: its numbers are all there is to it,
-// and when the values lie outside, the level's way takes it from the start.
+// A formula whose levels are all numbers, without calls, runs no host code
+// and writes nothing before its result: its numbers are all there is to
+// it, and when the values lie outside, the level's way takes it from the
+// start.
 std::optional<LevelResult> PreparedFormula::RunTopNumbers(EvalContext& ctx) {
   const Level& l = levels_.front();
   if (!l.pure) return std::nullopt;
@@ -499,7 +505,8 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
-    const std::string_view value = g.call ? RunCall(ctx, g, text, &groupNumbers[k]) : RunGroup(ctx, g, l.firstGroup + k);
+    const std::string_view value =
+        g.call ? RunCall(ctx, g, text, &groupNumbers[k]) : RunGroup(ctx, g, l.firstGroup + k);
     known[knownCount++] = value;
     if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
@@ -532,10 +539,8 @@ std::string_view PreparedFormula::RunGroup(EvalContext& ctx, const Group& g, std
 void PreparedFormula::WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count) {
   for (std::size_t k = l.firstGroup; k < l.firstGroup + count; ++k) {
     if (!groupPending_[k]) continue;
-    char* out = ws.Reserve(kRealTextMax);
-    const std::size_t n = FormatReal(groupWritten_[k], out);
-    known_[k] = {ws.Commit(n), n};
-    groupNumbers_[k].length = U32(n);
+    known_[k] = WriteReal(ws, groupWritten_[k]);
+    groupNumbers_[k].length = U32(known_[k].size());
     ws.Keep();
     groupPending_[k] = 0;
   }
