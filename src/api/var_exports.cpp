@@ -1,5 +1,6 @@
 // The variable exports: the classic ones on the default evaluator, the
 // formel_ ones on the evaluator given.
+#include <algorithm>
 #include <utility>
 
 #include "api/export_call.h"

@@ -68,7 +68,7 @@ struct LevelNumbers {
   // first number as a sign (see plain_arithmetic.h).
   bool leadingBlank = false;
   // Whether the result may need the terms' texts: a number alone is its
-  // own text, and "=" compares texts. Else only their numbers and lengths.
+  // own text, and "=" compares texts. Else only their numbers.
   bool textsRead = false;
 };
 
