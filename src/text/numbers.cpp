@@ -174,6 +174,7 @@ float RoundToFloat(double value) {
   // to nearest gives infinity; below it, at most FLT_MAX.
   constexpr double kOverflow = 0x1.ffffffp127;
   constexpr float kMax = std::numeric_limits<float>::max();
+  if (std::fabs(value) <= kMax) return static_cast<float>(value);  // the usual case first
   if (std::isnan(value)) {
     return std::signbit(value) ? -std::numeric_limits<float>::quiet_NaN()
                                : std::numeric_limits<float>::quiet_NaN();

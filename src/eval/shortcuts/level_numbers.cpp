@@ -72,25 +72,27 @@ struct FirstNumber {
 // compute them: each result is what its written text reads back as.
 StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool negativeFirst,
                   bool leadingBlank, FirstNumber& value) {
-  for (std::size_t s = 0; s < count; ++s) {
-    const NumberStep& step = steps[s];
-    const bool taken = step.leftIsFirst ? negativeFirst : step.minusTaken;
-    const auto r = StepOn(step.op, taken ? -work[step.left] : work[step.left], work[step.right]);
-    if (!r) return StepsEnd::kOutside;
-    if (step.leftIsFirst) {
+  for (const NumberStep* step = steps; step != steps + count; ++step) {
+    const bool taken = step->leftIsFirst ? negativeFirst : step->minusTaken;
+    const float left = work[step->left];
+    float result = Arithmetic(step->op, taken ? -left : left, work[step->right]);
+    if (std::isnan(result)) return StepsEnd::kOutside;
+    if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
+    const StepResult r{result, ReadBackReal(result), std::signbit(result)};
+    if (step->leftIsFirst) {
       if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
-      negativeFirst = r->negative;
-      value = {r->written, r->read};
+      negativeFirst = r.negative;
+      value = {r.written, r.read};
     } else {
       // A level's text stays far from the length limit: "+-0" stands as it is.
-      switch (FitBehindOperator(*r, step.minusTaken)) {
+      switch (FitBehindOperator(r, step->minusTaken)) {
         case StepFit::kOutside: return StepsEnd::kOutside;
         case StepFit::kPlusBefore: return StepsEnd::kPassesAgain;
         case StepFit::kPlusMinusZero:
         case StepFit::kAsItIs: break;
       }
     }
-    work[step.left] = std::fabs(r->read);
+    work[step->left] = std::fabs(r.read);
   }
   return StepsEnd::kValue;
 }

@@ -364,31 +364,41 @@ std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const L
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
-  std::string_view* texts = termText_.data() + first;
-  const bool textsRead = l.numbers.textsRead;
   // Each evaluation puts in the values' numbers, once more as the steps'
-  // work, and their texts where they are read (a constant's stay from
-  // Prepare). A variable set as a number then needs no text.
+  // work. A variable set as a number then needs no text.
   for (std::uint32_t t = 0; t < count; ++t) {
     const NumberTerm& term = terms[t];
     float read = term.read;  // a constant's
     if (term.kind == NumberTerm::kGroup) {
       read = groupNumbers[term.index].read;
-      if (textsRead) texts[t] = known[term.index];
-    } else if (term.kind == NumberTerm::kReference && term.same != kNoTerm) {
-      read = values.read[term.same];
-      if (textsRead) texts[t] = texts[term.same];
     } else if (term.kind == NumberTerm::kReference) {
-      const Variable* entry = refs_[l.firstRef + term.index].value;
-      const PlainNumber n = TermNumber(entry);
-      if (!n.plain) return std::nullopt;
-      read = n.read;
-      if (textsRead) texts[t] = entry->text();
+      if (term.same != kNoTerm) {
+        read = values.read[term.same];
+      } else {
+        const PlainNumber n = TermNumber(refs_[l.firstRef + term.index].value);
+        if (!n.plain) return std::nullopt;
+        read = n.read;
+      }
     }
     values.read[t] = read;
     values.written[t] = read;
   }
+  if (l.numbers.textsRead) PutTermTexts(l, termText_.data() + first, known);
   return LevelNumbersResult(l.numbers, values);
+}
+
+// The texts of the level's terms, where its result reads them (a
+// constant's stay from Prepare).
+void PreparedFormula::PutTermTexts(const Level& l, std::string_view* texts, const std::string_view* known) const {
+  const NumberTerm* terms = terms_.data() + l.numbers.firstTerm;
+  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
+    const NumberTerm& term = terms[t];
+    if (term.kind == NumberTerm::kGroup) {
+      texts[t] = known[term.index];
+    } else if (term.kind == NumberTerm::kReference) {
+      texts[t] = term.same != kNoTerm ? texts[term.same] : refs_[l.firstRef + term.index].value->text();
+    }
+  }
 }
 
 // A formula whose levels are all numbers, without calls, runs no host code

@@ -121,6 +121,7 @@ class PreparedFormula {
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
   // Inlined: it runs for every level of every evaluation of a loop.
   [[gnu::always_inline]] inline std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
+  void PutTermTexts(const Level& l, std::string_view* texts, const std::string_view* known) const;
   std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
