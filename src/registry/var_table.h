@@ -51,12 +51,8 @@ class Variable {
   PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
 
  private:
-  void WritePendingText() const {
-    char digits[kRealTextMax];
-    text_.assign(digits, FormatReal(written_, digits));  // within the room AssignReal made
-    number_.length = static_cast<std::uint32_t>(text_.size());
-    textPending_ = false;
-  }
+  // Out of line: text() is read in many places, and this rarely runs.
+  void WritePendingText() const;
 
   mutable Text text_;
   mutable PlainNumber number_;

@@ -92,6 +92,8 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     const std::string_view text = LevelText(l);
     l.numberAlone = l.groups + l.refs == 0 && IsUnsignedDecimal(text);
     l.referenceAlone = IsLoneReference(l);
+    l.groupAlone = l.refs == 0 && l.numbers.terms == 1 && !l.numbers.negativeFirst &&
+                   terms_[l.numbers.firstTerm].kind == NumberTerm::kGroup;
   }
   // A group's level comes after its own: from the last one back.
   for (auto l = levels_.rbegin(); l != levels_.rend(); ++l) {
@@ -119,7 +121,7 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
   levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0,
-                     static_cast<std::uint16_t>(depth), false, false, false, {}});
+                     static_cast<std::uint16_t>(depth), false, false, false, false, {}});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -361,6 +363,9 @@ std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const L
   const std::size_t count = l.numbers.terms;
   const NumberTerm* terms = terms_.data() + first;
   if (l.referenceAlone) return LoneReference(ctx, l);
+  if (l.groupAlone) {  // the group's value is the level's: its text, in place since the level reads it
+    return LevelResult{{true, groupNumbers[0].read, U32(known[0].size())}, false, 0, known[0]};
+  }
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};

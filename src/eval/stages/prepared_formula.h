@@ -84,6 +84,7 @@ class PreparedFormula {
     std::uint16_t depth;                 // below kMaxDepth
     bool numberAlone;                    // digits and points only ("1" in "max(1,[x])")
     bool referenceAlone;                 // "[x]" alone (IsLoneReference)
+    bool groupAlone;                     // "(...)" or "f(...)" alone: its value is the level's
     bool pure;                           // numbers, and so are its groups' levels: no call anywhere
     LevelNumbers numbers;                // its shape as numbers, when it has one
   };
