@@ -88,8 +88,8 @@ FORMEL_API void FORMEL_CALL formel_prepared_free(formel_prepared *prepared);
  *                         number "-1.#IND" or "1.#QNAN"
  * The last two are the quickest way to feed a loop: the variable keeps the
  * number beside its text, and prepared formulas read it without reading
- * the text back (the result is the same). formel_slot_set_number writes
- * the text only when something reads it.
+ * the text back (the result is the same). Both write the text only when
+ * something reads it.
  * formel_slot_get: the variable's value, "" when it is not set; the text
  * lives as formel_get_var's does.
  * formel_slot_free: releases the slot (the variable stays); null does nothing. */

@@ -81,9 +81,8 @@ int SetSlot(formel_slot* slot, Set&& set) {
   }
 }
 
-// number, when given: what the value reads as.
-int SetSlotText(formel_slot* slot, std::string_view value, const formel::PlainNumber* number = nullptr) {
-  return SetSlot(slot, [&](formel::Variable& v) { v.Assign(value, number); });
+int SetSlotText(formel_slot* slot, std::string_view value) {
+  return SetSlot(slot, [value](formel::Variable& v) { v.Assign(value); });
 }
 
 // Whether the prepared formula may try its plan's quick way.
@@ -179,10 +178,7 @@ extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_text(formel_slot* slot, co
 }
 
 extern "C" FORMEL_API int FORMEL_CALL formel_slot_set_int(formel_slot* slot, int32_t value) {
-  char digits[formel::kIntTextMax];
-  const std::size_t length = formel::FormatInt(value, digits);
-  const formel::PlainNumber number = formel::PlainOfInt(value, length);
-  return SetSlotText(slot, {digits, length}, &number);
+  return SetSlot(slot, [value](formel::Variable& v) { v.AssignInt(value); });
 }
 
 // The text is written when something reads it: a loop of numbers never does.

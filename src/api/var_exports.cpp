@@ -14,13 +14,14 @@ namespace {
 using formel::CallScope;
 using formel::Evaluator;
 
-// The variable set last, set again: only its value is written.
-bool SetAgain(Evaluator* ev, const char* name, std::string_view value, const formel::PlainNumber* number) noexcept {
+// The variable set last, set again: set(entry) writes only its value.
+template <class Set>
+bool SetAgain(Evaluator* ev, const char* name, Set&& set) noexcept {
   if (!formel::MayRunQuick(ev)) return false;
   formel::Variable* entry = ev->lastSet.Entry(name, ev->eval.vars);
   if (entry == nullptr) return false;
   try {
-    entry->Assign(value, number);
+    set(*entry);
     return true;
   } catch (...) {
     return false;  // the usual way then says so
@@ -28,9 +29,8 @@ bool SetAgain(Evaluator* ev, const char* name, std::string_view value, const for
 }
 
 // number, when not null: what the value reads as in a formula's numbers.
-int SetVariable(Evaluator* target, const char* name, std::string_view value,
-                const formel::PlainNumber* number = nullptr) {
-  if (SetAgain(target, name, value, number)) return 1;
+int SetNewVariable(Evaluator* target, const char* name, std::string_view value,
+                   const formel::PlainNumber* number = nullptr) {
   return formel::RunExport<int>(target, 0, [&](Evaluator& ev, CallScope& scope) {
     formel::VarTable& vars = ev.eval.vars;
     // The value is copied before anything is written.
@@ -45,12 +45,20 @@ int SetVariable(Evaluator* target, const char* name, std::string_view value,
   });
 }
 
+int SetVariable(Evaluator* target, const char* name, std::string_view value) {
+  if (SetAgain(target, name, [value](formel::Variable& v) { v.Assign(value); })) return 1;
+  return SetNewVariable(target, name, value);
+}
+
+// Set again, the number is known and its text written when first read: a
+// loop that reads it as a number never writes it.
 int SetIntVariable(Evaluator* target, const char* name, std::int32_t value) {
+  if (SetAgain(target, name, [value](formel::Variable& v) { v.AssignInt(value); })) return 1;
   char digits[formel::kIntTextMax];
   // The bound is never reached; it tells an optimizing compiler so.
   const std::size_t length = std::min(formel::FormatInt(value, digits), sizeof digits);
   const formel::PlainNumber number = formel::PlainOfInt(value, length);
-  return SetVariable(target, name, {digits, length}, &number);
+  return SetNewVariable(target, name, {digits, length}, &number);
 }
 
 const char* GetVariable(Evaluator* target, const char* name) {

@@ -3,6 +3,7 @@
 // exactly as given.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 
@@ -43,7 +44,18 @@ class Variable {
   void AssignReal(float value) {
     if (text_.capacity() < kRealTextMax) text_.reserve(kRealTextMax);
     written_ = value;
+    intPending_ = false;
     number_ = PlainOfReal(value, kRealTextMax);
+    numberKnown_ = true;
+    textPending_ = true;
+  }
+
+  // value's FormatInt text, written when first read, as AssignReal.
+  void AssignInt(std::int32_t value) {
+    if (text_.capacity() < kIntTextMax) text_.reserve(kIntTextMax);
+    writtenInt_ = value;
+    intPending_ = true;
+    number_ = PlainOfInt(value, kIntTextMax);
     numberKnown_ = true;
     textPending_ = true;
   }
@@ -57,6 +69,8 @@ class Variable {
   mutable Text text_;
   mutable PlainNumber number_;
   float written_ = 0;
+  std::int32_t writtenInt_ = 0;
+  bool intPending_ = false;  // the pending text is writtenInt_'s, else written_'s
   bool numberKnown_ = false;
   mutable bool textPending_ = false;
 };
