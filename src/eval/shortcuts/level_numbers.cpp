@@ -13,6 +13,14 @@ namespace formel {
 
 namespace {
 
+// The arithmetic operators come first among the passes: a code for each
+// of them and each kind of step.
+constexpr std::size_t kStepCodes = 6 * 3;
+constexpr std::uint8_t StepCode(Op op, NumberStep::Kind kind) {
+  return static_cast<std::uint8_t>(static_cast<int>(op) * 3 + kind);
+}
+static_assert(StepCode(Op::kSubtract, NumberStep::kBehind) == kStepCodes - 1);
+
 bool IsArithmeticByte(char c) {
   for (const Operator& op : kOperatorPasses) {
     if (IsArithmetic(op.op) && op.written[0] == c) return true;
@@ -54,7 +62,10 @@ void PlanSteps(const NumberTerm* terms, std::size_t first, std::size_t end, std:
         continue;
       }
       const Standing& left = standing[kept - 1];
-      steps.push_back({left.term, standing[k].term, pass.op, kept == 1, kept > 1 && left.op == '-'});
+      const NumberStep::Kind kind = kept == 1         ? NumberStep::kFirst
+                                    : left.op == '-' ? NumberStep::kMinusTaken
+                                                     : NumberStep::kBehind;
+      steps.push_back({left.term, standing[k].term, kind, StepCode(pass.op, kind), pass.op});
     }
     count = kept;
   }
@@ -68,31 +79,67 @@ struct FirstNumber {
   float read = 0;
 };
 
-// The steps on the side's numbers (work, used up), as the passes' steps
-// compute them: each result is what its written text reads back as.
-StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool negativeFirst,
-                  bool leadingBlank, FirstNumber& value) {
-  for (const NumberStep* step = steps; step != steps + count; ++step) {
-    const bool taken = step->leftIsFirst ? negativeFirst : step->minusTaken;
-    const float left = work[step->left];
-    float result = Arithmetic(step->op, taken ? -left : left, work[step->right]);
-    if (std::isnan(result)) return StepsEnd::kOutside;
-    if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
-    const StepResult r{result, ReadBackReal(result), std::signbit(result)};
-    if (step->leftIsFirst) {
-      if (negativeFirst && leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
-      negativeFirst = r.negative;
-      value = {r.written, r.read};
-    } else {
-      // A level's text stays far from the length limit: "+-0" stands as it is.
-      switch (FitBehindOperator(r, step->minusTaken)) {
-        case StepFit::kOutside: return StepsEnd::kOutside;
-        case StepFit::kPlusBefore: return StepsEnd::kPassesAgain;
-        case StepFit::kPlusMinusZero:
-        case StepFit::kAsItIs: break;
-      }
+// What the steps of a side carry from one to the next.
+struct SideState {
+  bool negativeFirst;
+  bool leadingBlank;
+  FirstNumber value;
+};
+
+// One step, its operator and kind fixed: the result is what its written
+// text reads back as.
+template <Op kOp, NumberStep::Kind kKind>
+StepsEnd RunStep(const NumberStep& step, float* work, SideState& side) {
+  const bool taken = kKind == NumberStep::kFirst ? side.negativeFirst : kKind == NumberStep::kMinusTaken;
+  const float left = work[step.left];
+  float result = Arithmetic(kOp, taken ? -left : left, work[step.right]);
+  if (std::isnan(result)) return StepsEnd::kOutside;
+  if (std::isinf(result)) result = 0;  // an infinity's literal is "0"
+  const StepResult r{result, ReadBackReal(result), std::signbit(result)};
+  if constexpr (kKind == NumberStep::kFirst) {
+    if (side.negativeFirst && side.leadingBlank) return StepsEnd::kOutside;  // its "-" taken as a sign
+    side.negativeFirst = r.negative;
+    side.value = {r.written, r.read};
+  } else {
+    // A level's text stays far from the length limit: "+-0" stands as it is.
+    switch (FitBehindOperator(r, kKind == NumberStep::kMinusTaken)) {
+      case StepFit::kOutside: return StepsEnd::kOutside;
+      case StepFit::kPlusBefore: return StepsEnd::kPassesAgain;
+      case StepFit::kPlusMinusZero:
+      case StepFit::kAsItIs: break;
     }
-    work[step->left] = std::fabs(r.read);
+  }
+  work[step.left] = std::fabs(r.read);
+  return StepsEnd::kValue;
+}
+
+using StepRunner = StepsEnd (*)(const NumberStep&, float*, SideState&);
+
+template <Op kOp>
+constexpr void AddRunners(std::array<StepRunner, kStepCodes>& runners) {
+  runners[StepCode(kOp, NumberStep::kFirst)] = &RunStep<kOp, NumberStep::kFirst>;
+  runners[StepCode(kOp, NumberStep::kMinusTaken)] = &RunStep<kOp, NumberStep::kMinusTaken>;
+  runners[StepCode(kOp, NumberStep::kBehind)] = &RunStep<kOp, NumberStep::kBehind>;
+}
+
+constexpr std::array<StepRunner, kStepCodes> kStepRunners = [] {
+  std::array<StepRunner, kStepCodes> runners{};
+  AddRunners<Op::kPower>(runners);
+  AddRunners<Op::kDivide>(runners);
+  AddRunners<Op::kIntDivide>(runners);
+  AddRunners<Op::kMultiply>(runners);
+  AddRunners<Op::kAdd>(runners);
+  AddRunners<Op::kSubtract>(runners);
+  return runners;
+}();
+
+// The steps on the side's numbers (work, used up), as the passes' steps
+// compute them: each one's code chooses its runner, so that none tests its
+// operator and kind again.
+StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, SideState& side) {
+  for (const NumberStep* step = steps; step != steps + count; ++step) {
+    const StepsEnd end = kStepRunners[step->code](*step, work, side);
+    if (end != StepsEnd::kValue) return end;
   }
   return StepsEnd::kValue;
 }
@@ -107,8 +154,9 @@ StepsEnd RunSteps(const NumberStep* steps, std::size_t count, float* work, bool 
     out = {v.read[first], false, 0, v.text[first]};
     return true;
   }
-  FirstNumber value;
-  const StepsEnd ended = RunSteps(steps, stepCount, v.written, negativeFirst, leadingBlank, value);
+  SideState side{negativeFirst, leadingBlank, {}};
+  const StepsEnd ended = RunSteps(steps, stepCount, v.written, side);
+  FirstNumber value = side.value;
   if (ended == StepsEnd::kOutside) return false;
   if (ended == StepsEnd::kPassesAgain) {
     for (std::size_t t = first; t < end; ++t) v.op[t] = v.terms[t].op;

@@ -48,11 +48,14 @@ inline constexpr std::uint32_t kNoTerm = 0xFFFFFFFFu;
 // result of op on it and term right; indices count from the level's first
 // term.
 struct NumberStep {
+  // The side's first number, whose sign is the text's own; one behind a
+  // "-" that the step takes; one behind any other operator.
+  enum Kind : std::uint8_t { kFirst, kMinusTaken, kBehind };
   std::uint8_t left;
   std::uint8_t right;
+  Kind kind;
+  std::uint8_t code;  // op and kind in one: which step runs (RunSteps)
   Op op;
-  bool leftIsFirst;  // the side's first number: the text's sign is its own
-  bool minusTaken;   // a "-" stands before left, and the step takes it
 };
 
 struct LevelNumbers {
