@@ -5,9 +5,9 @@ namespace formel {
 void Variable::WritePendingText() const {
   char digits[kRealTextMax];
   static_assert(kIntTextMax <= kRealTextMax);
-  // Within the room AssignReal or AssignInt made.
-  text_.assign(digits, intPending_ ? FormatInt(writtenInt_, digits) : FormatReal(written_, digits));
-  number_.length = static_cast<std::uint32_t>(text_.size());
+  const std::size_t length = intPending_ ? FormatInt(writtenInt_, digits) : FormatReal(written_, digits);
+  Overwrite(text_, {digits, length});  // within the room AssignReal or AssignInt made
+  number_.length = static_cast<std::uint32_t>(length);
   textPending_ = false;
 }
 
