@@ -663,6 +663,9 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
       slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
       ws.Keep();
+    } else if (const auto value = levels_[arg].referenceAlone ? LoneReference(ctx, levels_[arg]) : std::nullopt) {
+      slots[k] = ws.Put(value->text);  // "[x]" whose value is a plain number: as it is written
+      ws.Keep();
     } else {
       slots[k] = RunLevel(ctx, arg).data();
       ws.Keep();
