@@ -94,15 +94,22 @@ bool MayRunQuick(const formel_prepared* prepared) {
 
 using Number = formel::PreparedFormula::Number;
 
-Number RunNumber(formel_prepared* prepared) {
-  const Number nothing{0, false};
-  if (prepared == nullptr) return nothing;
-  if (MayRunQuick(prepared)) {
-    if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })) {
-      return *quick;
-    }
-  }
-  return formel::RunExport<Number>(prepared->ev, nothing, [prepared](Evaluator& ev, CallScope& scope) {
+// The usual ways, apart from the quick ones: their bookkeeping would make
+// every call of the quick way save and restore what it needs.
+[[gnu::noinline]] const char* RunText(formel_prepared* prepared) {
+  return formel::RunExport<const char*>(
+      prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
+        scope.StartBuilding();
+        formel::EvalContext& ctx = ev.eval;
+        if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
+          return prepared->plan.Run(ctx).data();
+        }
+        return formel::EvaluateFormula(ctx, prepared->formula).data();
+      });
+}
+
+[[gnu::noinline]] Number RunNumber(formel_prepared* prepared) {
+  return formel::RunExport<Number>(prepared->ev, Number{0, false}, [prepared](Evaluator& ev, CallScope& scope) {
     scope.StartBuilding();
     formel::EvalContext& ctx = ev.eval;
     if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) return prepared->plan.RunNumber(ctx);
@@ -134,20 +141,18 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
       return quick->data();
     }
   }
-  return formel::RunExport<const char*>(
-      prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
-        scope.StartBuilding();
-        formel::EvalContext& ctx = ev.eval;
-        if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
-          return prepared->plan.Run(ctx).data();
-        }
-        return formel::EvaluateFormula(ctx, prepared->formula).data();
-      });
+  return RunText(prepared);
 }
 
 // The plan's numbers give the value without its text where they can.
 extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
-  const Number number = RunNumber(prepared);
+  Number number{0, false};
+  if (prepared != nullptr) {
+    const auto quick = MayRunQuick(prepared)
+                           ? formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })
+                           : std::nullopt;
+    number = quick ? *quick : RunNumber(prepared);
+  }
   if (value != nullptr) *value = number.value;
   return number.whole ? 1 : 0;
 }
