@@ -10,14 +10,8 @@ static_assert(formel::kMaxTextLength == FORMEL_MAX_TEXT_LENGTH);
 
 namespace {
 
-const char* Evaluate(formel::Evaluator* target, const char* formula) {
-  // A loop's formula, the one whose plan ran last, needs no copy: its plan
-  // holds one. It is compared once.
-  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formula);
-  if (last && formel::MayRunQuick(target)) {
-    formel::EvalContext& ctx = target->eval;
-    if (const auto quick = formel::TryQuick([&] { return ctx.plans->RunLastQuick(ctx); })) return quick->data();
-  }
+// Apart from the quick way, which then keeps a small frame.
+[[gnu::noinline]] const char* EvaluateUsually(formel::Evaluator* target, const char* formula, bool last) {
   return formel::RunExport<const char*>(
       target, formel::kNoText, [&](formel::Evaluator& ev, formel::CallScope& scope) {
         if (last) {
@@ -28,6 +22,17 @@ const char* Evaluate(formel::Evaluator* target, const char* formula) {
         scope.StartBuilding();
         return formel::EvaluateFormula(ev.eval, text).data();
       });
+}
+
+const char* Evaluate(formel::Evaluator* target, const char* formula) {
+  // A loop's formula, the one whose plan ran last, needs no copy: its plan
+  // holds one. It is compared once.
+  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formula);
+  if (last && formel::MayRunQuick(target)) {
+    formel::EvalContext& ctx = target->eval;
+    if (const auto quick = formel::TryQuick([&] { return ctx.plans->RunLastQuick(ctx); })) return quick->data();
+  }
+  return EvaluateUsually(target, formula, last);
 }
 
 }  // namespace
