@@ -53,17 +53,22 @@ void FreeHandle(Handle* handle) {
   heap.deallocate(handle, sizeof(Handle), alignof(Handle));
 }
 
-// The slot's variable entry, made (empty) when the variable is not set.
-[[gnu::always_inline]] inline formel::Variable& EntryOf(formel_slot& slot) {
+// The slot's variable entry found anew, made (empty) when the variable is
+// not set. Apart from EntryOf, which then keeps a small frame.
+[[gnu::noinline]] formel::Variable& FindEntry(formel_slot& slot) {
   formel::VarTable& vars = slot.ev->eval.vars;
-  if (slot.entry == nullptr || slot.generation != vars.Generation()) {
+  slot.entry = vars.Find(slot.key);
+  if (slot.entry == nullptr) {
+    vars.Set(slot.key, formel::Variable(formel::Text(&slot.ev->heap)));
     slot.entry = vars.Find(slot.key);
-    if (slot.entry == nullptr) {
-      vars.Set(slot.key, formel::Variable(formel::Text(&slot.ev->heap)));
-      slot.entry = vars.Find(slot.key);
-    }
-    slot.generation = vars.Generation();
   }
+  slot.generation = vars.Generation();
+  return *slot.entry;
+}
+
+// The slot's variable entry, while no entry came or went since it was found.
+[[gnu::always_inline]] inline formel::Variable& EntryOf(formel_slot& slot) {
+  if (slot.entry == nullptr || slot.generation != slot.ev->eval.vars.Generation()) return FindEntry(slot);
   return *slot.entry;
 }
 

@@ -11,4 +11,6 @@ void Variable::WritePendingText() const {
   textPending_ = false;
 }
 
+void Variable::MakeRoom(std::size_t bytes) { text_.reserve(bytes); }
+
 }  // namespace formel

@@ -42,7 +42,7 @@ class Variable {
   // (nothing measures a number's length but against the longest term).
   // The room is made here, so that reading the text later never allocates.
   void AssignReal(float value) {
-    if (text_.capacity() < kRealTextMax) text_.reserve(kRealTextMax);
+    if (text_.capacity() < kRealTextMax) MakeRoom(kRealTextMax);
     written_ = value;
     intPending_ = false;
     number_ = PlainOfReal(value, kRealTextMax);
@@ -52,7 +52,7 @@ class Variable {
 
   // value's FormatInt text, written when first read, as AssignReal.
   void AssignInt(std::int32_t value) {
-    if (text_.capacity() < kIntTextMax) text_.reserve(kIntTextMax);
+    if (text_.capacity() < kIntTextMax) MakeRoom(kIntTextMax);
     writtenInt_ = value;
     intPending_ = true;
     number_ = PlainOfInt(value, kIntTextMax);
@@ -65,6 +65,8 @@ class Variable {
  private:
   // Out of line: text() is read in many places, and this rarely runs.
   void WritePendingText() const;
+  // Out of line: once per variable, and the setters stay small.
+  void MakeRoom(std::size_t bytes);
 
   mutable Text text_;
   mutable PlainNumber number_;
