@@ -42,22 +42,14 @@ class Variable {
   // (nothing measures a number's length but against the longest term).
   // The room is made here, so that reading the text later never allocates.
   void AssignReal(float value) {
-    if (text_.capacity() < kRealTextMax) MakeRoom(kRealTextMax);
     written_ = value;
-    intPending_ = false;
-    number_ = PlainOfReal(value, kRealTextMax);
-    numberKnown_ = true;
-    textPending_ = true;
+    KeepPending(false, kRealTextMax, PlainOfReal(value, kRealTextMax));
   }
 
   // value's FormatInt text, written when first read, as AssignReal.
   void AssignInt(std::int32_t value) {
-    if (text_.capacity() < kIntTextMax) MakeRoom(kIntTextMax);
     writtenInt_ = value;
-    intPending_ = true;
-    number_ = PlainOfInt(value, kIntTextMax);
-    numberKnown_ = true;
-    textPending_ = true;
+    KeepPending(true, kIntTextMax, PlainOfInt(value, kIntTextMax));
   }
 
   PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
@@ -67,6 +59,13 @@ class Variable {
   void WritePendingText() const;
   // Out of line: once per variable, and the setters stay small.
   void MakeRoom(std::size_t bytes);
+  void KeepPending(bool isInt, std::size_t room, PlainNumber number) {
+    if (text_.capacity() < room) MakeRoom(room);
+    intPending_ = isInt;
+    number_ = number;
+    numberKnown_ = true;
+    textPending_ = true;
+  }
 
   mutable Text text_;
   mutable PlainNumber number_;
