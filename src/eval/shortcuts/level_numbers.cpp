@@ -65,7 +65,7 @@ void PlanSteps(const NumberTerm* terms, std::size_t first, std::size_t end, std:
       const NumberStep::Kind kind = kept == 1         ? NumberStep::kFirst
                                     : left.op == '-' ? NumberStep::kMinusTaken
                                                      : NumberStep::kBehind;
-      steps.push_back({left.term, standing[k].term, kind, StepCode(pass.op, kind), pass.op});
+      steps.push_back({left.term, standing[k].term, StepCode(pass.op, kind)});
     }
     count = kept;
   }

@@ -48,14 +48,12 @@ inline constexpr std::uint32_t kNoTerm = 0xFFFFFFFFu;
 // result of op on it and term right; indices count from the level's first
 // term.
 struct NumberStep {
-  // The side's first number, whose sign is the text's own; one behind a
-  // "-" that the step takes; one behind any other operator.
+  // How left stands: the side's first number, whose sign is the text's
+  // own; behind a "-" that the step takes; behind any other operator.
   enum Kind : std::uint8_t { kFirst, kMinusTaken, kBehind };
   std::uint8_t left;
   std::uint8_t right;
-  Kind kind;
   std::uint8_t code;  // op and kind in one: which step runs (RunSteps)
-  Op op;
 };
 
 struct LevelNumbers {
