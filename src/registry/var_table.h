@@ -15,8 +15,8 @@ namespace formel {
 // A variable's text, and the number it reads as when its writer knew it
 // (a value set as a number): a loop that sets a number and evaluates
 // then skips reading back the text it has just written. A value set as a
-// float is written out only when its text is first read: a loop that
-// feeds numbers and reads them as numbers never writes it.
+// float or an integer is written out only when its text is first read: a
+// loop that feeds numbers and reads them as numbers never writes it.
 class Variable {
  public:
   // number, when not null: what ReadPlain gives for text.
