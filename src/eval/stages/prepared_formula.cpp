@@ -355,17 +355,17 @@ PreparedFormula::Number NumberOfLevel(const LevelResult& value) {
 // The level's numbers, its groups' numbers (and texts, where they are
 // read) being in place.
 std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const Level& l) {
-  // Host functions may have changed the table since the names were found.
-  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
   const std::string_view* known = known_.data() + l.firstGroup;
   const PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
-  const std::size_t first = l.numbers.firstTerm;
-  const std::size_t count = l.numbers.terms;
-  const NumberTerm* terms = terms_.data() + first;
   if (l.referenceAlone) return LoneReference(ctx, l);
   if (l.groupAlone) {  // the group's value is the level's: its text, in place since the level reads it
     return LevelResult{{true, groupNumbers[0].read, U32(known[0].size())}, false, 0, known[0]};
   }
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const std::size_t first = l.numbers.firstTerm;
+  const std::size_t count = l.numbers.terms;
+  const NumberTerm* terms = terms_.data() + first;
   const TermValues values{termRead_.data() + first, termLength_.data() + first, termText_.data() + first,
                           termOp_.data() + first,  termWritten_.data() + first, terms,
                           steps_.data()};
@@ -469,14 +469,21 @@ void PreparedFormula::ReleaseLongBuffers() {
   longBuffers_ = false;
 }
 
+// "[x]" whose value is a plain number, put in as it is written; nothing
+// when its level is another or its value is not such a number.
+std::optional<std::string_view> PreparedFormula::PutLoneReference(EvalContext& ctx, const Level& l,
+                                                                  PlainNumber* number) {
+  const auto value = l.referenceAlone ? LoneReference(ctx, l) : std::nullopt;
+  if (!value) return std::nullopt;
+  if (number != nullptr) *number = value->number;
+  return std::string_view{ctx.workspace.Put(value->text), value->text.size()};
+}
+
 std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
                                            std::optional<LevelResult>* numeric) {
   const Level& l = levels_[index];
-  if (numeric == nullptr && l.referenceAlone) {
-    if (const auto value = LoneReference(ctx, l)) {
-      if (number != nullptr) *number = value->number;
-      return {ctx.workspace.Put(value->text), value->text.size()};
-    }
+  if (numeric == nullptr) {
+    if (const auto put = PutLoneReference(ctx, l, number)) return *put;
   }
   const std::string_view text = LevelText(l);
   std::string_view result;
@@ -663,8 +670,8 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
       slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
       ws.Keep();
-    } else if (const auto value = levels_[arg].referenceAlone ? LoneReference(ctx, levels_[arg]) : std::nullopt) {
-      slots[k] = ws.Put(value->text);  // "[x]" whose value is a plain number: as it is written
+    } else if (const auto put = PutLoneReference(ctx, levels_[arg], nullptr)) {  // no level to run either
+      slots[k] = put->data();
       ws.Keep();
     } else {
       slots[k] = RunLevel(ctx, arg).data();

@@ -129,6 +129,9 @@ class PreparedFormula {
                                         std::size_t& knownCount);
   bool IsLoneReference(const Level& l) const;
   std::optional<LevelResult> LoneReference(EvalContext& ctx, const Level& l);
+  // Inlined: every call's argument that is a reference alone passes here.
+  [[gnu::always_inline]] inline std::optional<std::string_view> PutLoneReference(EvalContext& ctx, const Level& l,
+                                                                                 PlainNumber* number);
   std::string_view RunText(EvalContext& ctx, const Level& l, std::string_view text,
                            StringWorkspace::Mark start, const std::string_view* known,
                            std::size_t knownCount);
