@@ -19,6 +19,9 @@ namespace formel_bench {
 namespace {
 
 const char* FORMEL_CALL ClosureMax(void*, int, const char* const* argv) { return HostMax(argv[0], argv[1]); }
+double FORMEL_CALL NumberMax(void*, int, const double* argv) { return LargerOf(argv[0], argv[1]); }
+
+bool CallsMax(const RepeatedWorkload& w) { return w.formula.find("max(") != std::string::npos; }
 
 void RunClassic(benchmark::State& state, const RepeatedWorkload& w) {
   ClearVars();
@@ -42,11 +45,16 @@ void RunClassic(benchmark::State& state, const RepeatedWorkload& w) {
 
 // numbers: the variable set as a number and the result taken as one, as
 // muparser's loop does; else as texts.
-void RunHandles(benchmark::State& state, const RepeatedWorkload& w, bool numbers) {
+// numberFunction: max registered on numbers, as muparser's is.
+void RunHandles(benchmark::State& state, const RepeatedWorkload& w, bool numbers, bool numberFunction = false) {
   formel_evaluator* ev = formel_new();
   formel_set_var_int(ev, "x", 5);
   formel_set_var_int(ev, "d", 10);
-  formel_set_function(ev, "max", 2, &ClosureMax, nullptr);
+  if (numberFunction) {
+    formel_set_number_function(ev, "max", 2, &NumberMax, nullptr);
+  } else {
+    formel_set_function(ev, "max", 2, &ClosureMax, nullptr);
+  }
   formel_slot* slot = formel_slot_new(ev, w.changed);
   formel_prepared* prepared = formel_prepare(ev, w.formula.c_str());
   std::size_t i = 0;
@@ -108,6 +116,10 @@ void RegisterRepeated(const RepeatedWorkload& w) {
                                [w](benchmark::State& state) { RunHandles(state, w, false); });
   benchmark::RegisterBenchmark((std::string(kNumbersLoop) + "/" + w.name).c_str(),
                                [w](benchmark::State& state) { RunHandles(state, w, true); });
+  if (CallsMax(w)) {
+    benchmark::RegisterBenchmark((std::string(kNumberFunctionLoop) + "/" + w.name).c_str(),
+                                 [w](benchmark::State& state) { RunHandles(state, w, true, true); });
+  }
 }
 
 void RegisterPlanCacheMemory() {
@@ -145,6 +157,15 @@ void PrintRepeatedTable(const MedianReporter& r, std::ostream& out) {
           << " / muparser (at most " << Fixed(atMost, 0) << "): " << (ratio == 0 ? "not measured" : Fixed(ratio, 2))
           << "\n";
     }
+  }
+  for (const RepeatedWorkload& w : RepeatedSuite()) {
+    if (!CallsMax(w)) continue;
+    const double peer = r.Median(kPeerLoop, w.name);
+    const double ns = r.Median(kNumberFunctionLoop, w.name);
+    const double ratio = peer == 0 || ns == 0 ? 0.0 : ns / peer;
+    out << (ratio == 0 ? "[ -- ] " : ratio <= 3.0 ? "[ ok ] " : "[FAIL] ") << kNumberFunctionLoop << "/" << w.name
+        << " / muparser (at most 3; max on numbers, as muparser's): "
+        << (ratio == 0 ? "not measured" : Fixed(ns, 1) + " ns, " + Fixed(ratio, 2)) << "\n";
   }
   const double cache = r.Counter(kHandlesLoop, "plan_cache", "full_cache_bytes");
   out << "an evaluator with a full plan cache (32 plans) holds " << Fixed(cache, 0) << " bytes more\n";

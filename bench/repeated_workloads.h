@@ -16,6 +16,9 @@ namespace formel_bench {
 inline constexpr const char* kClassicLoop = "classic_loop";
 inline constexpr const char* kHandlesLoop = "handles_loop";
 inline constexpr const char* kNumbersLoop = "numbers_loop";  // handles, numbers in and out
+// handles, numbers in and out, the host function registered on numbers
+// (for the workloads that call one)
+inline constexpr const char* kNumberFunctionLoop = "number_function_loop";
 inline constexpr const char* kPeerLoop = "muparser_loop";
 
 struct RepeatedWorkload {

@@ -85,6 +85,24 @@ typedef const char *(FORMEL_CALL *formel_function)(void *user, int argc, const c
 FORMEL_API int FORMEL_CALL formel_set_function(formel_evaluator *ev, const char *name,
                                                int param_count, formel_function function,
                                                void *user);
+/* A host function on numbers: called as a formel_function is (the same
+ * argument count, the same times and order, the same thread rules), with
+ * each argument's text read as an arithmetic operator reads its operand:
+ * its decimal beginning as a 32-bit float ("2.5" 2.5, "12abc" 12, "abc"
+ * and "" 0). Its result is rounded to a 32-bit float and written as a
+ * formula writes a computed number: six decimals at most, trailing zeros
+ * and point removed ("2.5", "100", "-0"), beyond the float range "1.#INF"
+ * or "-1.#INF", not a number "-1.#IND" or "1.#QNAN". The same function
+ * written on texts with these conversions gives the same results.
+ * It is the quick choice for a loop: a prepared formula (formel_prepared.h)
+ * passes the numbers of numbers, of references to numbers and of
+ * arithmetic without calls without writing or reading their texts, and
+ * keeps the result as a number. Registered and replaced as
+ * formel_set_function; the same return values. */
+typedef double (FORMEL_CALL *formel_number_function)(void *user, int argc, const double *argv);
+FORMEL_API int FORMEL_CALL formel_set_number_function(formel_evaluator *ev, const char *name,
+                                                      int param_count, formel_number_function function,
+                                                      void *user);
 FORMEL_API int FORMEL_CALL formel_remove_function(formel_evaluator *ev,
                                                   const char *name);            /* removed */
 FORMEL_API int FORMEL_CALL formel_clear_functions(formel_evaluator *ev);        /* 1 */

@@ -1,6 +1,6 @@
 // The function exports: the classic ones on the default evaluator (host
 // functions as call IDs), the formel_ ones on the evaluator given (host
-// functions as closures with a user pointer).
+// functions as closures with a user pointer, on texts or on numbers).
 #include "api/export_call.h"
 #include "formel.h"
 #include "formel_evaluator.h"
@@ -74,6 +74,15 @@ extern "C" FORMEL_API int FORMEL_CALL formel_set_function(formel_evaluator* ev, 
                                                           void* user) {
   if (function == nullptr) return 0;
   return SetFunction(ev, name, FuncInfo{0, function, user, param_count});
+}
+
+extern "C" FORMEL_API int FORMEL_CALL formel_set_number_function(formel_evaluator* ev, const char* name,
+                                                                 int param_count,
+                                                                 formel_number_function function, void* user) {
+  if (function == nullptr) return 0;
+  FuncInfo info{0, nullptr, user, param_count};
+  info.number = function;
+  return SetFunction(ev, name, info);
 }
 
 extern "C" FORMEL_API int FORMEL_CALL formel_remove_function(formel_evaluator* ev,

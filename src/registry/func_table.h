@@ -16,9 +16,14 @@ inline constexpr std::int32_t kMaxParams = 10;
 // argument count and the argument texts, in the library's calling convention.
 using ClosureFunction = const char*(FORMEL_CALL*)(void* user, int argc, const char* const* argv);
 
+// A function on numbers with a user pointer: called with the pointer, the
+// argument count and the arguments' numbers.
+using NumberFunction = double(FORMEL_CALL*)(void* user, int argc, const double* argv);
+
 // Either a classic call ID (the address of a function taking exactly
 // paramCount texts in the library's calling convention; 0 counts as not
-// registered) or a closure with its user pointer.
+// registered), a closure with its user pointer, or a function on numbers
+// with its user pointer.
 struct FuncInfo {
   std::intptr_t callId = 0;
   ClosureFunction closure = nullptr;
@@ -27,8 +32,9 @@ struct FuncInfo {
   // The arguments a call must give; -1 for all paramCount. Only the
   // observer reads it: a call with fewer is reported.
   std::int32_t required = -1;
+  NumberFunction number = nullptr;
 
-  bool Callable() const { return callId != 0 || closure != nullptr; }
+  bool Callable() const { return callId != 0 || closure != nullptr || number != nullptr; }
   std::int32_t Required() const { return required < 0 ? paramCount : required; }
 };
 

@@ -3,6 +3,7 @@
 // the hostile suite.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,43 @@ TEST(EvaluatorApi, HostFunctionsGetTheirCountUserPointerAndArguments) {
   EXPECT_STREQ(formel_evaluate(ev.get(), "f(1,2)"), "1,2,");
   EXPECT_EQ(formel_clear_functions(ev.get()), 1);
   EXPECT_STREQ(formel_evaluate(ev.get(), "none()"), ",");
+}
+
+// Its first argument times the number in user, its count added.
+double FORMEL_CALL Scaled(void* user, int argc, const double* argv) {
+  return argv[0] * *static_cast<const double*>(user) + argc;
+}
+
+TEST(EvaluatorApi, FunctionsOnNumbersReadTheirArgumentsAndWriteTheirResultAsFormulasDo) {
+  Evaluator ev = MakeEvaluator();
+  double factor = 0.5;
+  ASSERT_EQ(formel_set_number_function(ev.get(), "half", 1, &Scaled, &factor), 1);
+  ASSERT_EQ(formel_set_number_function(ev.get(), "two", 2, &Scaled, &factor), 1);
+  EXPECT_EQ(formel_set_number_function(ev.get(), "bad", 11, &Scaled, &factor), 0);
+  EXPECT_EQ(formel_set_number_function(ev.get(), "bad", 1, nullptr, &factor), 0);
+  formel_set_var(ev.get(), "t", "12abc");
+  const struct {
+    double factor;
+    const char* formula;
+    const char* result;
+  } cases[] = {
+      {0.5, "half(5)", "3.5"},           // argc is 1
+      {0.5, "half([t])", "7"},           // a number's beginning
+      {0.5, "half(\"abc\")&half()", "11"},  // no number reads as 0
+      {0.5, "two(3)", "3.5"},            // a missing argument is 0, argc stays 2
+      {0.5, "half(2.5, half(1))", "2.25"},  // the extra argument is evaluated, then dropped
+      {0.1, "half(1)", "1.1"},           // rounded to a float, six decimals
+      {-1, "half(1)", "0"},
+      {-1, "half(1.5)", "-0.5"},
+      {1e39, "half(1)", "1.#INF"},
+      {-1e39, "half(1)", "-1.#INF"},
+      {std::numeric_limits<double>::quiet_NaN(), "half(1)", "1.#QNAN"},
+      {0.5, "half(1)*2", "3"},
+  };
+  for (const auto& c : cases) {
+    factor = c.factor;
+    EXPECT_STREQ(formel_evaluate(ev.get(), c.formula), c.result) << c.formula << " with " << c.factor;
+  }
 }
 
 // A host function that evaluates its argument on the evaluator in user.

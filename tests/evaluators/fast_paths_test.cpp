@@ -3,6 +3,7 @@
 // generated formula is evaluated both ways and the results must be the
 // same bytes. The operators come from the language's one list, so a new
 // operator is generated as soon as it exists.
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -185,6 +186,20 @@ class FastPathsTest : public ::testing::Test {
   static const char* Constant(void* user, int argc, const char* const* argv) {
     return Note(user, argc, argv, "h");
   }
+  // A function on numbers: notes its numbers exactly, and returns numbers
+  // of every kind in turn: negative, not finite, past six decimals, huge.
+  static double FORMEL_CALL OnNumbers(void* user, int argc, const double* argv) {
+    auto& log = *static_cast<HostLog*>(user);
+    log.calls += "n";
+    for (int i = 0; i < argc; ++i) {
+      char text[32];
+      log.calls.append("|").append(text, std::to_chars(text, text + sizeof text, argv[i]).ptr);
+    }
+    log.calls += ";";
+    const double kResults[] = {argv[0] >= argv[1] ? argv[0] : argv[1], -argv[0], NAN, INFINITY,
+                               1e30, 0.1, 16777217, -0.0, argv[0] + argv[1], 1e-7};
+    return kResults[log.turn++ % std::size(kResults)];
+  }
   void RegisterLoggingHosts() {
     HostLog* log = &fastLog_;
     for (formel_evaluator* ev : {fast_.get(), general_.get()}) {
@@ -192,6 +207,7 @@ class FastPathsTest : public ::testing::Test {
       formel_set_function(ev, "f", 2, &Echo, log);
       formel_set_function(ev, "g", 1, &Shape, log);
       formel_set_function(ev, "h", 0, &Constant, log);
+      formel_set_number_function(ev, "num", 2, &OnNumbers, log);
       log = &generalLog_;
     }
   }
@@ -248,6 +264,29 @@ TEST_F(FastPathsTest, PreparedFormulasFollowEveryShapeOfTheirValues) {
       if (round % 4 == 3) {
         ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
       }
+      ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+  }
+}
+
+// Calls of a function on numbers in the same generated formulas: a loop
+// passes their numbers without texts and keeps their results as numbers
+// while it can; the same results, numbers and calls as the general way.
+TEST_F(FastPathsTest, FunctionsOnNumbersGiveWhatTheGeneralWayGives) {
+  RegisterLoggingHosts();
+  std::mt19937 rng(29);
+  for (int i = 0; i < 500; ++i) {
+    std::string formula = RandomPrepared(rng, i % 4 != 0);
+    for (const std::string call : {"max(", "g("}) {
+      for (std::size_t at = formula.find(call); at != std::string::npos; at = formula.find(call, at)) {
+        formula.replace(at, call.size(), "num(");
+      }
+    }
+    for (int round = 0; round < 8; ++round) {
+      const std::size_t shapes = rng() % 4 != 0 ? 3 : std::size(kValueShapes);
+      SetOnBoth(round % 2 == 0 ? "a" : "b", kValueShapes[kNumericFirst[rng() % shapes]]);
+      ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
+      ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
       ASSERT_EQ(CallsDiffer(), "") << formula;
     }
   }

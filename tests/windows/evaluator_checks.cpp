@@ -83,6 +83,9 @@ void CheckIndependentTables(const FormelDll& dll) {
   CheckText(a.Evaluate("[x]") + b.Evaluate("[x]"), "", "both tables emptied");
 }
 
+// The first argument plus argc, in the library's calling convention.
+double FORMEL_CALL PlusCount(void*, int argc, const double* argv) { return argv[0] + argc; }
+
 void CheckHostFunctions(const FormelDll& dll) {
   const Evaluator a(dll), b(dll);
   char userA[] = "a", userB[] = "b";
@@ -94,6 +97,9 @@ void CheckHostFunctions(const FormelDll& dll) {
   CheckText(a.Evaluate("tag(1)"), "1,", "a removed name reads as unregistered");
   Check(dll.formel_clear_functions(b.get()) == 1, "formel_clear_functions returns 1");
   CheckText(b.Evaluate("tag(1)"), "1,", "cleared");
+  Check(dll.formel_set_number_function(b.get(), "plus", 2, &PlusCount, nullptr) == 1,
+        "formel_set_number_function returns 1");
+  CheckText(b.Evaluate("plus(0.5)*2"), "5", "a function on numbers, its result a number");
 
   // Calls back into its own evaluator and into another one.
   Target self{&dll, a.get()}, other{&dll, b.get()};

@@ -42,6 +42,7 @@ bool LoadFormelDll(const std::string& path, FormelDll& dll) {
   all &= Find(dll.module, "formel_remove_var", dll.formel_remove_var);
   all &= Find(dll.module, "formel_clear_vars", dll.formel_clear_vars);
   all &= Find(dll.module, "formel_set_function", dll.formel_set_function);
+  all &= Find(dll.module, "formel_set_number_function", dll.formel_set_number_function);
   all &= Find(dll.module, "formel_remove_function", dll.formel_remove_function);
   all &= Find(dll.module, "formel_clear_functions", dll.formel_clear_functions);
   all &= Find(dll.module, "formel_register_standard_functions", dll.formel_register_standard_functions);

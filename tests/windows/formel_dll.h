@@ -37,6 +37,7 @@ struct FormelDll {
   decltype(&::formel_remove_var) formel_remove_var = nullptr;
   decltype(&::formel_clear_vars) formel_clear_vars = nullptr;
   decltype(&::formel_set_function) formel_set_function = nullptr;
+  decltype(&::formel_set_number_function) formel_set_number_function = nullptr;
   decltype(&::formel_remove_function) formel_remove_function = nullptr;
   decltype(&::formel_clear_functions) formel_clear_functions = nullptr;
   decltype(&::formel_register_standard_functions) formel_register_standard_functions = nullptr;

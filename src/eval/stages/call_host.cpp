@@ -3,6 +3,7 @@
 
 #include "eval/stages/stages.h"
 #include "formel.h"
+#include "text/numbers.h"
 
 namespace formel {
 
@@ -48,11 +49,26 @@ HostText CallClassic(const FuncInfo& f, const std::array<HostText, kMaxParams>& 
   }
 }
 
+// Apart from CallHost: the other calls need none of its room.
+[[gnu::noinline]] HostText CallOnNumberTexts(const FuncInfo& f, const std::array<HostText, kMaxParams>& a,
+                                             NumberResultRoom& room) {
+  std::array<double, kMaxParams> numbers{};
+  for (std::int32_t k = 0; k < f.paramCount; ++k) numbers[k] = OperandNumber(View(a[k]));
+  const std::size_t length = FormatReal(CallOnNumbers(f, numbers.data()), room.data());
+  room[length] = '\0';
+  return room.data();
+}
+
 }  // namespace
 
-const char* CallHost(const FuncInfo& f, const std::array<const char*, kMaxParams>& args) {
+const char* CallHost(const FuncInfo& f, const std::array<const char*, kMaxParams>& args, NumberResultRoom& room) {
   if (f.closure != nullptr) return f.closure(f.user, f.paramCount, args.data());
+  if (f.number != nullptr) return CallOnNumberTexts(f, args, room);
   return CallClassic(f, args);
+}
+
+float CallOnNumbers(const FuncInfo& f, const double* numbers) {
+  return RoundToFloat(f.number(f.user, f.paramCount, numbers));
 }
 
 }  // namespace formel

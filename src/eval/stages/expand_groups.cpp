@@ -118,7 +118,8 @@ using HostText = const char*;
     list[inside.size()] = ',';
     return {ws.Commit(inside.size() + 1), inside.size() + 1};
   }
-  const HostText result = CallHost(f, slots);
+  NumberResultRoom room;
+  const HostText result = CallHost(f, slots, room);
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
   return {ws.Put(value), value.size()};

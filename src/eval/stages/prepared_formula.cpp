@@ -303,8 +303,10 @@ void PreparedFormula::LookUpNames(EvalContext& ctx) {
     r.value = FindVariable(ctx, std::string_view(formula_).substr(r.nameBegin, r.length - 2));
   }
   varGeneration_ = ctx.vars.Generation();
+  numberCalls_ = false;
   for (Group& g : groups_) {
     if (g.call) g.func = FindFunction(ctx, std::string_view(formula_).substr(g.nameBegin, g.nameSize));
+    numberCalls_ |= g.call && g.func != nullptr && g.func->number != nullptr;
   }
   funcGeneration_ = ctx.funcs.Generation();
 }
@@ -518,6 +520,11 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
   return result;
 }
 
+bool PreparedFormula::OnNumbers(EvalContext& ctx, const Group& g) {
+  if (ctx.funcs.Generation() != funcGeneration_) LookUpNames(ctx);
+  return g.func != nullptr && g.func->number != nullptr;
+}
+
 // The groups' values are kept in the workspace (known) for the text's
 // way, which takes over at the first value that is not a plain number.
 std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const Level& l,
@@ -527,13 +534,54 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
-    const std::string_view value =
-        g.call ? RunCall(ctx, g, text, &groupNumbers[k]) : RunGroup(ctx, g, l.firstGroup + k);
+    const std::uint32_t index = l.firstGroup + k;
+    std::string_view value;
+    if (!g.call) {
+      value = RunGroup(ctx, g, index);
+    } else if (!(numberCalls_ && OnNumbers(ctx, g) && CallOnNumbersQuick(ctx, g, index))) {
+      groupPending_[index] = 0;
+      value = RunCall(ctx, g, text, &groupNumbers[k]);
+    }
     known[knownCount++] = value;
     if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
   if (l.numbers.textsRead) WritePendingGroups(ws, l, l.groups);
   return LevelValue(ctx, l);
+}
+
+// A call of a function on numbers whose arguments need no text: numbers
+// as written, references to plain numbers, levels of numbers without calls.
+// No host code runs before the function, so they are read in any order.
+// Its result stays a number, its text pending, in the group's place; false
+// (nothing called) for any other call.
+bool PreparedFormula::CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::uint32_t index) {
+  if (g.args > kMaxParams) return false;
+  std::array<double, kMaxParams> numbers{};
+  for (std::uint32_t k = 0; k < g.args; ++k) {
+    const auto number = ArgumentNumber(ctx, levels_[args_[g.firstArg + k]]);
+    if (!number) return false;
+    numbers[k] = *number;
+  }
+  const float result = CallOnNumbers(*g.func, numbers.data());
+  groupNumbers_[index] = PlainOfReal(result, 0);
+  groupWritten_[index] = result;
+  groupPending_[index] = 1;
+  return true;
+}
+
+// What an argument's text reads as, when the level gives it without text.
+std::optional<float> PreparedFormula::ArgumentNumber(EvalContext& ctx, const Level& l) {
+  if (l.referenceAlone) {
+    if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+    const PlainNumber n = TermNumber(refs_[l.firstRef].value);
+    return n.plain ? std::optional<float>(n.read) : std::nullopt;
+  }
+  if (l.numberAlone) return ReadPlain(LevelText(l)).read;
+  if (!l.pure) return std::nullopt;
+  const auto value = RunPure(ctx, l);
+  if (!value) return std::nullopt;
+  if (value->formatted) return ReadBackReal(value->written);
+  return value->number.plain ? std::optional<float>(value->number.read) : std::nullopt;
 }
 
 // A plain group's value, kept in the workspace; or, when its level's
@@ -690,7 +738,8 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
     if (number != nullptr) *number = PlainNumber();  // a list ends in ",": never a number
     return {ws.Commit(inside.size() + 1), inside.size() + 1};
   }
-  const char* result = CallHost(f, slots);
+  NumberResultRoom room;
+  const char* result = CallHost(f, slots, room);
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
   const std::string_view placed{ws.Put(value), value.size()};

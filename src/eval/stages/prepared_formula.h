@@ -127,6 +127,11 @@ class PreparedFormula {
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
                                         std::size_t& knownCount);
+  // Whether the call's function is on numbers (the table checked first).
+  inline bool OnNumbers(EvalContext& ctx, const Group& g);
+  // Apart from RunNumbers: a call of another kind needs none of its frame.
+  [[gnu::noinline]] bool CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::uint32_t index);
+  std::optional<float> ArgumentNumber(EvalContext& ctx, const Level& l);
   bool IsLoneReference(const Level& l) const;
   std::optional<LevelResult> LoneReference(EvalContext& ctx, const Level& l);
   // Inlined: every call's argument that is a reference alone passes here.
@@ -182,6 +187,9 @@ class PreparedFormula {
   std::uint64_t varGeneration_ = 0;
   std::uint64_t funcGeneration_ = 0;
   bool longBuffers_ = false;  // a buffer grew past what is kept
+  // Some call found a function on numbers when the names were looked up
+  // (a table changed since makes it a guess; the calls check again).
+  bool numberCalls_ = false;
 };
 
 }  // namespace formel

@@ -13,6 +13,7 @@
 #include "eval/observer/observer.h"
 #include "eval/observer/origins.h"
 #include "frame/private_text.h"
+#include "text/numbers.h"
 
 namespace formel {
 
@@ -67,8 +68,16 @@ std::string_view EvaluateExpanded(EvalContext& ctx, std::string_view expanded, s
 std::string_view EvaluateSubstituted(EvalContext& ctx, std::string_view substituted,
                                      std::string_view formula);
 
+// Where a function on numbers' result is written as text.
+using NumberResultRoom = std::array<char, kRealTextMax + 1>;
+
 // Calls a registered function with the first paramCount texts of args and
-// returns its text (null for "").
-const char* CallHost(const FuncInfo& f, const std::array<const char*, kMaxParams>& args);
+// returns its text (null for ""). A function on numbers reads each text as
+// an arithmetic operator reads its operand; its result's text is written
+// into room.
+const char* CallHost(const FuncInfo& f, const std::array<const char*, kMaxParams>& args, NumberResultRoom& room);
+// Calls a function on numbers with its first paramCount numbers: the
+// result, a 32-bit float, is what it gives in a formula.
+float CallOnNumbers(const FuncInfo& f, const double* numbers);
 
 }  // namespace formel
