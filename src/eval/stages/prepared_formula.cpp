@@ -336,7 +336,7 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
 
 // What a set variable reads as when it stands as a term; not plain also
 // when it is not set or too long for one.
-inline PlainNumber TermNumber(const Variable* entry) {
+[[gnu::always_inline]] inline PlainNumber TermNumber(const Variable* entry) {
   if (entry == nullptr) return PlainNumber();
   const PlainNumber n = entry->Number();
   return n.length > kLongestTermText ? PlainNumber() : n;
