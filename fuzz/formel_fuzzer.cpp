@@ -22,7 +22,10 @@
 // take time in the square of their texts, would meet texts past
 // kGeneralPathLongest; once the input's functions are gone, the plan run
 // last meets a changed table and must still agree with the observed
-// evaluator; the observer is told every
+// evaluator; with the input's functions registered on numbers instead, a
+// formula evaluated twice (the second time through its plan, which passes
+// such functions numbers without texts) gives what the general path gives;
+// the observer is told every
 // range inside the formula and every finding's text as the formula's bytes
 // there; the peak of the library's heap stays in proportion to what the
 // input brings in (formula, values, host texts) and to the longest text the
@@ -31,6 +34,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <string>
 #include <string_view>
@@ -258,6 +262,42 @@ void CheckWithoutFunctions(const Input& in) {
   CheckIndependentEvaluator(bare, result, false);
 }
 
+// A function on numbers whose result depends on its slot: every kind of
+// number, negative, not finite, past six decimals.
+double FORMEL_CALL SlotNumbers(void* user, int argc, const double* argv) {
+  const auto slot = reinterpret_cast<std::uintptr_t>(user);
+  double sum = 0;
+  for (int i = 0; i < argc; ++i) sum += argv[i];
+  const double kResults[] = {sum, -sum, sum / 3, 1e39, -0.0, sum * sum * sum};
+  return kResults[slot % std::size(kResults)];
+}
+
+// The input's functions registered on numbers: an evaluator gives the same
+// result twice (its plan the second time) and what the general path gives.
+void CheckNumberFunctions(const Input& in) {
+  std::string results[3];
+  for (int k = 0; k < 2; ++k) {
+    formel_evaluator* ev = formel_new();
+    Require(ev != nullptr, "formel_new");
+    ev->eval.AskGeneralPathOnly(k == 1);
+    for (const auto& [name, value] : in.vars) formel_set_var(ev, name.c_str(), value.c_str());
+    for (const HostItem& h : in.hosts) {
+      const int count = ClosureCount(h);
+      if (count < 0 || count > 10) continue;
+      formel_set_number_function(ev, h.name.c_str(), count, &SlotNumbers,
+                                 reinterpret_cast<void*>(static_cast<std::uintptr_t>(h.slot)));
+    }
+    results[k] = formel_evaluate(ev, in.formula.c_str());
+    if (k == 0) results[2] = formel_evaluate(ev, in.formula.c_str());
+    formel_free(ev);
+  }
+  if (results[0] != results[1] || results[2] != results[1]) {
+    Fail("functions on numbers: a plan differs from the general path",
+         "formula [" + in.formula + "]\nfirst [" + results[0] + "]\nplanned [" + results[2] + "]\ngeneral [" +
+             results[1] + "]");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -280,7 +320,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!in.changesTables) {
     CheckVariablesIntact(in);
     const std::size_t longestText = CheckIndependentEvaluator(in, first, false);
-    if (longestText <= kGeneralPathLongest) CheckIndependentEvaluator(in, first, true);
+    if (longestText <= kGeneralPathLongest) {
+      CheckIndependentEvaluator(in, first, true);
+      CheckNumberFunctions(in);
+    }
     Require(!sameHeap || peak <= PeakAllowed(in, longestText), "heap peak out of proportion to the input",
             "formula [" + in.formula.substr(0, 200) + "] peak " + std::to_string(peak) +
                 " longest text " + std::to_string(longestText));
