@@ -2,6 +2,7 @@
 // evaluator's heap, released with it at the latest.
 #include <cstring>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "api/export_call.h"
@@ -123,6 +124,15 @@ using Number = formel::PreparedFormula::Number;
   });
 }
 
+// A quick way that calls host functions: inside an export's call
+// bookkeeping, as the host may call back, even free the evaluator
+// (released then). When it stops, the usual way must come next.
+template <class Quick>
+[[gnu::noinline]] auto RunQuickCalls(formel_prepared* prepared, bool& released, Quick quick) {
+  const CallScope scope(*prepared->ev, released);
+  return formel::TryQuick([&] { return quick(prepared->plan, prepared->ev->eval); });
+}
+
 }  // namespace
 
 extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluator* ev,
@@ -142,7 +152,12 @@ extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluat
 extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepared) {
   if (prepared == nullptr) return formel::kNoText;
   if (MayRunQuick(prepared)) {
-    if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
+    if (prepared->plan.TopCalls()) {
+      bool released = false;
+      const auto quick = RunQuickCalls(prepared, released, [](auto& plan, auto& ctx) { return plan.RunQuickCalls(ctx); });
+      if (released) return formel::kNoText;
+      if (quick) return quick->data();
+    } else if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
       return quick->data();
     }
   }
@@ -153,10 +168,15 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
 extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
   Number number{0, false};
   if (prepared != nullptr) {
-    const auto quick = MayRunQuick(prepared)
-                           ? formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })
-                           : std::nullopt;
-    number = quick ? *quick : RunNumber(prepared);
+    std::optional<Number> quick;
+    bool released = false;
+    if (MayRunQuick(prepared)) {
+      quick = prepared->plan.TopCalls()
+                  ? RunQuickCalls(prepared, released,
+                                  [](auto& plan, auto& ctx) { return plan.RunNumberQuickCalls(ctx); })
+                  : formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); });
+    }
+    if (!released) number = quick ? *quick : RunNumber(prepared);
   }
   if (value != nullptr) *value = number.value;
   return number.whole ? 1 : 0;

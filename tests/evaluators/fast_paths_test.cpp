@@ -3,6 +3,7 @@
 // generated formula is evaluated both ways and the results must be the
 // same bytes. The operators come from the language's one list, so a new
 // operator is generated as soon as it exists.
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -228,6 +229,11 @@ class FastPathsTest : public ::testing::Test {
     return difference;
   }
 
+  // A loop's handles: the formula prepared on both.
+  std::array<formel_prepared*, 2> PrepareOnBoth(const std::string& formula) {
+    return {formel_prepare(fast_.get(), formula.c_str()), formel_prepare(general_.get(), formula.c_str())};
+  }
+
   // The host calls of both since the last look, when they differ.
   std::string CallsDiffer() {
     std::string difference;
@@ -282,14 +288,82 @@ TEST_F(FastPathsTest, FunctionsOnNumbersGiveWhatTheGeneralWayGives) {
         formula.replace(at, call.size(), "num(");
       }
     }
+    const std::array<formel_prepared*, 2> kept = PrepareOnBoth(formula);
     for (int round = 0; round < 8; ++round) {
       const std::size_t shapes = rng() % 4 != 0 ? 3 : std::size(kValueShapes);
       SetOnBoth(round % 2 == 0 ? "a" : "b", kValueShapes[kNumericFirst[rng() % shapes]]);
       ASSERT_EQ(Difference(formula), "") << formula << " round " << round;
       ASSERT_EQ(NumberDifference(formula), "") << formula << " round " << round;
+      const std::string loop = formel_run(kept[0]);  // a loop's handle, its quick way first
+      ASSERT_EQ(loop, formel_run(kept[1])) << formula << " round " << round;
       ASSERT_EQ(CallsDiffer(), "") << formula;
     }
+    for (formel_prepared* p : kept) formel_prepared_free(p);
   }
+}
+
+// A level of calls of the function on numbers among numbers and
+// references, as a loop's quick way takes them: arguments that need no
+// text, and now and then one that does (a text function's result, a
+// group, nothing), so that the quick way stops after some calls.
+std::string RandomNumberCalls(std::mt19937& rng) {
+  static const char* const kArguments[] = {"1", "2.5", "[a]", "[b]", "[a]*2", "[b]-1", "[a]/3", "0.1",
+                                           "[c]", "g([b])", "(1)", "", "-[a]", "[a]<[b]"};
+  static const char* const kTerms[] = {"2", "[a]", "[b]", "0.5", "1000000"};
+  static const std::vector<std::string> kOperators = OperatorsAnd(true, {"-", "+", "<", "="});
+  auto argument = [&rng] { return std::string(kArguments[rng() % std::size(kArguments)]); };
+  auto operand = [&] {
+    if (rng() % 3 == 0) return std::string(kTerms[rng() % std::size(kTerms)]);
+    return "num(" + argument() + (rng() % 4 == 0 ? "" : "," + argument()) + ")";
+  };
+  std::string formula = "num(" + argument() + "," + argument() + ")";
+  for (unsigned i = rng() % 4; i > 0; --i) formula += kOperators[rng() % kOperators.size()] + operand();
+  return rng() % 2 == 0 ? formula : operand() + kOperators[rng() % kOperators.size()] + formula;
+}
+
+TEST_F(FastPathsTest, LoopsOfFunctionsOnNumbersGiveWhatTheGeneralWayGives) {
+  RegisterLoggingHosts();
+  std::mt19937 rng(30);
+  for (int i = 0; i < 400; ++i) {
+    const std::string formula = RandomNumberCalls(rng);
+    const std::array<formel_prepared*, 2> kept = PrepareOnBoth(formula);
+    for (int round = 0; round < 8; ++round) {
+      const std::size_t shapes = rng() % 3 != 0 ? 3 : std::size(kValueShapes);
+      SetOnBoth(round % 2 == 0 ? "a" : "b", kValueShapes[kNumericFirst[rng() % shapes]]);
+      const std::string text = formel_run(kept[0]);
+      ASSERT_EQ(text, formel_run(kept[1])) << formula << " round " << round;
+      double numbers[2];
+      const int whole = formel_run_number(kept[0], &numbers[0]);
+      ASSERT_EQ(whole, formel_run_number(kept[1], &numbers[1])) << formula << " round " << round;
+      ASSERT_EQ(numbers[0], numbers[1]) << formula << " round " << round;
+      ASSERT_EQ(CallsDiffer(), "") << formula;
+    }
+    for (formel_prepared* p : kept) formel_prepared_free(p);
+  }
+}
+
+// A function on numbers that evaluates again, spending most of the
+// outermost evaluation's quoting allowance; the loop's quick way stops
+// after the call ([q] is no number) and the rest of the level has only
+// what is left, as on the general way.
+TEST_F(FastPathsTest, AQuickWayStoppedAfterItsCallsKeepsTheQuotingSpentInThem) {
+  std::string quotes;
+  for (int i = 0; i < 400000; ++i) quotes += "a\"";  // each quote doubled in a literal
+  OnBoth([&](formel_evaluator* ev) {
+    formel_set_var(ev, "q", quotes.c_str());
+    formel_set_number_function(
+        ev, "spend", 1,
+        [](void* user, int, const double* argv) {
+          formel_evaluate(static_cast<formel_evaluator*>(user), "[q]&[q]");
+          return argv[0];
+        },
+        ev);
+  });
+  const std::array<formel_prepared*, 2> kept = PrepareOnBoth("spend(1)+[q]");
+  const std::string general = formel_run(kept[1]);
+  EXPECT_EQ(general, "");  // past the allowance
+  EXPECT_EQ(formel_run(kept[0]), general);
+  for (formel_prepared* p : kept) formel_prepared_free(p);
 }
 
 // Groups without calls, whose values a loop computes without writing any

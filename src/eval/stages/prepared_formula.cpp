@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 #include "eval/literals.h"
 #include "eval/shortcuts/filled_level.h"
@@ -91,6 +92,7 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   for (Level& l : levels_) {
     const std::string_view text = LevelText(l);
     l.numberAlone = l.groups + l.refs == 0 && IsUnsignedDecimal(text);
+    l.aloneNumber = l.numberAlone ? ReadPlain(text).read : 0;
     l.referenceAlone = IsLoneReference(l);
     l.groupAlone = l.refs == 0 && l.numbers.terms == 1 && !l.numbers.negativeFirst &&
                    terms_[l.numbers.firstTerm].kind == NumberTerm::kGroup;
@@ -102,6 +104,9 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
       l->pure = l->pure && !groups_[g].call && levels_[groups_[g].inside].pure;
     }
   }
+  const Level& top = levels_.front();
+  topCalls_ = top.numbers.terms > 0 && !top.numbers.textsRead && top.groups > 0;
+  for (std::uint32_t g = top.firstGroup; g < top.firstGroup + top.groups; ++g) topCalls_ = topCalls_ && groups_[g].call;
   expanded_.resize(depths, Text(formula_.get_allocator()));
   filled_.resize(depths, Text(formula_.get_allocator()));
   // A plan lives on in the cache: no room beyond what it holds.
@@ -121,7 +126,7 @@ bool PreparedFormula::PrepareLevel(EvalContext& ctx, std::size_t begin, std::siz
   if (depth >= kMaxDepth) return false;
   const std::size_t index = levels_.size();
   levels_.push_back({U32(begin), U32(end - begin), U32(groups_.size()), 0, 0, 0, 0,
-                     static_cast<std::uint16_t>(depth), false, false, false, false, {}});
+                     static_cast<std::uint16_t>(depth), false, 0, false, false, false, {}});
   const std::string_view text = std::string_view(formula_).substr(begin, end - begin);
   if (!FindGroups(index, text) || !FindReferences(index, text)) return false;
   ReadNumbers(index, text);
@@ -462,6 +467,39 @@ std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalConte
   return NumberOfLevel(*value);
 }
 
+std::optional<std::string_view> PreparedFormula::RunQuickCalls(EvalContext& ctx) {
+  const auto value = RunTopCalls(ctx);
+  if (!value) return std::nullopt;
+  ctx.workspace.Reset();
+  return WriteResult(ctx.workspace, *value);
+}
+
+std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuickCalls(EvalContext& ctx) {
+  const auto value = RunTopCalls(ctx);
+  if (!value) return std::nullopt;
+  return NumberOfLevel(*value);
+}
+
+// The top level's calls left to right, each only while its function is on
+// numbers and its arguments need no text, then the level's numbers. The
+// level stands as RunLevel has it while the host runs: one level deep, the
+// quoting budget the formula's. Where it stops, resumeFrom_ tells RunLevel
+// how many calls were made.
+std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
+  const Level& l = levels_.front();
+  resumeFrom_ = 0;
+  const LevelDepth depth(ctx);
+  ctx.quotingLeft = QuotingBudget(l.size);
+  ctx.outermost = LevelText(l);
+  for (std::uint32_t k = 0; k < l.groups; ++k) {
+    const std::uint32_t index = l.firstGroup + k;
+    if (!OnNumbers(ctx, groups_[index]) || !CallOnNumbersQuick(ctx, groups_[index], index)) return std::nullopt;
+    resumeFrom_ = k + 1;
+    if (!groupNumbers_[index].plain) return std::nullopt;
+  }
+  return LevelValue(ctx, l);
+}
+
 void PreparedFormula::ReleaseLongBuffers() {
   for (auto* buffers : {&expanded_, &filled_}) {
     for (Text& t : *buffers) {
@@ -487,6 +525,8 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
   if (numeric == nullptr) {
     if (const auto put = PutLoneReference(ctx, l, number)) return *put;
   }
+  // The calls a quick way made are not made again.
+  const std::uint32_t from = index == 0 ? std::exchange(resumeFrom_, 0) : 0;
   const std::string_view text = LevelText(l);
   std::string_view result;
   if (l.groups + l.refs == 0) {
@@ -494,14 +534,14 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
     result = l.numberAlone ? std::string_view(ctx.workspace.Put(text), text.size()) : EvaluateFormula(ctx, text);
   } else {
     LevelDepth depth(ctx);
-    if (ctx.evalDepth == 1) {
+    if (ctx.evalDepth == 1 && from == 0) {  // else the quick way set them, and its calls may have charged it
       ctx.quotingLeft = QuotingBudget(text.size());
       ctx.outermost = text;
     }
     const StringWorkspace::Mark start = ctx.workspace.Position();
     std::size_t knownCount = 0;
     if (l.numbers.terms > 0) {
-      if (const auto value = RunNumbers(ctx, l, text, knownCount)) {
+      if (const auto value = RunNumbers(ctx, l, text, knownCount, from)) {
         StringWorkspace& ws = ctx.workspace;
         ws.Rewind(start);  // down over the groups' values
         if (numeric != nullptr) {
@@ -528,11 +568,16 @@ bool PreparedFormula::OnNumbers(EvalContext& ctx, const Group& g) {
 // The groups' values are kept in the workspace (known) for the text's
 // way, which takes over at the first value that is not a plain number.
 std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const Level& l,
-                                                       std::string_view text, std::size_t& knownCount) {
+                                                       std::string_view text, std::size_t& knownCount,
+                                                       std::uint32_t from) {
   StringWorkspace& ws = ctx.workspace;
   std::string_view* known = known_.data() + l.firstGroup;
   PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
-  for (std::uint32_t k = 0; k < l.groups; ++k) {
+  for (std::uint32_t k = 0; k < from; ++k) {  // made by the quick way: numbers, their texts pending
+    ++knownCount;
+    if (!groupNumbers[k].plain) return std::nullopt;
+  }
+  for (std::uint32_t k = from; k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
     const std::uint32_t index = l.firstGroup + k;
     std::string_view value;
@@ -556,12 +601,14 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
 // (nothing called) for any other call.
 bool PreparedFormula::CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::uint32_t index) {
   if (g.args > kMaxParams) return false;
-  std::array<double, kMaxParams> numbers{};
+  std::array<double, kMaxParams> numbers;
   for (std::uint32_t k = 0; k < g.args; ++k) {
-    const auto number = ArgumentNumber(ctx, levels_[args_[g.firstArg + k]]);
-    if (!number) return false;
-    numbers[k] = *number;
+    const Level& arg = levels_[args_[g.firstArg + k]];
+    float number = arg.aloneNumber;
+    if (!arg.numberAlone && !ArgumentNumber(ctx, arg, number)) return false;
+    numbers[k] = number;
   }
+  for (auto k = static_cast<std::int32_t>(g.args); k < g.func->paramCount; ++k) numbers[k] = 0;  // missing: ""
   const float result = CallOnNumbers(*g.func, numbers.data());
   groupNumbers_[index] = PlainOfReal(result, 0);
   groupWritten_[index] = result;
@@ -570,18 +617,18 @@ bool PreparedFormula::CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::
 }
 
 // What an argument's text reads as, when the level gives it without text.
-std::optional<float> PreparedFormula::ArgumentNumber(EvalContext& ctx, const Level& l) {
+bool PreparedFormula::ArgumentNumber(EvalContext& ctx, const Level& l, float& number) {
   if (l.referenceAlone) {
     if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
     const PlainNumber n = TermNumber(refs_[l.firstRef].value);
-    return n.plain ? std::optional<float>(n.read) : std::nullopt;
+    number = n.read;
+    return n.plain;
   }
-  if (l.numberAlone) return ReadPlain(LevelText(l)).read;
-  if (!l.pure) return std::nullopt;
+  if (!l.pure) return false;
   const auto value = RunPure(ctx, l);
-  if (!value) return std::nullopt;
-  if (value->formatted) return ReadBackReal(value->written);
-  return value->number.plain ? std::optional<float>(value->number.read) : std::nullopt;
+  if (!value || !(value->formatted || value->number.plain)) return false;
+  number = value->formatted ? ReadBackReal(value->written) : value->number.read;
+  return true;
 }
 
 // A plain group's value, kept in the workspace; or, when its level's

@@ -75,6 +75,18 @@ class PreparedFormula {
   std::optional<std::string_view> RunQuick(EvalContext& ctx);
   std::optional<Number> RunNumberQuick(EvalContext& ctx);
 
+  // Whether the quick ways below may give a result: the top level's groups
+  // are all calls, and one of them found a function on numbers.
+  bool TopCalls() const { return topCalls_ && numberCalls_; }
+  // The quick way of a loop whose top level calls functions on numbers
+  // with arguments that need no text, and whose values keep the level's
+  // numbers. Host code runs: the caller keeps an export's call bookkeeping
+  // around it. nullopt when the way stops; the calls it made stay made,
+  // and the usual way (Run, RunNumber), which must come next, goes on from
+  // there without making them again.
+  std::optional<std::string_view> RunQuickCalls(EvalContext& ctx);
+  std::optional<Number> RunNumberQuickCalls(EvalContext& ctx);
+
  private:
   struct Level {
     std::uint32_t begin, size;           // in formula_
@@ -83,6 +95,7 @@ class PreparedFormula {
     std::uint32_t firstSegment;          // text around the groups: groups + 1
     std::uint16_t depth;                 // below kMaxDepth
     bool numberAlone;                    // digits and points only ("1" in "max(1,[x])")
+    float aloneNumber;                   // what such a level reads as
     bool referenceAlone;                 // "[x]" alone (IsLoneReference)
     bool groupAlone;                     // "(...)" or "f(...)" alone: its value is the level's
     bool pure;                           // numbers, and so are its groups' levels: no call anywhere
@@ -119,19 +132,23 @@ class PreparedFormula {
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
+  std::optional<LevelResult> RunTopCalls(EvalContext& ctx);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
   // Inlined: it runs for every level of every evaluation of a loop.
   [[gnu::always_inline]] inline std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
   void PutTermTexts(const Level& l, std::string_view* texts, const std::string_view* known) const;
   std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
+  // from: the groups that a quick way evaluated already.
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
-                                        std::size_t& knownCount);
+                                        std::size_t& knownCount, std::uint32_t from);
   // Whether the call's function is on numbers (the table checked first).
   inline bool OnNumbers(EvalContext& ctx, const Group& g);
   // Apart from RunNumbers: a call of another kind needs none of its frame.
   [[gnu::noinline]] bool CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::uint32_t index);
-  std::optional<float> ArgumentNumber(EvalContext& ctx, const Level& l);
+  // What an argument's text reads as (number), when the level gives it
+  // without text: a reference alone, a level of numbers without calls.
+  bool ArgumentNumber(EvalContext& ctx, const Level& l, float& number);
   bool IsLoneReference(const Level& l) const;
   std::optional<LevelResult> LoneReference(EvalContext& ctx, const Level& l);
   // Inlined: every call's argument that is a reference alone passes here.
@@ -190,6 +207,8 @@ class PreparedFormula {
   // Some call found a function on numbers when the names were looked up
   // (a table changed since makes it a guess; the calls check again).
   bool numberCalls_ = false;
+  bool topCalls_ = false;          // the top level's groups are all calls
+  std::uint32_t resumeFrom_ = 0;   // the top level's calls a quick way made (RunTopCalls)
 };
 
 }  // namespace formel
