@@ -28,6 +28,7 @@ struct Evaluator {
   LastSetVariable lastSet;
 
   int callDepth = 0;            // exports in progress (host callbacks nest)
+  bool nestedCalls = false;     // an export ran inside the outermost one
   bool releasePending = false;  // a release asked for while a call ran
 };
 

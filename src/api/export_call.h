@@ -18,10 +18,16 @@ namespace formel {
 // may free or unload its evaluator under us).
 class CallScope {
  public:
-  CallScope(Evaluator& ev, bool& released) : ev_(ev), released_(released) { ++ev_.callDepth; }
+  // ownScratch: whether the call's own work may grow scratch; else only
+  // the calls nested in it (from host code) may have.
+  CallScope(Evaluator& ev, bool& released, bool ownScratch = true)
+      : ev_(ev), released_(released), ownScratch_(ownScratch) {
+    if (++ev_.callDepth > 1) ev_.nestedCalls = true;
+  }
   ~CallScope() {
     if (--ev_.callDepth != 0) return;
-    ev_.eval.TrimScratch();
+    if (ownScratch_ || ev_.nestedCalls) ev_.eval.TrimScratch();
+    ev_.nestedCalls = false;
     if (!ev_.releasePending) return;
     ReleaseEvaluator(&ev_);
     released_ = true;
@@ -37,6 +43,7 @@ class CallScope {
  private:
   Evaluator& ev_;
   bool& released_;
+  bool ownScratch_;
 };
 
 // A private copy of a text argument (null reads as "").

@@ -129,7 +129,7 @@ using Number = formel::PreparedFormula::Number;
 // (released then). When it stops, the usual way must come next.
 template <class Quick>
 [[gnu::noinline]] auto RunQuickCalls(formel_prepared* prepared, bool& released, Quick quick) {
-  const CallScope scope(*prepared->ev, released);
+  const CallScope scope(*prepared->ev, released, false);  // a quick way grows no scratch
   return formel::TryQuick([&] { return quick(prepared->plan, prepared->ev->eval); });
 }
 
