@@ -89,7 +89,8 @@ FORMEL_API void FORMEL_CALL formel_prepared_free(formel_prepared *prepared);
  * The last two are the quickest way to feed a loop: the variable keeps the
  * number beside its text, and prepared formulas read it without reading
  * the text back (the result is the same). Both write the text only when
- * something reads it.
+ * something reads it. Host functions registered on numbers
+ * (formel_set_number_function) are the quickest to call from a loop.
  * formel_slot_get: the variable's value, "" when it is not set; the text
  * lives as formel_get_var's does.
  * formel_slot_free: releases the slot (the variable stays); null does nothing. */
