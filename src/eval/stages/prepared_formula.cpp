@@ -525,8 +525,6 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
   if (numeric == nullptr) {
     if (const auto put = PutLoneReference(ctx, l, number)) return *put;
   }
-  // The calls a quick way made are not made again.
-  const std::uint32_t from = index == 0 ? std::exchange(resumeFrom_, 0) : 0;
   const std::string_view text = LevelText(l);
   std::string_view result;
   if (l.groups + l.refs == 0) {
@@ -534,14 +532,17 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
     result = l.numberAlone ? std::string_view(ctx.workspace.Put(text), text.size()) : EvaluateFormula(ctx, text);
   } else {
     LevelDepth depth(ctx);
-    if (ctx.evalDepth == 1 && from == 0) {  // else the quick way set them, and its calls may have charged it
+    const StringWorkspace::Mark start = ctx.workspace.Position();
+    std::size_t knownCount = 0;
+    bool numbers = l.numbers.terms > 0;
+    if (index == 0 && resumeFrom_ != 0) {
+      numbers = Resume(knownCount);  // the quick way set the budget, and its calls may have charged it
+    } else if (ctx.evalDepth == 1) {
       ctx.quotingLeft = QuotingBudget(text.size());
       ctx.outermost = text;
     }
-    const StringWorkspace::Mark start = ctx.workspace.Position();
-    std::size_t knownCount = 0;
-    if (l.numbers.terms > 0) {
-      if (const auto value = RunNumbers(ctx, l, text, knownCount, from)) {
+    if (numbers) {
+      if (const auto value = RunNumbers(ctx, l, text, knownCount)) {
         StringWorkspace& ws = ctx.workspace;
         ws.Rewind(start);  // down over the groups' values
         if (numeric != nullptr) {
@@ -567,17 +568,23 @@ bool PreparedFormula::OnNumbers(EvalContext& ctx, const Group& g) {
 
 // The groups' values are kept in the workspace (known) for the text's
 // way, which takes over at the first value that is not a plain number.
+// The top level's groups that a quick way evaluated (known from now on);
+// whether they leave its numbers in the model.
+bool PreparedFormula::Resume(std::size_t& knownCount) {
+  const Level& l = levels_.front();
+  knownCount = std::exchange(resumeFrom_, 0);
+  for (std::size_t k = l.firstGroup; k < l.firstGroup + knownCount; ++k) {
+    if (!groupNumbers_[k].plain) return false;
+  }
+  return true;
+}
+
 std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const Level& l,
-                                                       std::string_view text, std::size_t& knownCount,
-                                                       std::uint32_t from) {
+                                                       std::string_view text, std::size_t& knownCount) {
   StringWorkspace& ws = ctx.workspace;
   std::string_view* known = known_.data() + l.firstGroup;
   PlainNumber* groupNumbers = groupNumbers_.data() + l.firstGroup;
-  for (std::uint32_t k = 0; k < from; ++k) {  // made by the quick way: numbers, their texts pending
-    ++knownCount;
-    if (!groupNumbers[k].plain) return std::nullopt;
-  }
-  for (std::uint32_t k = from; k < l.groups; ++k) {
+  for (auto k = static_cast<std::uint32_t>(knownCount); k < l.groups; ++k) {
     const Group& g = groups_[l.firstGroup + k];
     const std::uint32_t index = l.firstGroup + k;
     std::string_view value;

@@ -139,9 +139,10 @@ class PreparedFormula {
   void PutTermTexts(const Level& l, std::string_view* texts, const std::string_view* known) const;
   std::string_view RunGroup(EvalContext& ctx, const Group& g, std::uint32_t index);
   void WritePendingGroups(StringWorkspace& ws, const Level& l, std::size_t count);
-  // from: the groups that a quick way evaluated already.
+  // From the first group not known yet (knownCount).
   std::optional<LevelResult> RunNumbers(EvalContext& ctx, const Level& l, std::string_view text,
-                                        std::size_t& knownCount, std::uint32_t from);
+                                        std::size_t& knownCount);
+  [[gnu::noinline]] bool Resume(std::size_t& knownCount);
   // Whether the call's function is on numbers (the table checked first).
   inline bool OnNumbers(EvalContext& ctx, const Group& g);
   // Apart from RunNumbers: a call of another kind needs none of its frame.
