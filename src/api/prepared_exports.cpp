@@ -124,13 +124,23 @@ using Number = formel::PreparedFormula::Number;
   });
 }
 
-// A quick way that calls host functions: inside an export's call
-// bookkeeping, as the host may call back, even free the evaluator
-// (released then). When it stops, the usual way must come next.
-template <class Quick>
-[[gnu::noinline]] auto RunQuickCalls(formel_prepared* prepared, bool& released, Quick quick) {
-  const CallScope scope(*prepared->ev, released, false);  // a quick way grows no scratch
-  return formel::TryQuick([&] { return quick(prepared->plan, prepared->ev->eval); });
+// A plan whose top level calls functions on numbers: its quick way runs
+// host code inside an export's call bookkeeping, as the host may call
+// back, even free the evaluator (nothing then). When it stops, the usual
+// way goes on from there.
+template <class Result, class Quick, class Usual>
+[[gnu::noinline]] Result RunWithCalls(formel_prepared* prepared, Result nothing, Quick quick, Usual usual) {
+  if (MayRunQuick(prepared)) {
+    bool released = false;
+    std::optional<Result> value;
+    {
+      const CallScope scope(*prepared->ev, released, false);  // a quick way grows no scratch
+      value = formel::TryQuick([&] { return quick(prepared->plan, prepared->ev->eval); });
+    }
+    if (released) return nothing;
+    if (value) return *value;
+  }
+  return usual(prepared);
 }
 
 }  // namespace
@@ -151,13 +161,17 @@ extern "C" FORMEL_API formel_prepared* FORMEL_CALL formel_prepare(formel_evaluat
 
 extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepared) {
   if (prepared == nullptr) return formel::kNoText;
+  if (prepared->plan.TopCalls()) {
+    return RunWithCalls<const char*>(
+        prepared, formel::kNoText,
+        [](auto& plan, auto& ctx) -> std::optional<const char*> {
+          const auto text = plan.RunQuickCalls(ctx);
+          return text ? std::optional(text->data()) : std::nullopt;
+        },
+        &RunText);
+  }
   if (MayRunQuick(prepared)) {
-    if (prepared->plan.TopCalls()) {
-      bool released = false;
-      const auto quick = RunQuickCalls(prepared, released, [](auto& plan, auto& ctx) { return plan.RunQuickCalls(ctx); });
-      if (released) return formel::kNoText;
-      if (quick) return quick->data();
-    } else if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
+    if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
       return quick->data();
     }
   }
@@ -167,16 +181,14 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
 // The plan's numbers give the value without its text where they can.
 extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepared, double* value) {
   Number number{0, false};
-  if (prepared != nullptr) {
-    std::optional<Number> quick;
-    bool released = false;
-    if (MayRunQuick(prepared)) {
-      quick = prepared->plan.TopCalls()
-                  ? RunQuickCalls(prepared, released,
-                                  [](auto& plan, auto& ctx) { return plan.RunNumberQuickCalls(ctx); })
-                  : formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); });
-    }
-    if (!released) number = quick ? *quick : RunNumber(prepared);
+  if (prepared != nullptr && prepared->plan.TopCalls()) {
+    number = RunWithCalls<Number>(
+        prepared, number, [](auto& plan, auto& ctx) { return plan.RunNumberQuickCalls(ctx); }, &RunNumber);
+  } else if (prepared != nullptr) {
+    const auto quick = MayRunQuick(prepared)
+                           ? formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })
+                           : std::nullopt;
+    number = quick ? *quick : RunNumber(prepared);
   }
   if (value != nullptr) *value = number.value;
   return number.whole ? 1 : 0;
