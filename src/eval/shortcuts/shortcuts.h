@@ -72,10 +72,13 @@
 //     and SubstituteVariables do, and the filled text goes to the value
 //     models: plain numbers, 5, one comparison of such sides, and the
 //     same computed on the values as 5 would read them from the filled
-//     text. Guard: a literal or value whose quotes or brackets would
-//     change what the stages decide, a value outside the models, a shape
-//     the plan cannot hold: the level goes on the general way from where
-//     it stands, so no host function is called twice.
+//     text. A function on numbers whose arguments need no text gets the
+//     numbers their texts read as, and its result stays a number whose
+//     text is the one the general way writes for it. Guard: a literal or
+//     value whose quotes or brackets would change what the stages decide,
+//     a value outside the models, a shape the plan cannot hold: the level
+//     goes on the general way from where it stands, so no host function is
+//     called twice (a handle's quick way that made calls too).
 #pragma once
 
 #include "eval/shortcuts/formula_level.h"

@@ -566,8 +566,6 @@ bool PreparedFormula::OnNumbers(EvalContext& ctx, const Group& g) {
   return g.func != nullptr && g.func->number != nullptr;
 }
 
-// The groups' values are kept in the workspace (known) for the text's
-// way, which takes over at the first value that is not a plain number.
 // The top level's groups that a quick way evaluated (known from now on);
 // whether they leave its numbers in the model.
 bool PreparedFormula::Resume(std::size_t& knownCount) {
@@ -578,6 +576,9 @@ bool PreparedFormula::Resume(std::size_t& knownCount) {
   }
   return true;
 }
+
+// The groups' values are kept in the workspace (known) for the text's
+// way, which takes over at the first value that is not a plain number.
 
 std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const Level& l,
                                                        std::string_view text, std::size_t& knownCount) {
