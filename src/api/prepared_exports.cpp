@@ -100,6 +100,13 @@ bool MayRunQuick(const formel_prepared* prepared) {
 
 using Number = formel::PreparedFormula::Number;
 
+// Whether the usual way runs the plan: for an outermost evaluation on the
+// shortcuts' side, or to go on from the calls that a quick way made.
+bool UsesPlan(const formel_prepared* prepared) {
+  const formel::EvalContext& ctx = prepared->ev->eval;
+  return prepared->planned && ctx.evalDepth == 0 && (!ctx.GeneralPathOnly() || prepared->plan.Resuming());
+}
+
 // The usual ways, apart from the quick ones: their bookkeeping would make
 // every call of the quick way save and restore what it needs.
 [[gnu::noinline]] const char* RunText(formel_prepared* prepared) {
@@ -107,9 +114,7 @@ using Number = formel::PreparedFormula::Number;
       prepared->ev, formel::kNoText, [prepared](Evaluator& ev, CallScope& scope) {
         scope.StartBuilding();
         formel::EvalContext& ctx = ev.eval;
-        if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) {
-          return prepared->plan.Run(ctx).data();
-        }
+        if (UsesPlan(prepared)) return prepared->plan.Run(ctx).data();
         return formel::EvaluateFormula(ctx, prepared->formula).data();
       });
 }
@@ -118,7 +123,7 @@ using Number = formel::PreparedFormula::Number;
   return formel::RunExport<Number>(prepared->ev, Number{0, false}, [prepared](Evaluator& ev, CallScope& scope) {
     scope.StartBuilding();
     formel::EvalContext& ctx = ev.eval;
-    if (prepared->planned && ctx.evalDepth == 0 && !ctx.GeneralPathOnly()) return prepared->plan.RunNumber(ctx);
+    if (UsesPlan(prepared)) return prepared->plan.RunNumber(ctx);
     const std::string_view text = formel::EvaluateFormula(ctx, prepared->formula);
     return Number{formel::ParseReal(text), !text.empty() && formel::ParsedLength(text) == text.size()};
   });

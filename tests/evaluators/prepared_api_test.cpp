@@ -190,6 +190,21 @@ TEST(PreparedApiTest, FunctionsOnNumbersMayReenterOrFreeTheirEvaluator) {
   EXPECT_STREQ(formel_run(host.p), "17");  // 1 + 6 + 10: [x] is read after the calls
   EXPECT_EQ(host.inner, "11");              // 2 + 6 + 3
   EXPECT_EQ(host.calls, "ctct");
+  // A host that installs an observer: the run goes on from its call all
+  // the same ([y] is no number), not from the start.
+  auto watching = [](void* user, int, const double*) {
+    auto& h = *static_cast<Host*>(user);
+    h.calls += "w";
+    formel_set_observer(h.ev, [](void*, const formel_event*) {}, nullptr);
+    return 1.0;
+  };
+  formel_set_number_function(ev, "count", 1, watching, &host);
+  formel_set_var(ev, "y", "abc");
+  host.calls.clear();
+  const std::string watched = formel_run(formel_prepare(ev, "count(1)+[y]"));
+  EXPECT_EQ(host.calls, "w");
+  EXPECT_EQ(watched, formel_evaluate(ev, "count(1)+[y]"));  // observed: the general way
+  formel_set_observer(ev, nullptr, nullptr);
   auto freeing = [](void* user, int, const double* argv) {
     formel_free(static_cast<Host*>(user)->ev);  // released when the run returns
     return argv[0];

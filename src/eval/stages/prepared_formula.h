@@ -78,6 +78,9 @@ class PreparedFormula {
   // Whether the quick ways below may give a result: the top level's groups
   // are all calls, and one of them found a function on numbers.
   bool TopCalls() const { return topCalls_ && numberCalls_; }
+  // A quick way with calls stopped after making some: the usual way must
+  // follow on this plan, whatever the host changed meanwhile (an observer).
+  bool Resuming() const { return resumeFrom_ != 0; }
   // The quick way of a loop whose top level calls functions on numbers
   // with arguments that need no text, and whose values keep the level's
   // numbers. Host code runs: the caller keeps an export's call bookkeeping
