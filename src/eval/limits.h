@@ -37,5 +37,11 @@ inline std::size_t QuotingBudget(std::size_t formulaLength) {
 }
 // Reports the allowance to the observer and throws std::bad_alloc.
 [[noreturn]] void ExceedQuoting(EvalContext& ctx);
+// An outermost evaluation of formula begins: its allowance, and the text
+// that findings point into.
+inline void StartOutermost(EvalContext& ctx, std::string_view formula) {
+  ctx.quotingLeft = QuotingBudget(formula.size());
+  ctx.outermost = formula;
+}
 
 }  // namespace formel

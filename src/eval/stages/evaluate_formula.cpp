@@ -166,8 +166,7 @@ class Stages {
   if (const auto value = RepeatedFormulaResult(ctx, formula)) return *value;
   LevelDepth depth(ctx);
   if (ctx.evalDepth == 1) {
-    ctx.quotingLeft = QuotingBudget(formula.size());
-    ctx.outermost = formula;
+    StartOutermost(ctx, formula);
     if (ctx.Observed()) ctx.inserted.clear();
   }
   const StringWorkspace::Mark start = ctx.workspace.Position();

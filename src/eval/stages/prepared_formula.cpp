@@ -489,8 +489,7 @@ std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
   const Level& l = levels_.front();
   resumeFrom_ = 0;
   const LevelDepth depth(ctx);
-  ctx.quotingLeft = QuotingBudget(l.size);
-  ctx.outermost = LevelText(l);
+  StartOutermost(ctx, LevelText(l));
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const std::uint32_t index = l.firstGroup + k;
     if (!OnNumbers(ctx, groups_[index]) || !CallOnNumbersQuick(ctx, groups_[index], index)) return std::nullopt;
@@ -538,8 +537,7 @@ std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index
     if (index == 0 && resumeFrom_ != 0) {
       numbers = Resume(knownCount);  // the quick way set the budget, and its calls may have charged it
     } else if (ctx.evalDepth == 1) {
-      ctx.quotingLeft = QuotingBudget(text.size());
-      ctx.outermost = text;
+      StartOutermost(ctx, text);
     }
     if (numbers) {
       if (const auto value = RunNumbers(ctx, l, text, knownCount)) {
@@ -602,6 +600,12 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
   return LevelValue(ctx, l);
 }
 
+const Variable* PreparedFormula::LoneReferenceEntry(EvalContext& ctx, const Level& l) {
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  return refs_[l.firstRef].value;
+}
+
 // A call of a function on numbers whose arguments need no text: numbers
 // as written, references to plain numbers, levels of numbers without calls.
 // No host code runs before the function, so they are read in any order.
@@ -627,8 +631,7 @@ bool PreparedFormula::CallOnNumbersQuick(EvalContext& ctx, const Group& g, std::
 // What an argument's text reads as, when the level gives it without text.
 bool PreparedFormula::ArgumentNumber(EvalContext& ctx, const Level& l, float& number) {
   if (l.referenceAlone) {
-    if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-    const PlainNumber n = TermNumber(refs_[l.firstRef].value);
+    const PlainNumber n = TermNumber(LoneReferenceEntry(ctx, l));
     number = n.read;
     return n.plain;
   }
@@ -679,13 +682,12 @@ bool PreparedFormula::IsLoneReference(const Level& l) const {
 }
 
 std::optional<LevelResult> PreparedFormula::LoneReference(EvalContext& ctx, const Level& l) {
-  // Host functions may have changed the table since the names were found.
-  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-  const Variable* entry = refs_[l.firstRef].value;
+  const Variable* entry = LoneReferenceEntry(ctx, l);
   const PlainNumber n = TermNumber(entry);
   if (!n.plain) return std::nullopt;
   return LevelResult{n, false, 0, entry->text()};
 }
+
 
 std::string_view PreparedFormula::RunText(EvalContext& ctx, const Level& l, std::string_view text,
                                           StringWorkspace::Mark start, const std::string_view* known,

@@ -155,6 +155,9 @@ class PreparedFormula {
   bool ArgumentNumber(EvalContext& ctx, const Level& l, float& number);
   bool IsLoneReference(const Level& l) const;
   std::optional<LevelResult> LoneReference(EvalContext& ctx, const Level& l);
+  // Its variable's entry (null when not set), the names looked up anew
+  // when the table changed.
+  [[gnu::always_inline]] inline const Variable* LoneReferenceEntry(EvalContext& ctx, const Level& l);
   // Inlined: every call's argument that is a reference alone passes here.
   [[gnu::always_inline]] inline std::optional<std::string_view> PutLoneReference(EvalContext& ctx, const Level& l,
                                                                                  PlainNumber* number);
