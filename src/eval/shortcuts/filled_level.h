@@ -32,13 +32,6 @@ const Operator* ComparisonAt(std::string_view rest, std::size_t& length);
 // and are written xText and yText ("=" compares the texts).
 bool ComparisonHolds(Op op, float x, float y, std::string_view xText, std::string_view yText);
 
-// The comparison written at the start of rest (two bytes when the second
-// is one of "<>=" too) and its length, or null.
-const Operator* ComparisonAt(std::string_view rest, std::size_t& length);
-// Whether the comparison holds between two sides that read as x and y
-// and are written xText and yText ("=" compares the texts).
-bool ComparisonHolds(Op op, float x, float y, std::string_view xText, std::string_view yText);
-
 // The result written at the workspace write position, or nullopt (nothing
 // written) when text (which ends in the final blank) is not of such a shape.
 std::optional<std::string_view> FilledLevelValue(EvalContext& ctx, std::string_view text);

@@ -44,9 +44,10 @@ constexpr std::size_t kKeptBuffer = 1024;
 }  // namespace
 
 PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
-    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap), known_(heap),
-      groupNumbers_(heap), groupWritten_(heap), groupPending_(heap), termRead_(heap), termLength_(heap),
-      termText_(heap), termOp_(heap), termWritten_(heap), segments_(heap), expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
+    : formula_(heap), levels_(heap), groups_(heap), refs_(heap), args_(heap), terms_(heap), steps_(heap),
+      program_(heap), variables_(heap), known_(heap), groupNumbers_(heap), groupWritten_(heap), groupPending_(heap),
+      termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap), termWritten_(heap), segments_(heap),
+      expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
 std::string_view PreparedFormula::LevelText(const Level& l) const {
   return std::string_view(formula_).substr(l.begin, l.size);
@@ -105,6 +106,10 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     }
   }
   const Level& top = levels_.front();
+  program_.clear();
+  if (Programmable(top)) AddToProgram(top, kNoTerm);
+  program_.shrink_to_fit();
+  variables_.assign(refs_.size(), nullptr);
   topCalls_ = top.numbers.terms > 0 && !top.numbers.textsRead && top.groups > 0;
   for (std::uint32_t g = top.firstGroup; g < top.firstGroup + top.groups; ++g) topCalls_ = topCalls_ && groups_[g].call;
   expanded_.resize(depths, Text(formula_.get_allocator()));
@@ -303,9 +308,71 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
   }
 }
 
+// Levels of numbers that read no texts: each one's value is a computed
+// number or a comparison's "1" or "0", which its group's term takes as it
+// reads back.
+bool PreparedFormula::Programmable(const Level& l) const {
+  if (!l.pure || l.numbers.textsRead) return false;
+  if (l.numbers.negativeFirst && l.numbers.rightSide == 1) return false;  // a "-" before a number alone
+  for (std::uint32_t g = l.firstGroup; g < l.firstGroup + l.groups; ++g) {
+    if (!Programmable(levels_[groups_[g].inside])) return false;
+  }
+  return true;
+}
+
+// groupTerm: the term its value goes to (kNoTerm for the top level).
+void PreparedFormula::AddToProgram(const Level& l, std::uint32_t groupTerm) {
+  const NumberTerm* terms = terms_.data() + l.numbers.firstTerm;
+  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
+    if (terms[t].kind != NumberTerm::kGroup) continue;
+    AddToProgram(levels_[groups_[l.firstGroup + terms[t].index].inside], l.numbers.firstTerm + t);
+  }
+  auto op = [](std::uint8_t kind, std::uint32_t a, std::uint32_t b = 0) {
+    return NumberOp{kind, static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), 0, 0};
+  };
+  NumberOp level = op(NumberOp::kLevel, l.numbers.negativeFirst, l.numbers.leadingBlank);
+  level.index = l.numbers.firstTerm;
+  program_.push_back(level);
+  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
+    NumberOp fill = op(NumberOp::kConstant, t);
+    if (terms[t].kind == NumberTerm::kConstant) {
+      fill.number = terms[t].read;
+    } else if (terms[t].kind == NumberTerm::kReference && terms[t].same == kNoTerm) {
+      fill.kind = NumberOp::kReference;
+      fill.index = l.firstRef + terms[t].index;
+    } else {
+      continue;
+    }
+    program_.push_back(fill);
+  }
+  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
+    if (terms[t].kind == NumberTerm::kReference && terms[t].same != kNoTerm) {
+      program_.push_back(op(NumberOp::kCopy, t, terms[t].same));
+    }
+  }
+  const LevelNumbers& n = l.numbers;
+  const NumberStep* steps = steps_.data() + n.firstStep;
+  for (std::uint32_t k = 0; k < n.leftSteps + n.rightSteps; ++k) {
+    if (k == n.leftSteps) program_.push_back(op(NumberOp::kLeftSide, n.rightSide == 1, 0));
+    program_.push_back(op(steps[k].code, steps[k].left, steps[k].right));
+  }
+  if (n.comparison != nullptr) {
+    if (n.rightSteps == 0) program_.push_back(op(NumberOp::kLeftSide, n.rightSide == 1, 0));
+    NumberOp compare = op(NumberOp::kCompare, n.terms - n.rightSide == 1, n.rightSide);
+    compare.index = static_cast<std::uint32_t>(n.comparison->op);
+    program_.push_back(compare);
+  }
+  if (groupTerm == kNoTerm) return;
+  NumberOp end = op(NumberOp::kGroupEnd, 0);
+  end.index = groupTerm;
+  program_.push_back(end);
+}
+
 void PreparedFormula::LookUpNames(EvalContext& ctx) {
-  for (Reference& r : refs_) {
+  for (std::size_t k = 0; k < refs_.size(); ++k) {
+    Reference& r = refs_[k];
     r.value = FindVariable(ctx, std::string_view(formula_).substr(r.nameBegin, r.length - 2));
+    variables_[k] = r.value;
   }
   varGeneration_ = ctx.vars.Generation();
   numberCalls_ = false;
@@ -440,7 +507,15 @@ std::optional<LevelResult> PreparedFormula::RunPure(EvalContext& ctx, const Leve
   return LevelValue(ctx, l);
 }
 
+// The program's value while the names found stand (else the levels' way
+// looks them up anew).
+std::optional<ProgramValue> PreparedFormula::RunProgram(EvalContext& ctx) {
+  if (program_.empty() || ctx.vars.Generation() != varGeneration_) return std::nullopt;
+  return RunNumberProgram(program_.data(), program_.size(), termWritten_.data(), variables_.data());
+}
+
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
+  if (const auto value = RunProgram(ctx)) return WriteReal(ctx.workspace, value->written);
   if (const auto value = RunTopNumbers(ctx)) return WriteResult(ctx.workspace, *value);
   const LongBufferRelease release{*this};
   return RunLevel(ctx, 0);
@@ -455,6 +530,10 @@ PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
 }
 
 std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
+  if (const auto value = RunProgram(ctx)) {
+    ctx.workspace.Reset();
+    return WriteReal(ctx.workspace, value->written);
+  }
   const auto value = RunTopNumbers(ctx);
   if (!value) return std::nullopt;
   ctx.workspace.Reset();
@@ -462,6 +541,7 @@ std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
 }
 
 std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalContext& ctx) {
+  if (const auto value = RunProgram(ctx)) return Number{value->read, true};
   const auto value = RunTopNumbers(ctx);
   if (!value) return std::nullopt;
   return NumberOfLevel(*value);

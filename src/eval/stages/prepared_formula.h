@@ -126,6 +126,8 @@ class PreparedFormula {
   bool FindReferences(std::size_t level, std::string_view text);
   void ReadNumbers(std::size_t level, std::string_view text);
   void LookUpNames(EvalContext& ctx);
+  bool Programmable(const Level& l) const;
+  void AddToProgram(const Level& l, std::uint32_t groupTerm);
   std::string_view LevelText(const Level& l) const;
 
   // A level's result at the write position; number: what it reads as,
@@ -134,6 +136,7 @@ class PreparedFormula {
   // instead of being written.
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
+  std::optional<ProgramValue> RunProgram(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunTopCalls(EvalContext& ctx);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
@@ -189,6 +192,10 @@ class PreparedFormula {
   std::pmr::vector<std::uint32_t> args_;      // levels of the calls' arguments
   std::pmr::vector<NumberTerm> terms_;        // of the levels' numbers
   std::pmr::vector<NumberStep> steps_;        // their passes' steps
+  // The levels' numbers as one program, when they all have such; empty
+  // otherwise. Its references' entries, as the names were last looked up.
+  std::pmr::vector<NumberOp> program_;
+  std::pmr::vector<const Variable*> variables_;
   // Per group and per term, each level its own part: what they hold in
   // the evaluation in progress.
   std::pmr::vector<std::string_view> known_;
