@@ -6,21 +6,13 @@
 
 #include "eval/limits.h"
 #include "eval/shortcuts/filled_level.h"
+#include "eval/shortcuts/number_steps.h"
 #include "eval/shortcuts/plain_arithmetic.h"
 #include "text/numbers.h"
 
 namespace formel {
 
 namespace {
-
-// The arithmetic operators come first among the passes: a code for each
-// of them and each kind of step.
-constexpr std::size_t kStepCodes = 6 * 3;
-constexpr std::uint8_t StepCode(Op op, NumberStep::Kind kind) {
-  return static_cast<std::uint8_t>(static_cast<int>(op) * 3 + kind);
-}
-static_assert(StepCode(Op::kSubtract, NumberStep::kBehind) == kStepCodes - 1);
-static_assert(NumberOp::kLevel == kStepCodes);
 
 bool IsArithmeticByte(char c) {
   for (const Operator& op : kOperatorPasses) {
@@ -72,21 +64,6 @@ void PlanSteps(const NumberTerm* terms, std::size_t first, std::size_t end, std:
   }
 }
 
-enum class StepsEnd { kValue, kOutside, kPassesAgain };
-
-// A side's first number as it stands written, and what it reads back as.
-struct FirstNumber {
-  float written = 0;
-  float read = 0;
-};
-
-// What the steps of a side carry from one to the next.
-struct SideState {
-  bool negativeFirst;
-  bool leadingBlank;
-  FirstNumber value;
-};
-
 // One step, its operator and kind fixed: the result is what its written
 // text reads back as.
 template <Op kOp, NumberStep::Kind kKind>
@@ -114,8 +91,6 @@ StepsEnd RunStep(const NumberStep& step, float* work, SideState& side) {
   return StepsEnd::kValue;
 }
 
-using StepRunner = StepsEnd (*)(const NumberStep&, float*, SideState&);
-
 template <Op kOp>
 constexpr void AddRunners(std::array<StepRunner, kStepCodes>& runners) {
   runners[StepCode(kOp, NumberStep::kFirst)] = &RunStep<kOp, NumberStep::kFirst>;
@@ -123,7 +98,9 @@ constexpr void AddRunners(std::array<StepRunner, kStepCodes>& runners) {
   runners[StepCode(kOp, NumberStep::kBehind)] = &RunStep<kOp, NumberStep::kBehind>;
 }
 
-constexpr std::array<StepRunner, kStepCodes> kStepRunners = [] {
+}  // namespace
+
+extern constinit const std::array<StepRunner, kStepCodes> kStepRunners = [] {
   std::array<StepRunner, kStepCodes> runners{};
   AddRunners<Op::kPower>(runners);
   AddRunners<Op::kDivide>(runners);
@@ -133,6 +110,8 @@ constexpr std::array<StepRunner, kStepCodes> kStepRunners = [] {
   AddRunners<Op::kSubtract>(runners);
   return runners;
 }();
+
+namespace {
 
 // The steps on the side's numbers (work, used up), as the passes' steps
 // compute them: each one's code chooses its runner, so that none tests its
@@ -251,92 +230,6 @@ std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const T
   }
   const bool holds = ComparisonHolds(shape.comparison->op, left.number, right.number, left.text, right.text);
   return LevelResult{{true, holds ? 1.0f : 0.0f, 1}, false, 0, holds ? "1" : "0"};
-}
-
-namespace {
-
-// The usual step of a loop without its runner's cases: a whole result above
-// 0 and below 2^23 reads back as it is and fits behind any operator. False
-// (nothing changed) for any other, which the runner takes.
-template <Op kOp, bool kFirst>
-[[gnu::always_inline]] inline bool QuickStep(const NumberOp& op, float* work, SideState& side) {
-  if (kFirst && side.negativeFirst) return false;  // its sign goes into left
-  const float result = Arithmetic(kOp, work[op.a], work[op.b]);
-  if (!(result > 0.0f && result < 8388608.0f)) return false;
-  if (static_cast<float>(static_cast<std::int32_t>(result)) != result) return false;
-  if (kFirst) side.value = {result, result};
-  work[op.a] = result;
-  return true;
-}
-
-[[gnu::noinline]] bool RunnerStep(const NumberOp& op, float* work, SideState& side) {
-  return kStepRunners[op.kind](NumberStep{op.a, op.b, op.kind}, work, side) == StepsEnd::kValue;
-}
-
-}  // namespace
-
-std::optional<ProgramValue> RunNumberProgram(const NumberOp* ops, std::size_t count, float* work,
-                                             const Variable* const* variables) {
-  float* level = work;
-  SideState side{false, false, {}};
-  float compared = 0;  // a comparison's left side
-  for (const NumberOp* op = ops; op != ops + count; ++op) {
-    bool quick = false;  // a step done without its runner
-    switch (op->kind) {
-      case StepCode(Op::kMultiply, NumberStep::kFirst):
-        quick = QuickStep<Op::kMultiply, true>(*op, level, side);
-        break;
-      case StepCode(Op::kMultiply, NumberStep::kBehind):
-        quick = QuickStep<Op::kMultiply, false>(*op, level, side);
-        break;
-      case StepCode(Op::kAdd, NumberStep::kFirst):
-        quick = QuickStep<Op::kAdd, true>(*op, level, side);
-        break;
-      case StepCode(Op::kAdd, NumberStep::kBehind):
-        quick = QuickStep<Op::kAdd, false>(*op, level, side);
-        break;
-      case StepCode(Op::kSubtract, NumberStep::kFirst):
-        quick = QuickStep<Op::kSubtract, true>(*op, level, side);
-        break;
-      case StepCode(Op::kSubtract, NumberStep::kBehind):
-        quick = QuickStep<Op::kSubtract, false>(*op, level, side);
-        break;
-      case NumberOp::kLevel:
-        level = work + op->index;
-        side = {op->a != 0, op->b != 0, {}};
-        continue;
-      case NumberOp::kConstant: level[op->a] = op->number; continue;
-      case NumberOp::kReference: {
-        const Variable* entry = variables[op->index];
-        if (entry == nullptr) return std::nullopt;
-        const PlainNumber n = entry->Number();
-        if (!n.plain || n.length > kLongestTermText) return std::nullopt;
-        level[op->a] = n.read;
-        continue;
-      }
-      case NumberOp::kCopy: level[op->a] = level[op->b]; continue;
-      case NumberOp::kLeftSide:
-        // A negative value behind a blank: its "-" would be taken as a sign.
-        if (op->a == 0 && side.leadingBlank && std::signbit(side.value.written)) return std::nullopt;
-        compared = op->a != 0 ? level[op->b] : side.value.read;
-        side = {false, false, {}};
-        continue;
-      case NumberOp::kCompare: {
-        const float right = op->a != 0 ? level[op->b] : side.value.read;
-        const float holds = ComparisonHolds(static_cast<Op>(op->index), compared, right, {}, {}) ? 1.0f : 0.0f;
-        side.value = {holds, holds};
-        continue;
-      }
-      case NumberOp::kGroupEnd:
-        // A negative value is not a plain number: the group's text leaves the model.
-        if (std::signbit(side.value.written)) return std::nullopt;
-        work[op->index] = side.value.read;
-        continue;
-      default: break;  // the other steps
-    }
-    if (!quick && !RunnerStep(*op, level, side)) return std::nullopt;
-  }
-  return ProgramValue{side.value.written, side.value.read};
 }
 
 }  // namespace formel

@@ -26,7 +26,6 @@
 #include <vector>
 
 #include "eval/operators.h"
-#include "registry/var_table.h"
 #include "text/numbers.h"
 
 namespace formel {
@@ -110,39 +109,5 @@ struct LevelResult {
 
 // nullopt when the values leave the model.
 std::optional<LevelResult> LevelNumbersResult(const LevelNumbers& shape, const TermValues& values);
-
-// A formula whose levels are all numbers that read no texts (at least one
-// step, or a comparison other than "="), flattened into one program: the
-// levels of its groups first,
-// each ending with its value put in as its group's term, then its own.
-// What each level does is what LevelNumbersResult does with its values
-// put in; the program only spares the layers around it.
-struct NumberOp {
-  // Below these, kind is a step's code (NumberStep).
-  enum Kind : std::uint8_t { kLevel = 18, kConstant, kReference, kCopy, kLeftSide, kCompare, kGroupEnd };
-  std::uint8_t kind;
-  // Terms counted from the level's first. kLevel: its negativeFirst and
-  // leadingBlank; kCopy: a term and the earlier term it copies; a step:
-  // its left and right. kLeftSide, kCompare: whether the side is a number
-  // alone, and its first term.
-  std::uint8_t a;
-  std::uint8_t b;
-  // kLevel: its first term; kReference: the variable's; kCompare: the
-  // comparison's Op; kGroupEnd: the term it puts the value in, counted
-  // from the formula's first.
-  std::uint32_t index;
-  float number;  // kConstant
-};
-
-// The formula's result, as its top level's value: the number as written
-// and what it reads back as. work: room for all terms. variables: the
-// entries by kReference index, null when not set. nullopt when the values
-// leave the model (a level's text would need the passes).
-struct ProgramValue {
-  float written;
-  float read;
-};
-std::optional<ProgramValue> RunNumberProgram(const NumberOp* ops, std::size_t count, float* work,
-                                             const Variable* const* variables);
 
 }  // namespace formel

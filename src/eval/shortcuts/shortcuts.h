@@ -63,7 +63,8 @@
 // 11. Prepared formulas (PlannedResult: a driver of their own in
 //     stages/prepared_formula.h and stages/plan_cache.h, as they hand what
 //     they do not take to the stages; their value models here,
-//     filled_level.h and level_numbers.h; also the handles of
+//     filled_level.h, level_numbers.h, and number_program.h for plans
+//     whose levels are all such numbers; also the handles of
 //     formel_prepared.h). Trigger: an outermost formula with a group, a
 //     call or a reference, met a second time (the cache keeps 32), or run
 //     through a prepared handle. Same bytes: what the stages decide from
@@ -88,5 +89,6 @@
 #include "eval/shortcuts/literal_growth.h"
 #include "eval/shortcuts/literal_join.h"
 #include "eval/shortcuts/number_chain.h"
+#include "eval/shortcuts/number_program.h"
 #include "eval/shortcuts/plain_arithmetic.h"
 #include "eval/shortcuts/repeated_formula.h"

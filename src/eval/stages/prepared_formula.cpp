@@ -106,9 +106,9 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
     }
   }
   const Level& top = levels_.front();
-  program_.clear();
-  if (Programmable(top)) AddToProgram(top, kNoTerm);
-  program_.shrink_to_fit();
+  program_.Clear();
+  if (Programmable(top)) AddToProgram(top, false);
+  program_.ShrinkToFit();
   variables_.assign(refs_.size(), nullptr);
   topCalls_ = top.numbers.terms > 0 && !top.numbers.textsRead && top.groups > 0;
   for (std::uint32_t g = top.firstGroup; g < top.firstGroup + top.groups; ++g) topCalls_ = topCalls_ && groups_[g].call;
@@ -320,52 +320,17 @@ bool PreparedFormula::Programmable(const Level& l) const {
   return true;
 }
 
-// groupTerm: the term its value goes to (kNoTerm for the top level).
-void PreparedFormula::AddToProgram(const Level& l, std::uint32_t groupTerm) {
+std::optional<std::uint16_t> PreparedFormula::AddToProgram(const Level& l, bool group) {
+  std::array<std::uint16_t, kMaxNumberTerms> groupSlots{};
   const NumberTerm* terms = terms_.data() + l.numbers.firstTerm;
   for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
     if (terms[t].kind != NumberTerm::kGroup) continue;
-    AddToProgram(levels_[groups_[l.firstGroup + terms[t].index].inside], l.numbers.firstTerm + t);
+    const auto slot = AddToProgram(levels_[groups_[l.firstGroup + terms[t].index].inside], true);
+    if (!slot) return std::nullopt;
+    groupSlots[terms[t].index] = *slot;
   }
-  auto op = [](std::uint8_t kind, std::uint32_t a, std::uint32_t b = 0) {
-    return NumberOp{kind, static_cast<std::uint8_t>(a), static_cast<std::uint8_t>(b), 0, 0};
-  };
-  NumberOp level = op(NumberOp::kLevel, l.numbers.negativeFirst, l.numbers.leadingBlank);
-  level.index = l.numbers.firstTerm;
-  program_.push_back(level);
-  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
-    NumberOp fill = op(NumberOp::kConstant, t);
-    if (terms[t].kind == NumberTerm::kConstant) {
-      fill.number = terms[t].read;
-    } else if (terms[t].kind == NumberTerm::kReference && terms[t].same == kNoTerm) {
-      fill.kind = NumberOp::kReference;
-      fill.index = l.firstRef + terms[t].index;
-    } else {
-      continue;
-    }
-    program_.push_back(fill);
-  }
-  for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
-    if (terms[t].kind == NumberTerm::kReference && terms[t].same != kNoTerm) {
-      program_.push_back(op(NumberOp::kCopy, t, terms[t].same));
-    }
-  }
-  const LevelNumbers& n = l.numbers;
-  const NumberStep* steps = steps_.data() + n.firstStep;
-  for (std::uint32_t k = 0; k < n.leftSteps + n.rightSteps; ++k) {
-    if (k == n.leftSteps) program_.push_back(op(NumberOp::kLeftSide, n.rightSide == 1, 0));
-    program_.push_back(op(steps[k].code, steps[k].left, steps[k].right));
-  }
-  if (n.comparison != nullptr) {
-    if (n.rightSteps == 0) program_.push_back(op(NumberOp::kLeftSide, n.rightSide == 1, 0));
-    NumberOp compare = op(NumberOp::kCompare, n.terms - n.rightSide == 1, n.rightSide);
-    compare.index = static_cast<std::uint32_t>(n.comparison->op);
-    program_.push_back(compare);
-  }
-  if (groupTerm == kNoTerm) return;
-  NumberOp end = op(NumberOp::kGroupEnd, 0);
-  end.index = groupTerm;
-  program_.push_back(end);
+  return program_.AddLevel(l.numbers, terms, steps_.data() + l.numbers.firstStep, l.firstRef, groupSlots.data(),
+                           group);
 }
 
 void PreparedFormula::LookUpNames(EvalContext& ctx) {
@@ -510,8 +475,8 @@ std::optional<LevelResult> PreparedFormula::RunPure(EvalContext& ctx, const Leve
 // The program's value while the names found stand (else the levels' way
 // looks them up anew).
 std::optional<ProgramValue> PreparedFormula::RunProgram(EvalContext& ctx) {
-  if (program_.empty() || ctx.vars.Generation() != varGeneration_) return std::nullopt;
-  return RunNumberProgram(program_.data(), program_.size(), termWritten_.data(), variables_.data());
+  if (program_.Empty() || ctx.vars.Generation() != varGeneration_) return std::nullopt;
+  return program_.Run(variables_.data());
 }
 
 std::string_view PreparedFormula::Run(EvalContext& ctx) {

@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "eval/shortcuts/level_numbers.h"
+#include "eval/shortcuts/number_program.h"
 #include "frame/private_text.h"
 #include "frame/string_workspace.h"
 #include "registry/func_table.h"
@@ -127,7 +128,9 @@ class PreparedFormula {
   void ReadNumbers(std::size_t level, std::string_view text);
   void LookUpNames(EvalContext& ctx);
   bool Programmable(const Level& l) const;
-  void AddToProgram(const Level& l, std::uint32_t groupTerm);
+  // The slot of its value when it is a group's; nullopt when the program
+  // would grow too long.
+  std::optional<std::uint16_t> AddToProgram(const Level& l, bool group);
   std::string_view LevelText(const Level& l) const;
 
   // A level's result at the write position; number: what it reads as,
@@ -194,7 +197,7 @@ class PreparedFormula {
   std::pmr::vector<NumberStep> steps_;        // their passes' steps
   // The levels' numbers as one program, when they all have such; empty
   // otherwise. Its references' entries, as the names were last looked up.
-  std::pmr::vector<NumberOp> program_;
+  NumberProgram program_;
   std::pmr::vector<const Variable*> variables_;
   // Per group and per term, each level its own part: what they hold in
   // the evaluation in progress.

@@ -1,0 +1,68 @@
+// A prepared formula whose levels are all numbers that read no texts (at
+// least one step, or a comparison other than "="), flattened into one
+// program when it is prepared: the levels of its groups first, each one's
+// value going to a slot that its group's term reads, then its own. Each
+// level does what LevelNumbersResult does with its values put in; the
+// program spares the layers around it, and each step writes a slot of its
+// own, so that a constant is put in once and a reference written again
+// reads the same slot.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory_resource>
+#include <optional>
+#include <vector>
+
+#include "eval/shortcuts/level_numbers.h"
+#include "registry/var_table.h"
+
+namespace formel {
+
+// A formula's result as its top level's value: the number as written and
+// what it reads back as.
+struct ProgramValue {
+  float written;
+  float read;
+};
+
+class NumberProgram {
+ public:
+  explicit NumberProgram(std::pmr::memory_resource* heap) : ops_(heap), work_(heap) {}
+
+  void Clear();
+  bool Empty() const { return ops_.empty(); }
+  // A level, after its groups' levels: groupSlots[k] is the slot of group k
+  // of the level (NumberTerm::index), as AddLevel gave it. Gives the slot
+  // of the level's value when it is a group's; nullopt (the program
+  // cleared) when the program would grow past its slots.
+  std::optional<std::uint16_t> AddLevel(const LevelNumbers& shape, const NumberTerm* terms, const NumberStep* steps,
+                                        std::uint32_t firstReference, const std::uint16_t* groupSlots, bool group);
+  void ShrinkToFit();
+
+  // variables: the entries by reference index (null when not set).
+  // nullopt when the values leave the model (a level's text would need
+  // the passes).
+  std::optional<ProgramValue> Run(const Variable* const* variables);
+
+ private:
+  struct Op {
+    // A step's code (number_steps.h), or one of these.
+    enum Kind : std::uint8_t { kLevel = 18, kReference, kLeftSide, kCompare, kGroupEnd };
+    std::uint8_t kind;
+    // kLevel: its negativeFirst and leadingBlank; kLeftSide, kCompare: the
+    // side is a number alone.
+    std::uint8_t flags;
+    std::uint16_t a;   // a step's left slot; a number alone's slot
+    std::uint16_t b;   // a step's right slot
+    std::uint16_t to;  // where a step, a reference or a group's value goes
+    std::uint32_t index;  // kReference: the variable's; kCompare: its Op
+  };
+  std::uint16_t NewSlot(float value);
+
+  std::pmr::vector<Op> ops_;
+  std::pmr::vector<float> work_;  // the slots; constants stay from AddLevel
+  bool full_ = false;
+};
+
+}  // namespace formel
