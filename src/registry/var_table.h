@@ -52,7 +52,8 @@ class Variable {
     KeepPending(true, kIntTextMax, PlainOfInt(value, kIntTextMax));
   }
 
-  PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
+  // Inlined: a loop reads it for every reference of every evaluation.
+  [[gnu::always_inline]] PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
 
  private:
   // Out of line: text() is read in many places, and this rarely runs.

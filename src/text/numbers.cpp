@@ -186,16 +186,13 @@ float RoundToFloat(double value) {
   return static_cast<float>(value);
 }
 
-std::size_t FormatReal(float value, char* out) {
+namespace {
+
+// Past the usual case: not finite, a fraction, a whole number from 2^32.
+[[gnu::noinline]] std::size_t FormatOtherReal(float value, char* out) {
   if (std::isnan(value)) return CopyForm(std::signbit(value) ? "-1.#IND" : "1.#QNAN", out);
   if (std::isinf(value)) return CopyForm(value > 0 ? "1.#INF" : "-1.#INF", out);
-  // A whole number has no decimals to write: its digits are exact.
   const bool whole = IsWholeMagnitude(std::fabs(value));
-  if (whole && std::fabs(value) < 4294967296.0f) {
-    const std::size_t sign = std::signbit(value) ? 1 : 0;  // "-0" too
-    out[0] = '-';
-    return sign + WriteDigits(static_cast<std::uint32_t>(std::fabs(value)), out + sign);
-  }
   if (whole && std::fabs(value) < 1e15f) {
     const auto r = std::to_chars(out, out + kRealTextMax, static_cast<long long>(value));
     return static_cast<std::size_t>(r.ptr - out);
@@ -207,6 +204,20 @@ std::size_t FormatReal(float value, char* out) {
   while (n > 0 && out[n - 1] == '0') --n;  // stops at the point at the latest
   if (n > 0 && out[n - 1] == '.') --n;
   return n;
+}
+
+}  // namespace
+
+std::size_t FormatReal(float value, char* out) {
+  // A whole number has no decimals to write: its digits are exact. (Not
+  // so a NaN, which fails every comparison.)
+  const float magnitude = std::fabs(value);
+  if (magnitude < 4294967296.0f && static_cast<float>(static_cast<std::uint32_t>(magnitude)) == magnitude) {
+    const std::size_t sign = std::signbit(value) ? 1 : 0;  // "-0" too
+    out[0] = '-';
+    return sign + WriteDigits(static_cast<std::uint32_t>(magnitude), out + sign);
+  }
+  return FormatOtherReal(value, out);
 }
 
 std::size_t FormatInt(std::int32_t value, char* out) {

@@ -42,6 +42,14 @@ void NumberProgram::Clear() {
   ops_.clear();
   work_.clear();
   full_ = false;
+  inputs_ = false;
+}
+
+std::uint16_t NumberProgram::AddInput(std::uint32_t index) {
+  const std::uint16_t slot = NewSlot(0);
+  ops_.push_back({Op::kInput, 0, 0, 0, slot, index});
+  inputs_ = true;
+  return slot;
 }
 
 void NumberProgram::ShrinkToFit() {
@@ -98,7 +106,7 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
   return value;
 }
 
-std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables) {
+std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables, const PlainNumber* inputs) {
   float* work = work_.data();
   SideState side{false, false, {}};
   float compared = 0;  // a comparison's left side
@@ -129,6 +137,7 @@ std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables)
       case Op::kLevel:
         side = {(op.flags & 1) != 0, (op.flags & 2) != 0, {}};
         continue;
+      case Op::kInput: to = inputs[op.index].read; continue;
       case Op::kReference: {
         const Variable* entry = variables[op.index];
         if (entry == nullptr) return std::nullopt;

@@ -32,6 +32,10 @@ class NumberProgram {
 
   void Clear();
   bool Empty() const { return ops_.empty(); }
+  // Whether it reads values computed before it runs (AddInput).
+  bool HasInputs() const { return inputs_; }
+  // A slot that takes inputs[index] (Run) when the program starts.
+  std::uint16_t AddInput(std::uint32_t index);
   // A level, after its groups' levels: groupSlots[k] is the slot of group k
   // of the level (NumberTerm::index), as AddLevel gave it. Gives the slot
   // of the level's value when it is a group's; nullopt (the program
@@ -40,15 +44,15 @@ class NumberProgram {
                                         std::uint32_t firstReference, const std::uint16_t* groupSlots, bool group);
   void ShrinkToFit();
 
-  // variables: the entries by reference index (null when not set).
-  // nullopt when the values leave the model (a level's text would need
-  // the passes).
-  std::optional<ProgramValue> Run(const Variable* const* variables);
+  // variables: the entries by reference index (null when not set);
+  // inputs: what AddInput's slots take, plain numbers. nullopt when the
+  // values leave the model (a level's text would need the passes).
+  std::optional<ProgramValue> Run(const Variable* const* variables, const PlainNumber* inputs = nullptr);
 
  private:
   struct Op {
     // A step's code (number_steps.h), or one of these.
-    enum Kind : std::uint8_t { kLevel = 18, kReference, kLeftSide, kCompare, kGroupEnd };
+    enum Kind : std::uint8_t { kLevel = 18, kInput, kReference, kLeftSide, kCompare, kGroupEnd };
     std::uint8_t kind;
     // kLevel: its negativeFirst and leadingBlank; kLeftSide, kCompare: the
     // side is a number alone.
@@ -56,13 +60,14 @@ class NumberProgram {
     std::uint16_t a;   // a step's left slot; a number alone's slot
     std::uint16_t b;   // a step's right slot
     std::uint16_t to;  // where a step, a reference or a group's value goes
-    std::uint32_t index;  // kReference: the variable's; kCompare: its Op
+    std::uint32_t index;  // kInput: the input's; kReference: the variable's; kCompare: its Op
   };
   std::uint16_t NewSlot(float value);
 
   std::pmr::vector<Op> ops_;
   std::pmr::vector<float> work_;  // the slots; constants stay from AddLevel
   bool full_ = false;
+  bool inputs_ = false;
 };
 
 }  // namespace formel

@@ -107,7 +107,11 @@ bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   }
   const Level& top = levels_.front();
   program_.Clear();
-  if (Programmable(top)) AddToProgram(top, false);
+  if (Programmable(top)) {
+    AddToProgram(top, false);
+  } else if (Programmable(top, true)) {
+    AddToProgram(top, false, true);
+  }
   program_.ShrinkToFit();
   variables_.assign(refs_.size(), nullptr);
   topCalls_ = top.numbers.terms > 0 && !top.numbers.textsRead && top.groups > 0;
@@ -311,21 +315,24 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
 // Levels of numbers that read no texts: each one's value is a computed
 // number or a comparison's "1" or "0", which its group's term takes as it
 // reads back.
-bool PreparedFormula::Programmable(const Level& l) const {
-  if (!l.pure || l.numbers.textsRead) return false;
+bool PreparedFormula::Programmable(const Level& l, bool groupsComputed) const {
+  if (l.numbers.terms == 0 || l.numbers.textsRead) return false;
   if (l.numbers.negativeFirst && l.numbers.rightSide == 1) return false;  // a "-" before a number alone
+  if (groupsComputed) return true;
+  if (!l.pure) return false;
   for (std::uint32_t g = l.firstGroup; g < l.firstGroup + l.groups; ++g) {
     if (!Programmable(levels_[groups_[g].inside])) return false;
   }
   return true;
 }
 
-std::optional<std::uint16_t> PreparedFormula::AddToProgram(const Level& l, bool group) {
+std::optional<std::uint16_t> PreparedFormula::AddToProgram(const Level& l, bool group, bool groupsComputed) {
   std::array<std::uint16_t, kMaxNumberTerms> groupSlots{};
   const NumberTerm* terms = terms_.data() + l.numbers.firstTerm;
   for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
     if (terms[t].kind != NumberTerm::kGroup) continue;
-    const auto slot = AddToProgram(levels_[groups_[l.firstGroup + terms[t].index].inside], true);
+    const std::uint32_t index = l.firstGroup + terms[t].index;
+    const auto slot = groupsComputed ? program_.AddInput(index) : AddToProgram(levels_[groups_[index].inside], true);
     if (!slot) return std::nullopt;
     groupSlots[terms[t].index] = *slot;
   }
@@ -475,8 +482,18 @@ std::optional<LevelResult> PreparedFormula::RunPure(EvalContext& ctx, const Leve
 // The program's value while the names found stand (else the levels' way
 // looks them up anew).
 std::optional<ProgramValue> PreparedFormula::RunProgram(EvalContext& ctx) {
-  if (program_.Empty() || ctx.vars.Generation() != varGeneration_) return std::nullopt;
+  if (program_.Empty() || program_.HasInputs() || ctx.vars.Generation() != varGeneration_) return std::nullopt;
   return program_.Run(variables_.data());
+}
+
+std::optional<LevelResult> PreparedFormula::TopLevelValue(EvalContext& ctx) {
+  const Level& l = levels_.front();
+  if (!program_.HasInputs()) return LevelValue(ctx, l);
+  // Host functions may have changed the table since the names were found.
+  if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
+  const auto value = program_.Run(variables_.data(), groupNumbers_.data());
+  if (!value) return LevelValue(ctx, l);  // the passes again, perhaps
+  return LevelResult{{!std::signbit(value->written), value->read, 0}, true, value->written, {}};
 }
 
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
@@ -495,6 +512,7 @@ PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
 }
 
 std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
+  if (!levels_.front().pure) return std::nullopt;  // before any frame is set up
   if (const auto value = RunProgram(ctx)) {
     ctx.workspace.Reset();
     return WriteReal(ctx.workspace, value->written);
@@ -506,6 +524,7 @@ std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
 }
 
 std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalContext& ctx) {
+  if (!levels_.front().pure) return std::nullopt;  // before any frame is set up
   if (const auto value = RunProgram(ctx)) return Number{value->read, true};
   const auto value = RunTopNumbers(ctx);
   if (!value) return std::nullopt;
@@ -541,7 +560,7 @@ std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
     resumeFrom_ = k + 1;
     if (!groupNumbers_[index].plain) return std::nullopt;
   }
-  return LevelValue(ctx, l);
+  return TopLevelValue(ctx);
 }
 
 void PreparedFormula::ReleaseLongBuffers() {
@@ -642,7 +661,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
   if (l.numbers.textsRead) WritePendingGroups(ws, l, l.groups);
-  return LevelValue(ctx, l);
+  return &l == levels_.data() ? TopLevelValue(ctx) : LevelValue(ctx, l);
 }
 
 const Variable* PreparedFormula::LoneReferenceEntry(EvalContext& ctx, const Level& l) {

@@ -127,10 +127,10 @@ class PreparedFormula {
   bool FindReferences(std::size_t level, std::string_view text);
   void ReadNumbers(std::size_t level, std::string_view text);
   void LookUpNames(EvalContext& ctx);
-  bool Programmable(const Level& l) const;
+  bool Programmable(const Level& l, bool groupsComputed = false) const;
   // The slot of its value when it is a group's; nullopt when the program
-  // would grow too long.
-  std::optional<std::uint16_t> AddToProgram(const Level& l, bool group);
+  // would grow too long. groupsComputed: the groups' values are inputs.
+  std::optional<std::uint16_t> AddToProgram(const Level& l, bool group, bool groupsComputed = false);
   std::string_view LevelText(const Level& l) const;
 
   // A level's result at the write position; number: what it reads as,
@@ -140,6 +140,8 @@ class PreparedFormula {
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<ProgramValue> RunProgram(EvalContext& ctx);
+  // The top level's value once its groups' are in place.
+  std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunTopCalls(EvalContext& ctx);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
@@ -195,7 +197,8 @@ class PreparedFormula {
   std::pmr::vector<std::uint32_t> args_;      // levels of the calls' arguments
   std::pmr::vector<NumberTerm> terms_;        // of the levels' numbers
   std::pmr::vector<NumberStep> steps_;        // their passes' steps
-  // The levels' numbers as one program, when they all have such; empty
+  // The levels' numbers as one program, when they all have such; else
+  // the top level's, its groups' values as inputs, when it has such; empty
   // otherwise. Its references' entries, as the names were last looked up.
   NumberProgram program_;
   std::pmr::vector<const Variable*> variables_;
