@@ -179,6 +179,8 @@ TEST(PreparedApiTest, FunctionsOnNumbersMayReenterOrFreeTheirEvaluator) {
     if (argv[0] == 3 && !h.entered) {
       h.entered = true;
       h.inner = formel_run(h.p);
+      formel_remove_var(h.ev, "x");  // a new entry, elsewhere: the names are looked up again
+      formel_set_var(h.ev, "w", "50");
       formel_set_var(h.ev, "x", "10");
     }
     return argv[0] * 2;
