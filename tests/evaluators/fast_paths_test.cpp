@@ -427,7 +427,7 @@ TEST_F(FastPathsTest, PreparedFormulaEdgesGiveWhatTheGeneralWayGives) {
         "f(1,2,3,4,5,6,7,8,9,10,11,[a])", "f(([a]),g([b]))", "(((((([a]))))))", "-([a])", "--[a]",
         "[a]-[b]", "1-[a]^2", "[a]\\[b]", "[a]/0<1", "f([a]", "[a", "\"[a]\"&[a]", "nope([a],[b])",
         "h()&h(1)&[a]", "[a]&[a]&[a]&[a]", "1-[a]/100", "[b]-[a]*[c]/2+[a]", "[b]-[a]\\3-[a]^2",
-        "2*([b]-[a]/4)<[b]-[a]*2"}) {
+        "2*([b]-[a]/4)<[b]-[a]*2", "[a]*G", "R+[a]", "(G)*[a]", "(1)*R", "G(1)+[a]"}) {
     for (const char* a : kValueShapes) {
       SetOnBoth("a", a);
       SetOnBoth("b", kValueShapes[std::strlen(a) % std::size(kValueShapes)]);

@@ -258,7 +258,7 @@ bool PreparedFormula::FindReferences(std::size_t level, std::string_view text) {
 // with its name, as level_numbers.h reads it.
 void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
   Level& l = levels_[level];
-  if (l.groups + l.refs == 0 || formula_.size() > kLongestTermText) return;
+  if (formula_.size() > kLongestTermText) return;
   Text shape(formula_.get_allocator());
   std::pmr::vector<std::uint32_t> at(formula_.get_allocator());
   std::uint32_t ref = l.firstRef;
@@ -274,6 +274,9 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
         i += refs_[ref++].length;
         continue;
       }
+      // A letter leaves the shape in any case; these two would be read as
+      // a reference or a group that the level does not have.
+      if (text[i] == 'R' || text[i] == 'G') return;
       shape.push_back(text[i]);
       at.push_back(U32(l.begin + i));
       ++i;
@@ -314,8 +317,9 @@ void PreparedFormula::ReadNumbers(std::size_t level, std::string_view text) {
 
 // Levels of numbers that read no texts: each one's value is a computed
 // number or a comparison's "1" or "0", which its group's term takes as it
-// reads back.
+// reads back. A group alone passes its group's value on.
 bool PreparedFormula::Programmable(const Level& l, bool groupsComputed) const {
+  if (l.groupAlone) return !groupsComputed && l.pure && Programmable(levels_[groups_[l.firstGroup].inside]);
   if (l.numbers.terms == 0 || l.numbers.textsRead) return false;
   if (l.numbers.negativeFirst && l.numbers.rightSide == 1) return false;  // a "-" before a number alone
   if (groupsComputed) return true;
@@ -327,6 +331,8 @@ bool PreparedFormula::Programmable(const Level& l, bool groupsComputed) const {
 }
 
 std::optional<std::uint16_t> PreparedFormula::AddToProgram(const Level& l, bool group, bool groupsComputed) {
+  // "(...)" alone: its value is its group's, as it stands.
+  if (l.groupAlone) return AddToProgram(levels_[groups_[l.firstGroup].inside], true);
   std::array<std::uint16_t, kMaxNumberTerms> groupSlots{};
   const NumberTerm* terms = terms_.data() + l.numbers.firstTerm;
   for (std::uint32_t t = 0; t < l.numbers.terms; ++t) {
@@ -488,7 +494,6 @@ std::optional<ProgramValue> PreparedFormula::RunProgram(EvalContext& ctx) {
 
 std::optional<LevelResult> PreparedFormula::TopLevelValue(EvalContext& ctx) {
   const Level& l = levels_.front();
-  if (!program_.HasInputs()) return LevelValue(ctx, l);
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
   const auto value = program_.Run(variables_.data(), groupNumbers_.data());
@@ -560,7 +565,7 @@ std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
     resumeFrom_ = k + 1;
     if (!groupNumbers_[index].plain) return std::nullopt;
   }
-  return TopLevelValue(ctx);
+  return program_.HasInputs() ? TopLevelValue(ctx) : LevelValue(ctx, l);
 }
 
 void PreparedFormula::ReleaseLongBuffers() {
@@ -661,7 +666,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
     if (!groupNumbers[k].plain || value.size() > kLongestTermText) return std::nullopt;
   }
   if (l.numbers.textsRead) WritePendingGroups(ws, l, l.groups);
-  return &l == levels_.data() ? TopLevelValue(ctx) : LevelValue(ctx, l);
+  return &l == levels_.data() && program_.HasInputs() ? TopLevelValue(ctx) : LevelValue(ctx, l);
 }
 
 const Variable* PreparedFormula::LoneReferenceEntry(EvalContext& ctx, const Level& l) {

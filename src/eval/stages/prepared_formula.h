@@ -140,8 +140,8 @@ class PreparedFormula {
   std::string_view RunLevel(EvalContext& ctx, std::uint32_t level, PlainNumber* number = nullptr,
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<ProgramValue> RunProgram(EvalContext& ctx);
-  // The top level's value once its groups' are in place.
-  std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
+  // The top level's value on its program, once its groups' are in place.
+  [[gnu::noinline]] std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   std::optional<LevelResult> RunTopCalls(EvalContext& ctx);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
