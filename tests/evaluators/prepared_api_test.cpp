@@ -192,6 +192,11 @@ TEST(PreparedApiTest, FunctionsOnNumbersMayReenterOrFreeTheirEvaluator) {
   EXPECT_STREQ(formel_run(host.p), "17");  // 1 + 6 + 10: [x] is read after the calls
   EXPECT_EQ(host.inner, "11");              // 2 + 6 + 3
   EXPECT_EQ(host.calls, "ctct");
+  // Observed after a quick way that went through: a run of its own, calls and all.
+  formel_set_observer(ev, [](void*, const formel_event*) {}, nullptr);
+  EXPECT_STREQ(formel_run(host.p), "33");  // 3 + 20 + 10
+  EXPECT_EQ(host.calls, "ctctct");
+  formel_set_observer(ev, nullptr, nullptr);
   // A host that installs an observer: the run goes on from its call all
   // the same ([y] is no number), not from the start.
   auto watching = [](void* user, int, const double*) {

@@ -555,8 +555,19 @@ std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuickCalls(Eval
 // quoting budget the formula's. Where it stops, resumeFrom_ tells RunLevel
 // how many calls were made.
 std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
-  const Level& l = levels_.front();
   resumeFrom_ = 0;
+  try {
+    const auto value = RunTopCallsFromStart(ctx);
+    if (value) resumeFrom_ = 0;  // done: a later run has nothing to go on from
+    return value;
+  } catch (...) {
+    resumeFrom_ = 0;  // likewise after a failed one
+    throw;
+  }
+}
+
+std::optional<LevelResult> PreparedFormula::RunTopCallsFromStart(EvalContext& ctx) {
+  const Level& l = levels_.front();
   const LevelDepth depth(ctx);
   StartOutermost(ctx, LevelText(l));
   for (std::uint32_t k = 0; k < l.groups; ++k) {
