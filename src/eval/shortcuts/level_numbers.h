@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "eval/operators.h"
+#include "registry/var_table.h"
 #include "text/numbers.h"
 
 namespace formel {
@@ -77,6 +78,15 @@ inline constexpr std::size_t kMaxNumberTerms = 64;
 // Formulas and values longer than this take the text's way: a level's
 // text then stays far below the length limit, which the text's way checks.
 inline constexpr std::size_t kLongestTermText = std::size_t{32} << 10;
+
+// What a set variable reads as when it stands as a term; not plain also
+// when it is not set or too long for one. Inlined: a loop reads every
+// reference so.
+[[gnu::always_inline]] inline PlainNumber TermNumber(const Variable* entry) {
+  if (entry == nullptr) return PlainNumber();
+  const PlainNumber n = entry->Number();
+  return n.length > kLongestTermText ? PlainNumber() : n;
+}
 
 // Reads shape (the level's text with "R" for each reference and "G" for
 // each group with its name; at[i] the formula position of shape[i]) into

@@ -12,7 +12,6 @@ namespace formel {
 namespace {
 
 constexpr std::size_t kSlots = std::numeric_limits<std::uint16_t>::max();
-static_assert(kStepCodes <= 18, "the steps' codes come before the program's own kinds");
 
 // The usual step of a loop without its runner's cases: a whole result above
 // 0 and below 2^23 reads back as it is and fits behind any operator. False
@@ -139,10 +138,8 @@ std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables,
         continue;
       case Op::kInput: to = inputs[op.index].read; continue;
       case Op::kReference: {
-        const Variable* entry = variables[op.index];
-        if (entry == nullptr) return std::nullopt;
-        const PlainNumber n = entry->Number();
-        if (!n.plain || n.length > kLongestTermText) return std::nullopt;
+        const PlainNumber n = TermNumber(variables[op.index]);
+        if (!n.plain) return std::nullopt;
         to = n.read;
         continue;
       }

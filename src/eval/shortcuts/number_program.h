@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "eval/shortcuts/level_numbers.h"
+#include "eval/shortcuts/number_steps.h"
 #include "registry/var_table.h"
 
 namespace formel {
@@ -52,7 +53,7 @@ class NumberProgram {
  private:
   struct Op {
     // A step's code (number_steps.h), or one of these.
-    enum Kind : std::uint8_t { kLevel = 18, kInput, kReference, kLeftSide, kCompare, kGroupEnd };
+    enum Kind : std::uint8_t { kLevel = kStepCodes, kInput, kReference, kLeftSide, kCompare, kGroupEnd };
     std::uint8_t kind;
     // kLevel: its negativeFirst and leadingBlank; kLeftSide, kCompare: the
     // side is a number alone.

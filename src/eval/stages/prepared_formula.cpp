@@ -247,7 +247,7 @@ bool PreparedFormula::FindReferences(std::size_t level, std::string_view text) {
     if (segment + 1 < starts.size() && close >= starts[segment + 1] - 1) return false;  // around a group
     const std::size_t offset = next - starts[segment];
     refs_.push_back({U32(l.firstSegment + segment), U32(offset), U32(close - next + 1),
-                     U32(l.begin + origins[segment] + offset + 1), nullptr});
+                     U32(l.begin + origins[segment] + offset + 1)});
     ++l.refs;
     copied = next = close + 1;
   }
@@ -348,9 +348,8 @@ std::optional<std::uint16_t> PreparedFormula::AddToProgram(const Level& l, bool 
 
 void PreparedFormula::LookUpNames(EvalContext& ctx) {
   for (std::size_t k = 0; k < refs_.size(); ++k) {
-    Reference& r = refs_[k];
-    r.value = FindVariable(ctx, std::string_view(formula_).substr(r.nameBegin, r.length - 2));
-    variables_[k] = r.value;
+    const Reference& r = refs_[k];
+    variables_[k] = FindVariable(ctx, std::string_view(formula_).substr(r.nameBegin, r.length - 2));
   }
   varGeneration_ = ctx.vars.Generation();
   numberCalls_ = false;
@@ -382,14 +381,6 @@ bool SameBytes(const char* a, const char* b, std::size_t n) {
     if (a[i] != b[i]) return false;
   }
   return true;
-}
-
-// What a set variable reads as when it stands as a term; not plain also
-// when it is not set or too long for one.
-[[gnu::always_inline]] inline PlainNumber TermNumber(const Variable* entry) {
-  if (entry == nullptr) return PlainNumber();
-  const PlainNumber n = entry->Number();
-  return n.length > kLongestTermText ? PlainNumber() : n;
 }
 
 PreparedFormula::Number NumberOfText(std::string_view text) {
@@ -432,7 +423,7 @@ std::optional<LevelResult> PreparedFormula::LevelValue(EvalContext& ctx, const L
       if (term.same != kNoTerm) {
         read = values.read[term.same];
       } else {
-        const PlainNumber n = TermNumber(refs_[l.firstRef + term.index].value);
+        const PlainNumber n = TermNumber(variables_[l.firstRef + term.index]);
         if (!n.plain) return std::nullopt;
         read = n.read;
       }
@@ -453,7 +444,7 @@ void PreparedFormula::PutTermTexts(const Level& l, std::string_view* texts, cons
     if (term.kind == NumberTerm::kGroup) {
       texts[t] = known[term.index];
     } else if (term.kind == NumberTerm::kReference) {
-      texts[t] = term.same != kNoTerm ? texts[term.same] : refs_[l.firstRef + term.index].value->text();
+      texts[t] = term.same != kNoTerm ? texts[term.same] : variables_[l.firstRef + term.index]->text();
     }
   }
 }
@@ -683,7 +674,7 @@ std::optional<LevelResult> PreparedFormula::RunNumbers(EvalContext& ctx, const L
 const Variable* PreparedFormula::LoneReferenceEntry(EvalContext& ctx, const Level& l) {
   // Host functions may have changed the table since the names were found.
   if (ctx.vars.Generation() != varGeneration_) LookUpNames(ctx);
-  return refs_[l.firstRef].value;
+  return variables_[l.firstRef];
 }
 
 // A call of a function on numbers whose arguments need no text: numbers
@@ -894,7 +885,7 @@ PlainNumber PreparedFormula::NumberOfResult(const EvalContext& ctx, const Group&
     if (result != slots[k]) continue;
     const Level& arg = levels_[args_[g.firstArg + k]];
     if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
-      const Variable* entry = refs_[arg.firstRef].value;
+      const Variable* entry = variables_[arg.firstRef];
       if (entry != nullptr && placed.size() == entry->text().size() &&
           SameBytes(placed.data(), entry->text().data(), placed.size())) {
         return entry->Number();
@@ -920,7 +911,8 @@ std::string_view PreparedFormula::Substitute(EvalContext& ctx, const Level& l, s
     const Reference& r = refs_[l.firstRef + k];
     const std::size_t at = (l.groups == 0 ? 0 : segments_[r.segment]) + r.offset;
     out.append(expanded.substr(copied, at - copied));
-    const std::string_view value = r.value == nullptr ? std::string_view() : std::string_view(r.value->text());
+    const Variable* entry = variables_[l.firstRef + k];
+    const std::string_view value = entry == nullptr ? std::string_view() : std::string_view(entry->text());
     if (IsUnsignedDecimal(value)) {
       out.append(value);
     } else {

@@ -119,7 +119,6 @@ class PreparedFormula {
     std::uint32_t offset;                // its "[" from the segment's start
     std::uint32_t length;                // brackets included
     std::uint32_t nameBegin;             // in formula_
-    const Variable* value;               // the variable's entry, or null
   };
 
   bool PrepareLevel(EvalContext& ctx, std::size_t begin, std::size_t end, std::size_t depth);
@@ -200,8 +199,10 @@ class PreparedFormula {
   std::pmr::vector<NumberStep> steps_;        // their passes' steps
   // The levels' numbers as one program, when they all have such; else
   // the top level's, its groups' values as inputs, when it has such; empty
-  // otherwise. Its references' entries, as the names were last looked up.
+  // otherwise.
   NumberProgram program_;
+  // The references' entries (null when not set), as the names were last
+  // looked up: the levels' way and the program both read them.
   std::pmr::vector<const Variable*> variables_;
   // Per group and per term, each level its own part: what they hold in
   // the evaluation in progress.
