@@ -583,10 +583,13 @@ void PreparedFormula::ReleaseLongBuffers() {
 // when its level is another or its value is not such a number.
 std::optional<std::string_view> PreparedFormula::PutLoneReference(EvalContext& ctx, const Level& l,
                                                                   PlainNumber* number) {
-  const auto value = l.referenceAlone ? LoneReference(ctx, l) : std::nullopt;
-  if (!value) return std::nullopt;
-  if (number != nullptr) *number = value->number;
-  return std::string_view{ctx.workspace.Put(value->text), value->text.size()};
+  if (!l.referenceAlone) return std::nullopt;
+  const Variable* entry = LoneReferenceEntry(ctx, l);
+  const PlainNumber n = TermNumber(entry);
+  if (!n.plain) return std::nullopt;
+  if (number != nullptr) *number = n;
+  const std::string_view text = entry->text();
+  return std::string_view{ctx.workspace.Put(text), text.size()};
 }
 
 std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
@@ -835,8 +838,7 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
                                           PlainNumber* number) {
   StringWorkspace& ws = ctx.workspace;
   const StringWorkspace::Mark start = ws.Position();
-  std::array<const char*, kMaxParams> slots;
-  slots.fill("");
+  std::array<const char*, kMaxParams> slots;  // those past the arguments are set once the function is known
   for (std::uint32_t k = 0; k < g.args; ++k) {
     const std::uint32_t arg = args_[g.firstArg + k];
     if (k >= kMaxParams) {
@@ -844,7 +846,7 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
       RunLevel(ctx, arg);
       ws.Rewind(before);
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
-      slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
+      slots[k] = ws.Put(LevelText(levels_[arg]));
       ws.Keep();
     } else if (const auto put = PutLoneReference(ctx, levels_[arg], nullptr)) {  // no level to run either
       slots[k] = put->data();
@@ -857,6 +859,8 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   // A host function may have changed the table since.
   if (ctx.funcs.Generation() != funcGeneration_) LookUpNames(ctx);
   const FuncInfo f = g.func == nullptr ? FuncInfo{} : *g.func;
+  const auto wanted = static_cast<std::uint32_t>(std::clamp<std::int32_t>(f.paramCount, 0, kMaxParams));
+  for (std::uint32_t k = std::min<std::uint32_t>(g.args, kMaxParams); k < wanted; ++k) slots[k] = "";  // missing
   if (!f.Callable()) {
     const std::string_view inside = text.substr(g.open + 1, g.close - g.open - 1);
     ws.Rewind(start);
@@ -876,14 +880,16 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
 }
 
 // What a host's result (placed: its copy) reads as. A host that gives back
-// a reference alone ("[x]" in "max(1,[x])") gives back the variable's
-// number, while the bytes are still the variable's.
+// an argument that is a number as written, or a reference alone ("[x]" in
+// "max(1,[x])"), gives back that number while the bytes are still its own
+// (a host may write into its arguments).
 PlainNumber PreparedFormula::NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
                                             const std::array<const char*, kMaxParams>& slots,
                                             std::string_view placed) const {
   for (std::uint32_t k = 0; k < std::min<std::uint32_t>(g.args, kMaxParams); ++k) {
     if (result != slots[k]) continue;
     const Level& arg = levels_[args_[g.firstArg + k]];
+    if (arg.numberAlone && placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) return {true, arg.aloneNumber, U32(placed.size())};
     if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
       const Variable* entry = variables_[arg.firstRef];
       if (entry != nullptr && placed.size() == entry->text().size() &&
