@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 
 #include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/number_steps.h"
@@ -40,14 +41,16 @@ template <Op kOp, bool kFirst>
 void NumberProgram::Clear() {
   ops_.clear();
   work_.clear();
+  inputs_ = 0;
+  levels_ = 0;
+  firstFlags_ = 0;
   full_ = false;
-  inputs_ = false;
 }
 
 std::uint16_t NumberProgram::AddInput(std::uint32_t index) {
   const std::uint16_t slot = NewSlot(0);
   ops_.push_back({Op::kInput, 0, 0, 0, slot, index});
-  inputs_ = true;
+  ++inputs_;
   return slot;
 }
 
@@ -69,7 +72,11 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
   // Where each term's value stands: a step's result takes its left term's place.
   std::array<std::uint16_t, kMaxNumberTerms> at{};
   const auto flags = static_cast<std::uint8_t>(shape.negativeFirst | shape.leadingBlank << 1);
-  ops_.push_back({Op::kLevel, flags, 0, 0, 0, 0});
+  if (levels_++ == 0) {
+    firstFlags_ = flags;  // Run starts with them
+  } else {
+    ops_.push_back({Op::kLevel, flags, 0, 0, 0, 0});
+  }
   for (std::uint32_t t = 0; t < shape.terms; ++t) {
     const NumberTerm& term = terms[t];
     if (term.kind == NumberTerm::kGroup) {
@@ -107,9 +114,11 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
 
 std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables, const PlainNumber* inputs) {
   float* work = work_.data();
-  SideState side{false, false, {}};
+  const Op* first = ops_.data() + inputs_;
+  for (const Op* input = ops_.data(); input != first; ++input) work[input->to] = inputs[input->index].read;
+  SideState side{(firstFlags_ & 1) != 0, (firstFlags_ & 2) != 0, {}};
   float compared = 0;  // a comparison's left side
-  for (const Op& op : ops_) {
+  for (const Op& op : std::span(first, ops_.data() + ops_.size())) {
     const float left = work[op.a];
     const float right = work[op.b];
     float& to = work[op.to];
@@ -136,7 +145,6 @@ std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables,
       case Op::kLevel:
         side = {(op.flags & 1) != 0, (op.flags & 2) != 0, {}};
         continue;
-      case Op::kInput: to = inputs[op.index].read; continue;
       case Op::kReference: {
         const PlainNumber n = TermNumber(variables[op.index]);
         if (!n.plain) return std::nullopt;

@@ -32,10 +32,11 @@ class NumberProgram {
   explicit NumberProgram(std::pmr::memory_resource* heap) : ops_(heap), work_(heap) {}
 
   void Clear();
-  bool Empty() const { return ops_.empty(); }
+  bool Empty() const { return levels_ == 0; }
   // Whether it reads values computed before it runs (AddInput).
-  bool HasInputs() const { return inputs_; }
-  // A slot that takes inputs[index] (Run) when the program starts.
+  bool HasInputs() const { return inputs_ != 0; }
+  // A slot that takes inputs[index] (Run) when the program starts; before
+  // any level is added.
   std::uint16_t AddInput(std::uint32_t index);
   // A level, after its groups' levels: groupSlots[k] is the slot of group k
   // of the level (NumberTerm::index), as AddLevel gave it. Gives the slot
@@ -65,10 +66,14 @@ class NumberProgram {
   };
   std::uint16_t NewSlot(float value);
 
+  // The inputs first (kInput), then the levels: the first level's kLevel
+  // is not there, its flags are firstFlags_.
   std::pmr::vector<Op> ops_;
   std::pmr::vector<float> work_;  // the slots; constants stay from AddLevel
+  std::uint32_t inputs_ = 0;
+  std::uint32_t levels_ = 0;
+  std::uint8_t firstFlags_ = 0;
   bool full_ = false;
-  bool inputs_ = false;
 };
 
 }  // namespace formel
