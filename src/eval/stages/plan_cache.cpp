@@ -93,6 +93,7 @@ std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_-
 
 std::optional<std::string_view> PlanCache::RunLastQuick(EvalContext& ctx) {
   Entry& e = *store_->last;
+  if (!e.plan->MayRunQuick()) return std::nullopt;  // a loop with calls: no call more than needed
   e.lastUse = ++store_->clock;
   return e.plan->RunQuick(ctx);
 }

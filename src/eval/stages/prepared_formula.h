@@ -74,6 +74,8 @@ class PreparedFormula {
   // The workspace is reset and the result written only when there is one;
   // nullopt (nothing touched) otherwise.
   std::optional<std::string_view> RunQuick(EvalContext& ctx);
+  // Whether the quick way may give a result (no call anywhere).
+  bool MayRunQuick() const { return levels_.front().pure; }
   std::optional<Number> RunNumberQuick(EvalContext& ctx);
 
   // Whether the quick ways below may give a result: the top level's groups
