@@ -579,6 +579,21 @@ TEST_F(FastPathsTest, HostsThatWriteIntoTheirArgumentsGetTheFormulasNumbers) {
   }
 }
 
+// A host that gives back a number too long to stand among a level's
+// numbers: the level's text then reaches the length limit (""), or stays
+// just below it, as the general way finds.
+TEST_F(FastPathsTest, HostResultsAtTheLengthLimitGiveWhatTheGeneralWayGives) {
+  RegisterLoggingHosts();
+  for (const std::size_t length : {std::size_t{4} << 20, (std::size_t{4} << 20) - 4, std::size_t{40} << 10}) {
+    SetOnBoth("a", std::string(length, '7').c_str());
+    for (const char* formula : {"f([a],1)+1", "2*f(1,[a])-f([a],2)", "f([a],0)<1"}) {
+      for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(Difference(formula), "") << formula << " with " << length << " digits, round " << round;
+      }
+    }
+  }
+}
+
 // Plain arithmetic at the edges of its model: a "-" taken as a sign and a
 // "+" written back (once, and in a cascade), "-0", infinities read as 0,
 // a NaN, results past 1e15 and between digits, long numbers and second

@@ -496,12 +496,30 @@ std::string_view PreparedFormula::Run(EvalContext& ctx) {
   if (const auto value = RunProgram(ctx)) return WriteReal(ctx.workspace, value->written);
   if (const auto value = RunTopNumbers(ctx)) return WriteResult(ctx.workspace, *value);
   const LongBufferRelease release{*this};
-  return RunLevel(ctx, 0);
+  // A loop's "2*max(1,[x])+1": the calls, then the program; unless a quick
+  // way made some of the calls already (RunLevel goes on from there).
+  if (topCalls_ && program_.HasInputs() && resumeFrom_ == 0) {
+    StringWorkspace& ws = ctx.workspace;
+    const StringWorkspace::Mark start = ws.Position();
+    if (const auto value = RunTopCalls(ctx, true)) {
+      ws.Rewind(start);  // down over the calls' values
+      return WriteResult(ws, *value);
+    }
+  }
+  return RunLevel(ctx, 0);  // goes on from the calls made
 }
 
 PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
   if (const auto quick = RunNumberQuick(ctx)) return *quick;
   const LongBufferRelease release{*this};
+  if (topCalls_ && program_.HasInputs() && resumeFrom_ == 0) {  // as Run
+    StringWorkspace& ws = ctx.workspace;
+    const StringWorkspace::Mark start = ws.Position();
+    if (const auto value = RunTopCalls(ctx, true)) {
+      ws.Rewind(start);
+      return NumberOfLevel(*value);
+    }
+  }
   std::optional<LevelResult> numeric;
   const std::string_view text = RunLevel(ctx, 0, nullptr, &numeric);
   return numeric ? NumberOfLevel(*numeric) : NumberOfText(text);
@@ -528,27 +546,27 @@ std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuick(EvalConte
 }
 
 std::optional<std::string_view> PreparedFormula::RunQuickCalls(EvalContext& ctx) {
-  const auto value = RunTopCalls(ctx);
+  const auto value = RunTopCalls(ctx, false);
   if (!value) return std::nullopt;
   ctx.workspace.Reset();
   return WriteResult(ctx.workspace, *value);
 }
 
 std::optional<PreparedFormula::Number> PreparedFormula::RunNumberQuickCalls(EvalContext& ctx) {
-  const auto value = RunTopCalls(ctx);
+  const auto value = RunTopCalls(ctx, false);
   if (!value) return std::nullopt;
   return NumberOfLevel(*value);
 }
 
 // The top level's calls left to right, each only while its function is on
-// numbers and its arguments need no text, then the level's numbers. The
-// level stands as RunLevel has it while the host runs: one level deep, the
-// quoting budget the formula's. Where it stops, resumeFrom_ tells RunLevel
-// how many calls were made.
-std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
+// numbers and its arguments need no text (or any call, with textCalls),
+// then the level's numbers. The level stands as RunLevel has it while the
+// host runs: one level deep, the quoting budget the formula's. Where it
+// stops, resumeFrom_ tells RunLevel how many calls were made.
+std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx, bool textCalls) {
   resumeFrom_ = 0;
   try {
-    const auto value = RunTopCallsFromStart(ctx);
+    const auto value = RunTopCallsFromStart(ctx, textCalls);
     if (value) resumeFrom_ = 0;  // done: a later run has nothing to go on from
     return value;
   } catch (...) {
@@ -557,13 +575,21 @@ std::optional<LevelResult> PreparedFormula::RunTopCalls(EvalContext& ctx) {
   }
 }
 
-std::optional<LevelResult> PreparedFormula::RunTopCallsFromStart(EvalContext& ctx) {
+std::optional<LevelResult> PreparedFormula::RunTopCallsFromStart(EvalContext& ctx, bool textCalls) {
   const Level& l = levels_.front();
   const LevelDepth depth(ctx);
-  StartOutermost(ctx, LevelText(l));
+  const std::string_view text = LevelText(l);
+  StartOutermost(ctx, text);
   for (std::uint32_t k = 0; k < l.groups; ++k) {
     const std::uint32_t index = l.firstGroup + k;
-    if (!OnNumbers(ctx, groups_[index]) || !CallOnNumbersQuick(ctx, groups_[index], index)) return std::nullopt;
+    const Group& g = groups_[index];
+    if (!(numberCalls_ && OnNumbers(ctx, g) && CallOnNumbersQuick(ctx, g, index))) {
+      if (!textCalls) return std::nullopt;
+      groupPending_[index] = 0;
+      known_[index] = RunCall(ctx, g, text, &groupNumbers_[index]);
+      // Too long to stand as a term: not one of the level's numbers (RunLevel goes on with its text).
+      if (known_[index].size() > kLongestTermText) groupNumbers_[index] = PlainNumber();
+    }
     resumeFrom_ = k + 1;
     if (!groupNumbers_[index].plain) return std::nullopt;
   }
