@@ -872,7 +872,7 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
       RunLevel(ctx, arg);
       ws.Rewind(before);
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
-      slots[k] = ws.Put(LevelText(levels_[arg]));
+      slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
       ws.Keep();
     } else if (const auto put = PutLoneReference(ctx, levels_[arg], nullptr)) {  // no level to run either
       slots[k] = put->data();
