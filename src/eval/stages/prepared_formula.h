@@ -177,7 +177,7 @@ class PreparedFormula {
   // number, when asked: what the host's result reads as.
   std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text,
                            PlainNumber* number = nullptr);
-  PlainNumber NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
+  [[gnu::always_inline]] inline PlainNumber NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
                              const std::array<const char*, kMaxParams>& slots, std::string_view placed) const;
   std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
                                StringWorkspace::Mark start, const std::string_view* known,
