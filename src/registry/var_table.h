@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 
+#include "frame/move_bytes.h"
 #include "registry/named_table.h"
 #include "text/numbers.h"
 
@@ -54,6 +55,18 @@ class Variable {
 
   // Inlined: a loop reads it for every reference of every evaluation.
   [[gnu::always_inline]] PlainNumber Number() const { return numberKnown_ ? number_ : ReadPlain(text_); }
+
+  // Room enough for its text, and the text written there: a pending one
+  // straight from its number, which stays pending (a loop that hands a
+  // number to a host function as text writes it once, not twice).
+  std::size_t TextBound() const { return textPending_ ? (intPending_ ? kIntTextMax : kRealTextMax) : text_.size(); }
+  [[gnu::always_inline]] std::size_t CopyText(char* out) const {
+    if (!textPending_) {
+      MoveBytes(out, text_.data(), text_.size());
+      return text_.size();
+    }
+    return intPending_ ? FormatInt(writtenInt_, out) : FormatReal(written_, out);
+  }
 
  private:
   // Out of line: text() is read in many places, and this rarely runs.

@@ -613,9 +613,10 @@ std::optional<std::string_view> PreparedFormula::PutLoneReference(EvalContext& c
   const Variable* entry = LoneReferenceEntry(ctx, l);
   const PlainNumber n = TermNumber(entry);
   if (!n.plain) return std::nullopt;
-  if (number != nullptr) *number = n;
-  const std::string_view text = entry->text();
-  return std::string_view{ctx.workspace.Put(text), text.size()};
+  StringWorkspace& ws = ctx.workspace;
+  const std::size_t size = entry->CopyText(ws.Reserve(entry->TextBound()));
+  if (number != nullptr) *number = {true, n.read, U32(size)};
+  return std::string_view{ws.Commit(size), size};
 }
 
 std::string_view PreparedFormula::RunLevel(EvalContext& ctx, std::uint32_t index, PlainNumber* number,
@@ -901,27 +902,21 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
   const std::string_view placed{ws.Put(value), value.size()};
-  if (number != nullptr) *number = NumberOfResult(ctx, g, result, slots, placed);
+  if (number != nullptr) *number = NumberOfResult(g, result, slots, placed);
   return placed;
 }
 
 // What a host's result (placed: its copy) reads as. A host that gives back
-// an argument that is a number as written, or a reference alone ("[x]" in
-// "max(1,[x])"), gives back that number while the bytes are still its own
-// (a host may write into its arguments).
-PlainNumber PreparedFormula::NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
+// an argument that is a number as written gives back that number while the
+// bytes are still the formula's (a host may write into its arguments).
+PlainNumber PreparedFormula::NumberOfResult(const Group& g, const char* result,
                                             const std::array<const char*, kMaxParams>& slots,
                                             std::string_view placed) const {
   for (std::uint32_t k = 0; k < std::min<std::uint32_t>(g.args, kMaxParams); ++k) {
     if (result != slots[k]) continue;
     const Level& arg = levels_[args_[g.firstArg + k]];
-    if (arg.numberAlone && placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) return {true, arg.aloneNumber, U32(placed.size())};
-    if (arg.referenceAlone && ctx.vars.Generation() == varGeneration_) {
-      const Variable* entry = variables_[arg.firstRef];
-      if (entry != nullptr && placed.size() == entry->text().size() &&
-          SameBytes(placed.data(), entry->text().data(), placed.size())) {
-        return entry->Number();
-      }
+    if (arg.numberAlone && placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) {
+      return {true, arg.aloneNumber, U32(placed.size())};
     }
     break;
   }

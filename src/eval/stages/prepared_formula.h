@@ -177,8 +177,9 @@ class PreparedFormula {
   // number, when asked: what the host's result reads as.
   std::string_view RunCall(EvalContext& ctx, const Group& g, std::string_view text,
                            PlainNumber* number = nullptr);
-  [[gnu::always_inline]] inline PlainNumber NumberOfResult(const EvalContext& ctx, const Group& g, const char* result,
-                             const std::array<const char*, kMaxParams>& slots, std::string_view placed) const;
+  [[gnu::always_inline]] inline PlainNumber NumberOfResult(const Group& g, const char* result,
+                                                          const std::array<const char*, kMaxParams>& slots,
+                                                          std::string_view placed) const;
   std::string_view ExpandLevel(EvalContext& ctx, const Level& l, std::string_view text,
                                StringWorkspace::Mark start, const std::string_view* known,
                                std::size_t knownCount, bool& plain);
