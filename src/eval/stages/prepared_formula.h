@@ -144,8 +144,9 @@ class PreparedFormula {
   // The top level's value on its program, once its groups' are in place.
   [[gnu::noinline]] std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
-  std::optional<LevelResult> RunTopCalls(EvalContext& ctx, bool textCalls);
-  std::optional<LevelResult> RunTopCallsFromStart(EvalContext& ctx, bool textCalls);
+  // Inlined into its few callers: the frames of a loop with calls.
+  [[gnu::always_inline]] inline std::optional<LevelResult> RunTopCalls(EvalContext& ctx, bool textCalls);
+  [[gnu::always_inline]] inline std::optional<LevelResult> RunTopCallsFromStart(EvalContext& ctx, bool textCalls);
   std::optional<LevelResult> RunPure(EvalContext& ctx, const Level& l);
   // Inlined: it runs for every level of every evaluation of a loop.
   [[gnu::always_inline]] inline std::optional<LevelResult> LevelValue(EvalContext& ctx, const Level& l);
