@@ -28,6 +28,20 @@ template <Op kOp, bool kFirst>
   return true;
 }
 
+// A step QuickStep takes whenever its result fits: "*", "+" or "-", its
+// left term the side's first number or one behind another operator. Such a
+// step's flags tell its operator (kStepMultiply...) and whether its left
+// term is the first (kStepFirst).
+constexpr std::uint8_t kStepMultiply = 0, kStepAdd = 1, kStepSubtract = 2, kStepFirst = 4;
+std::optional<std::uint8_t> WholeStepFlags(std::uint8_t code) {
+  for (const auto& [op, flag] : {std::pair{Op::kMultiply, kStepMultiply}, std::pair{Op::kAdd, kStepAdd},
+                                std::pair{Op::kSubtract, kStepSubtract}}) {
+    if (code == StepCode(op, NumberStep::kFirst)) return static_cast<std::uint8_t>(flag | kStepFirst);
+    if (code == StepCode(op, NumberStep::kBehind)) return flag;
+  }
+  return std::nullopt;
+}
+
 // The runner works on its two terms in place.
 [[gnu::noinline]] bool RunnerStep(std::uint8_t code, float left, float right, float& to, SideState& side) {
   float pair[2] = {left, right};
@@ -45,6 +59,7 @@ void NumberProgram::Clear() {
   levels_ = 0;
   firstFlags_ = 0;
   full_ = false;
+  wholeSteps_ = true;
 }
 
 std::uint16_t NumberProgram::AddInput(std::uint32_t index) {
@@ -72,6 +87,7 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
   // Where each term's value stands: a step's result takes its left term's place.
   std::array<std::uint16_t, kMaxNumberTerms> at{};
   const auto flags = static_cast<std::uint8_t>(shape.negativeFirst | shape.leadingBlank << 1);
+  wholeSteps_ = wholeSteps_ && !shape.negativeFirst;
   if (levels_++ == 0) {
     firstFlags_ = flags;  // Run starts with them
   } else {
@@ -92,7 +108,9 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
   for (std::uint32_t k = 0; k < shape.leftSteps + shape.rightSteps; ++k) {
     if (k == shape.leftSteps) leftSide();
     const std::uint16_t to = NewSlot(0);
-    ops_.push_back({steps[k].code, 0, at[steps[k].left], at[steps[k].right], to, 0});
+    const auto whole = WholeStepFlags(steps[k].code);
+    wholeSteps_ = wholeSteps_ && whole.has_value();
+    ops_.push_back({steps[k].code, whole.value_or(0), at[steps[k].left], at[steps[k].right], to, 0});
     at[steps[k].left] = to;
   }
   if (shape.comparison != nullptr) {
@@ -112,7 +130,51 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
   return value;
 }
 
+// Every step QuickStep's, and so no side state but each side's first
+// number, which is never negative (no sign before it, each result above 0,
+// a comparison's 1 or 0) and is set by the side's last step, if it has
+// steps: a loop's arithmetic without the runners' frame.
+// nullopt when a result does not fit (Run then starts again: nothing was
+// changed but the slots).
+std::optional<ProgramValue> NumberProgram::RunWholeSteps(const Variable* const* variables,
+                                                         const PlainNumber* inputs) {
+  float* work = work_.data();
+  const Op* op = ops_.data();
+  const Op* const end = op + ops_.size();
+  for (const Op* first = op + inputs_; op != first; ++op) work[op->to] = inputs[op->index].read;
+  float value = 0;     // the side's first number
+  float compared = 0;  // a comparison's left side
+  for (; op != end; ++op) {
+    if (op->kind < kStepCodes) {
+      const float left = work[op->a];
+      const float right = work[op->b];
+      const std::uint8_t operation = op->flags & 3;
+      const float result =
+          operation == kStepMultiply ? left * right : operation == kStepAdd ? left + right : left - right;
+      if (!(result > 0.0f && result < 8388608.0f)) return std::nullopt;
+      if (static_cast<float>(static_cast<std::int32_t>(result)) != result) return std::nullopt;
+      work[op->to] = result;
+      if ((op->flags & kStepFirst) != 0) value = result;
+    } else if (op->kind == Op::kReference) {
+      const PlainNumber n = TermNumber(variables[op->index]);
+      if (!n.plain) return std::nullopt;
+      work[op->to] = n.read;
+    } else if (op->kind == Op::kLeftSide) {
+      compared = op->flags != 0 ? work[op->a] : value;
+    } else if (op->kind == Op::kCompare) {
+      const float right = op->flags != 0 ? work[op->a] : value;
+      value = ComparisonHolds(static_cast<formel::Op>(op->index), compared, right, {}, {}) ? 1.0f : 0.0f;
+    } else if (op->kind == Op::kGroupEnd) {
+      work[op->to] = value;
+    }  // kLevel: nothing to reset, as a side's last step is on its first number
+  }
+  return ProgramValue{value, value};
+}
+
 std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables, const PlainNumber* inputs) {
+  if (wholeSteps_) {
+    if (const auto value = RunWholeSteps(variables, inputs)) return value;
+  }
   float* work = work_.data();
   const Op* first = ops_.data() + inputs_;
   for (const Op* input = ops_.data(); input != first; ++input) work[input->to] = inputs[input->index].read;

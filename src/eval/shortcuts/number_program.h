@@ -57,7 +57,8 @@ class NumberProgram {
     enum Kind : std::uint8_t { kLevel = kStepCodes, kInput, kReference, kLeftSide, kCompare, kGroupEnd };
     std::uint8_t kind;
     // kLevel: its negativeFirst and leadingBlank; kLeftSide, kCompare: the
-    // side is a number alone.
+    // side is a number alone; a step QuickStep takes: its operator and
+    // whether its left term is the first (RunWholeSteps).
     std::uint8_t flags;
     std::uint16_t a;   // a step's left slot; a number alone's slot
     std::uint16_t b;   // a step's right slot
@@ -65,6 +66,9 @@ class NumberProgram {
     std::uint32_t index;  // kInput: the input's; kReference: the variable's; kCompare: its Op
   };
   std::uint16_t NewSlot(float value);
+  // Inlined into Run: its frame is Run's.
+  [[gnu::always_inline]] inline std::optional<ProgramValue> RunWholeSteps(const Variable* const* variables,
+                                                                          const PlainNumber* inputs);
 
   // The inputs first (kInput), then the levels: the first level's kLevel
   // is not there, its flags are firstFlags_.
@@ -74,6 +78,9 @@ class NumberProgram {
   std::uint32_t levels_ = 0;
   std::uint8_t firstFlags_ = 0;
   bool full_ = false;
+  // No level starts with a sign, and every step is one that QuickStep
+  // takes when its result fits (RunWholeSteps).
+  bool wholeSteps_ = true;
 };
 
 }  // namespace formel
