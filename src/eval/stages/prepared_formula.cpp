@@ -49,10 +49,6 @@ PreparedFormula::PreparedFormula(std::pmr::memory_resource* heap)
       termRead_(heap), termLength_(heap), termText_(heap), termOp_(heap), termWritten_(heap), segments_(heap),
       expanded_(heap), filled_(heap), scratch_(heap), stack_(heap) {}
 
-std::string_view PreparedFormula::LevelText(const Level& l) const {
-  return std::string_view(formula_).substr(l.begin, l.size);
-}
-
 bool PreparedFormula::Prepare(EvalContext& ctx, std::string_view formula) {
   formula_.assign(formula);
   levels_.clear();
@@ -873,7 +869,7 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
       RunLevel(ctx, arg);
       ws.Rewind(before);
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
-      slots[k] = ws.Put({formula_.data() + levels_[arg].begin, levels_[arg].size});
+      slots[k] = ws.Put(LevelText(levels_[arg]));
       ws.Keep();
     } else if (const auto put = PutLoneReference(ctx, levels_[arg], nullptr)) {  // no level to run either
       slots[k] = put->data();

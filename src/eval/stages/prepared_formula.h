@@ -132,7 +132,8 @@ class PreparedFormula {
   // The slot of its value when it is a group's; nullopt when the program
   // would grow too long. groupsComputed: the groups' values are inputs.
   std::optional<std::uint16_t> AddToProgram(const Level& l, bool group, bool groupsComputed = false);
-  std::string_view LevelText(const Level& l) const;
+  // Inline: a loop's levels pass here. A level lies inside the formula.
+  std::string_view LevelText(const Level& l) const { return {formula_.data() + l.begin, l.size}; }
 
   // A level's result at the write position; number: what it reads as,
   // when asked. known: the values of its first groups, already evaluated.
