@@ -79,7 +79,10 @@
 //     value whose quotes or brackets would change what the stages decide,
 //     a value outside the models, a shape the plan cannot hold: the level
 //     goes on the general way from where it stands, so no host function is
-//     called twice (a handle's quick way that made calls too).
+//     called twice (a quick way, or the top level's calls made before its
+//     program, too). A program whose steps are all of "*", "+" and "-"
+//     runs them without the steps' own code while each result is a whole
+//     number that fits; any other starts it again the full way.
 #pragma once
 
 #include "eval/shortcuts/formula_level.h"
