@@ -60,6 +60,7 @@ void NumberProgram::Clear() {
   firstFlags_ = 0;
   full_ = false;
   wholeSteps_ = true;
+  wholeSkips_ = 0;
 }
 
 std::uint16_t NumberProgram::AddInput(std::uint32_t index) {
@@ -172,8 +173,11 @@ std::optional<ProgramValue> NumberProgram::RunWholeSteps(const Variable* const* 
 }
 
 std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables, const PlainNumber* inputs) {
-  if (wholeSteps_) {
+  if (wholeSteps_ && wholeSkips_ == 0) {
     if (const auto value = RunWholeSteps(variables, inputs)) return value;
+    wholeSkips_ = kWholeSkipsAfterMiss;  // a loop of prices, say: the whole way would miss again
+  } else if (wholeSkips_ != 0) {
+    --wholeSkips_;
   }
   float* work = work_.data();
   const Op* first = ops_.data() + inputs_;

@@ -81,6 +81,9 @@ class NumberProgram {
   // No level starts with a sign, and every step is one that QuickStep
   // takes when its result fits (RunWholeSteps).
   bool wholeSteps_ = true;
+  // Runs left that go the full way at once, after the whole way missed.
+  static constexpr std::uint8_t kWholeSkipsAfterMiss = 15;
+  std::uint8_t wholeSkips_ = 0;
 };
 
 }  // namespace formel
