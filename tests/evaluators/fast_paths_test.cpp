@@ -594,6 +594,34 @@ TEST_F(FastPathsTest, HostResultsAtTheLengthLimitGiveWhatTheGeneralWayGives) {
   }
 }
 
+// Text functions that set, add or remove a variable their level reads
+// after the call: a plan's top level reads it after its calls, as the
+// general way does.
+// "r" removes y and "n" sets z (a new entry), each giving back 1.
+const char* SetY(void* user, int, const char* const* argv) {
+  auto* ev = static_cast<formel_evaluator*>(user);
+  const char c = argv[0][0];
+  if (c == 'r') {
+    formel_remove_var(ev, "y");
+  } else {
+    formel_set_var(ev, c == 'n' ? "z" : "y", c == 'n' ? "6" : argv[0]);
+  }
+  return c == 'r' || c == 'n' ? "1" : argv[0];
+}
+
+TEST_F(FastPathsTest, TextFunctionsThatChangeTheVariablesGiveWhatTheGeneralWayGives) {
+  OnBoth([](formel_evaluator* ev) { formel_set_function(ev, "sety", 1, &SetY, ev); });
+  for (const char* formula : {"2*sety(7)+[y]", "sety([x])*[y]-1", "[y]+sety(3)*2", "sety(r)+[y]", "sety(n)+[z]+[y]"}) {
+    for (const char* value : {"5", "", "12.5"}) {
+      SetOnBoth("x", "4");
+      for (int round = 0; round < 3; ++round) {
+        SetOnBoth("y", value);  // again: a call may have removed it
+        ASSERT_EQ(Difference(formula), "") << formula << " with y = " << value << ", round " << round;
+      }
+    }
+  }
+}
+
 // Plain arithmetic at the edges of its model: a "-" taken as a sign and a
 // "+" written back (once, and in a cascade), "-0", infinities read as 0,
 // a NaN, results past 1e15 and between digits, long numbers and second
