@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <limits>
-#include <span>
 
 #include "eval/shortcuts/filled_level.h"
 #include "eval/shortcuts/number_steps.h"
@@ -184,7 +183,9 @@ std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables,
   for (const Op* input = ops_.data(); input != first; ++input) work[input->to] = inputs[input->index].read;
   SideState side{(firstFlags_ & 1) != 0, (firstFlags_ & 2) != 0, {}};
   float compared = 0;  // a comparison's left side
-  for (const Op& op : std::span(first, ops_.data() + ops_.size())) {
+  const Op* const end = ops_.data() + ops_.size();
+  for (const Op* next = first; next != end; ++next) {
+    const Op& op = *next;
     const float left = work[op.a];
     const float right = work[op.b];
     float& to = work[op.to];
