@@ -13,15 +13,19 @@ namespace {
 
 constexpr std::size_t kSlots = std::numeric_limits<std::uint16_t>::max();
 
-// The usual step of a loop without its runner's cases: a whole result above
-// 0 and below 2^23 reads back as it is and fits behind any operator. False
-// (nothing changed) for any other, which the runner takes.
+// A whole result above 0 and below 2^23 reads back as it is and fits
+// behind any operator.
+[[gnu::always_inline]] inline bool IsSmallWhole(float result) {
+  return result > 0.0f && result < 8388608.0f && static_cast<float>(static_cast<std::int32_t>(result)) == result;
+}
+
+// The usual step of a loop without its runner's cases, for such a result.
+// False (nothing changed) for any other, which the runner takes.
 template <Op kOp, bool kFirst>
 [[gnu::always_inline]] inline bool QuickStep(float left, float right, float& to, SideState& side) {
   if (kFirst && side.negativeFirst) return false;  // its sign goes into left
   const float result = Arithmetic(kOp, left, right);
-  if (!(result > 0.0f && result < 8388608.0f)) return false;
-  if (static_cast<float>(static_cast<std::int32_t>(result)) != result) return false;
+  if (!IsSmallWhole(result)) return false;
   if (kFirst) side.value = {result, result};
   to = result;
   return true;
@@ -141,7 +145,8 @@ std::optional<ProgramValue> NumberProgram::RunWholeSteps(const Variable* const* 
   float* work = work_.data();
   const Op* op = ops_.data();
   const Op* const end = op + ops_.size();
-  for (const Op* first = op + inputs_; op != first; ++op) work[op->to] = inputs[op->index].read;
+  PutInputs(inputs);
+  op += inputs_;
   float value = 0;     // the side's first number
   float compared = 0;  // a comparison's left side
   for (; op != end; ++op) {
@@ -151,8 +156,7 @@ std::optional<ProgramValue> NumberProgram::RunWholeSteps(const Variable* const* 
       const std::uint8_t operation = op->flags & 3;
       const float result =
           operation == kStepMultiply ? left * right : operation == kStepAdd ? left + right : left - right;
-      if (!(result > 0.0f && result < 8388608.0f)) return std::nullopt;
-      if (static_cast<float>(static_cast<std::int32_t>(result)) != result) return std::nullopt;
+      if (!IsSmallWhole(result)) return std::nullopt;
       work[op->to] = result;
       if ((op->flags & kStepFirst) != 0) value = result;
     } else if (op->kind == Op::kReference) {
@@ -179,8 +183,8 @@ std::optional<ProgramValue> NumberProgram::Run(const Variable* const* variables,
     --wholeSkips_;
   }
   float* work = work_.data();
+  PutInputs(inputs);
   const Op* first = ops_.data() + inputs_;
-  for (const Op* input = ops_.data(); input != first; ++input) work[input->to] = inputs[input->index].read;
   SideState side{(firstFlags_ & 1) != 0, (firstFlags_ & 2) != 0, {}};
   float compared = 0;  // a comparison's left side
   const Op* const end = ops_.data() + ops_.size();

@@ -66,6 +66,9 @@ class NumberProgram {
     std::uint32_t index;  // kInput: the input's; kReference: the variable's; kCompare: its Op
   };
   std::uint16_t NewSlot(float value);
+  void PutInputs(const PlainNumber* inputs) {
+    for (std::uint32_t k = 0; k < inputs_; ++k) work_[ops_[k].to] = inputs[ops_[k].index].read;
+  }
   // Inlined into Run: its frame is Run's.
   [[gnu::always_inline]] inline std::optional<ProgramValue> RunWholeSteps(const Variable* const* variables,
                                                                           const PlainNumber* inputs);
