@@ -105,7 +105,9 @@ std::optional<std::uint16_t> NumberProgram::AddLevel(const LevelNumbers& shape, 
       at[t] = at[term.same];
     } else {
       at[t] = NewSlot(term.kind == NumberTerm::kConstant ? term.read : 0);
-      if (term.kind == NumberTerm::kReference) ops_.push_back({Op::kReference, 0, 0, 0, at[t], firstReference + term.index});
+      if (term.kind == NumberTerm::kReference) {
+        ops_.push_back({Op::kReference, 0, 0, 0, at[t], firstReference + term.index});
+      }
     }
   }
   auto leftSide = [&] { ops_.push_back({Op::kLeftSide, shape.rightSide == 1, at[0], 0, 0, 0}); };

@@ -494,7 +494,7 @@ std::string_view PreparedFormula::Run(EvalContext& ctx) {
   const LongBufferRelease release{*this};
   // A loop's "2*max(1,[x])+1": the calls, then the program; unless a quick
   // way made some of the calls already (RunLevel goes on from there).
-  if (topCalls_ && program_.HasInputs() && resumeFrom_ == 0) {
+  if (CallsThenProgram()) {
     StringWorkspace& ws = ctx.workspace;
     const StringWorkspace::Mark start = ws.Position();
     if (const auto value = RunTopCalls(ctx, true)) {
@@ -508,7 +508,7 @@ std::string_view PreparedFormula::Run(EvalContext& ctx) {
 PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
   if (const auto quick = RunNumberQuick(ctx)) return *quick;
   const LongBufferRelease release{*this};
-  if (topCalls_ && program_.HasInputs() && resumeFrom_ == 0) {  // as Run
+  if (CallsThenProgram()) {  // as Run
     StringWorkspace& ws = ctx.workspace;
     const StringWorkspace::Mark start = ws.Position();
     if (const auto value = RunTopCalls(ctx, true)) {
@@ -911,7 +911,8 @@ PlainNumber PreparedFormula::NumberOfResult(const Group& g, const char* result,
   for (std::uint32_t k = 0; k < std::min<std::uint32_t>(g.args, kMaxParams); ++k) {
     if (result != slots[k]) continue;
     const Level& arg = levels_[args_[g.firstArg + k]];
-    if (arg.numberAlone && placed.size() == arg.size && SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) {
+    if (arg.numberAlone && placed.size() == arg.size &&
+        SameBytes(placed.data(), formula_.data() + arg.begin, arg.size)) {
       return {true, arg.aloneNumber, U32(placed.size())};
     }
     break;

@@ -145,6 +145,9 @@ class PreparedFormula {
   // The top level's value on its program, once its groups' are in place.
   [[gnu::noinline]] std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
+  // The top level's calls, then its program (RunTopCalls), before the
+  // levels' way: its groups are all calls, and no quick way made some.
+  bool CallsThenProgram() const { return topCalls_ && program_.HasInputs() && resumeFrom_ == 0; }
   // Inlined into its few callers: the frames of a loop with calls.
   [[gnu::always_inline]] inline std::optional<LevelResult> RunTopCalls(EvalContext& ctx, bool textCalls);
   [[gnu::always_inline]] inline std::optional<LevelResult> RunTopCallsFromStart(EvalContext& ctx, bool textCalls);
