@@ -27,12 +27,13 @@ namespace {
 const char* Evaluate(formel::Evaluator* target, const char* formula) {
   // A loop's formula, the one whose plan ran last, needs no copy: its plan
   // holds one. It is compared once.
-  const bool last = target != nullptr && formel::IsLastPlanned(target->eval, formula);
-  if (last && formel::MayRunQuick(target)) {
+  using Last = formel::PlanCache::Last;
+  const Last last = target == nullptr ? Last::kNo : formel::LastPlanned(target->eval, formula);
+  if (last == Last::kQuick && formel::MayRunQuick(target)) {
     formel::EvalContext& ctx = target->eval;
     if (const auto quick = formel::TryQuick([&] { return ctx.plans->RunLastQuick(ctx); })) return quick->data();
   }
-  return EvaluateUsually(target, formula, last);
+  return EvaluateUsually(target, formula, last != Last::kNo);
 }
 
 }  // namespace

@@ -37,7 +37,8 @@ template <class Vector>
 }
 }  // namespace
 
-void EvalContext::TrimScratch() {
+void EvalContext::TrimUsedScratch() {
+  scratchInUse_ = false;
   constexpr std::size_t kKeep = 4096;
   Release(quoteParity, kKeep);
   Release(closeScratch, kKeep);

@@ -89,15 +89,22 @@ struct EvalContext {
   // The callback runs: it must not re-enter the evaluator meanwhile.
   void SetReporting(bool on) { observer_.reporting = on; }
 
+  // The stages that fill the scratch above say so; the trim at the end of
+  // every call looks at it only then (a prepared plan's run never does).
+  void UseScratch() { scratchInUse_ = true; }
   // Gives back scratch grown by a long formula.
-  void TrimScratch();
+  void TrimScratch() {
+    if (scratchInUse_) TrimUsedScratch();
+  }
 
  private:
+  void TrimUsedScratch();
   void UpdateSwitch() { generalPathOnly_ = generalPathAsked_ || observer_.callback != nullptr; }
 
   Observer observer_;
   bool generalPathAsked_ = false;
   bool generalPathOnly_ = false;
+  bool scratchInUse_ = false;
 };
 
 }  // namespace formel

@@ -27,6 +27,7 @@ std::string_view TextAt(const EvalContext& ctx, Span where, std::string_view oth
 
 void NoteInsertedValue(EvalContext& ctx, std::string_view value, const ValueSource& source,
                        Origins& out, std::size_t at, std::size_t n) {
+  ctx.UseScratch();
   InsertedValue& v = ctx.inserted.emplace_back();
   v.start = source.where.start;
   v.end = source.where.end;

@@ -41,7 +41,9 @@ class OperatorPass {
       : ctx_(ctx), text_(input, out, ctx.quoteParity), written_(op.written), op_(op.op),
         operator_(op), origins_(track), shortcuts_(!ctx.GeneralPathOnly() && track == nullptr),
         growth_(ctx.heap, op.op, !ctx.GeneralPathAsked(), shortcuts_), right_(ctx.heap), result_(ctx.heap),
-        literal_(ctx.heap), tail_(ctx.heap), leftValue_(ctx.heap), rightValue_(ctx.heap) {}
+        literal_(ctx.heap), tail_(ctx.heap), leftValue_(ctx.heap), rightValue_(ctx.heap) {
+    ctx.UseScratch();
+  }
 
   void Run();
 

@@ -270,6 +270,7 @@ namespace {
                                           Text& out, OriginTrack* track, std::size_t copied = 0,
                                           bool insideQuotes = false) {
   if (ctx.parenIndex == nullptr) {  // the outermost formula: the scratch is free
+    ctx.UseScratch();
     ParenIndex index(text, ctx.parenScratch, ctx.openScratch);
     CurrentIndex current(ctx, &index);
     ExpandFrom(ctx, index, text, first, out, track, copied, insideQuotes);

@@ -84,16 +84,16 @@ bool PlanCache::IsLast(std::string_view formula) const {
 }
 
 // A plan's formula holds no zero byte (see Evaluate), as IsCText needs.
-bool PlanCache::IsLast(const char* formula) const {
+PlanCache::Last PlanCache::Match(const char* formula) const {
   const PreparedFormula* last = LastPlan();
-  return last != nullptr && IsCText(last->Formula(), formula);
+  if (last == nullptr || !IsCText(last->Formula(), formula)) return Last::kNo;
+  return last->MayRunQuick() ? Last::kQuick : Last::kUsual;
 }
 
 std::string_view PlanCache::RunLast(EvalContext& ctx) { return Run(ctx, *store_->last); }
 
 std::optional<std::string_view> PlanCache::RunLastQuick(EvalContext& ctx) {
   Entry& e = *store_->last;
-  if (!e.plan->MayRunQuick()) return std::nullopt;  // a loop with calls: no call more than needed
   e.lastUse = ++store_->clock;
   return e.plan->RunQuick(ctx);
 }

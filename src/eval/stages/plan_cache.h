@@ -40,11 +40,15 @@ class PlanCache {
   // Whether formula is that of the plan run last (a loop comes back to
   // it): nothing is done, nothing remembered.
   bool IsLast(std::string_view formula) const;
-  // The same for a host's C text (null reads as ""), not measured first.
-  bool IsLast(const char* formula) const;
+  // The same for a host's C text (null reads as ""), not measured first,
+  // and whether that plan has a quick way: a loop with calls has none, so
+  // it does not stop to look.
+  enum class Last { kNo, kQuick, kUsual };
+  Last Match(const char* formula) const;
   // That plan's result, as Evaluate gives it.
   std::string_view RunLast(EvalContext& ctx);
-  // Its quick way (PreparedFormula::RunQuick), or nullopt.
+  // Its quick way (PreparedFormula::RunQuick), or nullopt; only where
+  // Match gave kQuick.
   std::optional<std::string_view> RunLastQuick(EvalContext& ctx);
 
  private:
@@ -80,9 +84,10 @@ inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::stri
 }
 
 // Whether an outermost formula is the one whose plan ran last (a host's
-// loop). It is only compared: it may lie anywhere, even in the workspace.
-inline bool IsLastPlanned(const EvalContext& ctx, const char* formula) {
-  return ctx.evalDepth == 0 && !ctx.GeneralPathOnly() && ctx.plans != nullptr && ctx.plans->IsLast(formula);
+// loop), and how that plan runs. It is only compared: it may lie anywhere, even in the workspace.
+inline PlanCache::Last LastPlanned(const EvalContext& ctx, const char* formula) {
+  if (ctx.evalDepth != 0 || ctx.GeneralPathOnly() || ctx.plans == nullptr) return PlanCache::Last::kNo;
+  return ctx.plans->Match(formula);
 }
 
 }  // namespace formel

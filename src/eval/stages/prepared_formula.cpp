@@ -881,7 +881,9 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   }
   // A host function may have changed the table since.
   if (ctx.funcs.Generation() != funcGeneration_) LookUpNames(ctx);
-  const FuncInfo f = g.func == nullptr ? FuncInfo{} : *g.func;
+  // Read only before the host runs, which may change the table.
+  static constexpr FuncInfo kUnknown{};
+  const FuncInfo& f = g.func == nullptr ? kUnknown : *g.func;
   const auto wanted = static_cast<std::uint32_t>(std::clamp<std::int32_t>(f.paramCount, 0, kMaxParams));
   for (std::uint32_t k = std::min<std::uint32_t>(g.args, kMaxParams); k < wanted; ++k) slots[k] = "";  // missing
   if (!f.Callable()) {

@@ -75,6 +75,7 @@ void SubstituteVariables(EvalContext& ctx, std::string_view text, Text& out, Ori
     if (track != nullptr) KeepAsWritten(ctx, ']', text, 0, text.size(), 0, false, *track);
     return;
   }
+  ctx.UseScratch();
   std::pmr::vector<std::uint32_t>& closeOf = ctx.closeScratch;
   MatchPairs(text, '[', ']', closeOf, ctx.openScratch);
   out.reserve(text.size());
