@@ -489,8 +489,10 @@ std::optional<LevelResult> PreparedFormula::TopLevelValue(EvalContext& ctx) {
 }
 
 std::string_view PreparedFormula::Run(EvalContext& ctx) {
-  if (const auto value = RunProgram(ctx)) return WriteReal(ctx.workspace, value->written);
-  if (const auto value = RunTopNumbers(ctx)) return WriteResult(ctx.workspace, *value);
+  if (levels_.front().pure) {  // the quick ways, as RunNumberQuick tries them
+    if (const auto value = RunProgram(ctx)) return WriteReal(ctx.workspace, value->written);
+    if (const auto value = RunTopNumbers(ctx)) return WriteResult(ctx.workspace, *value);
+  }
   const LongBufferRelease release{*this};
   // A loop's "2*max(1,[x])+1": the calls, then the program; unless a quick
   // way made some of the calls already (RunLevel goes on from there).
