@@ -98,6 +98,12 @@ bool MayRunQuick(const formel_prepared* prepared) {
   return ctx.evalDepth == 0 && !ctx.GeneralPathOnly();
 }
 
+// The same for the quick way without calls, which a plan with a call
+// anywhere does not have: such a loop does not stop to look.
+bool MayRunWithoutCalls(const formel_prepared* prepared) {
+  return prepared->planned && prepared->plan.MayRunQuick() && MayRunQuick(prepared);
+}
+
 using Number = formel::PreparedFormula::Number;
 
 // Whether the usual way runs the plan: for an outermost evaluation on the
@@ -175,7 +181,7 @@ extern "C" FORMEL_API const char* FORMEL_CALL formel_run(formel_prepared* prepar
         },
         &RunText);
   }
-  if (MayRunQuick(prepared)) {
+  if (MayRunWithoutCalls(prepared)) {
     if (const auto quick = formel::TryQuick([&] { return prepared->plan.RunQuick(prepared->ev->eval); })) {
       return quick->data();
     }
@@ -190,7 +196,7 @@ extern "C" FORMEL_API int FORMEL_CALL formel_run_number(formel_prepared* prepare
     number = RunWithCalls<Number>(
         prepared, number, [](auto& plan, auto& ctx) { return plan.RunNumberQuickCalls(ctx); }, &RunNumber);
   } else if (prepared != nullptr) {
-    const auto quick = MayRunQuick(prepared)
+    const auto quick = MayRunWithoutCalls(prepared)
                            ? formel::TryQuick([&] { return prepared->plan.RunNumberQuick(prepared->ev->eval); })
                            : std::nullopt;
     number = quick ? *quick : RunNumber(prepared);

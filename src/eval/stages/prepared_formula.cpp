@@ -524,7 +524,7 @@ PreparedFormula::Number PreparedFormula::RunNumber(EvalContext& ctx) {
 }
 
 std::optional<std::string_view> PreparedFormula::RunQuick(EvalContext& ctx) {
-  if (!levels_.front().pure) return std::nullopt;  // before any frame is set up
+  // Its callers have seen MayRunQuick; a plan with calls would find no way here.
   if (const auto value = RunProgram(ctx)) {
     ctx.workspace.Reset();
     return WriteReal(ctx.workspace, value->written);
