@@ -567,9 +567,20 @@ const char* CutFirst(void*, int, const char* const* argv) {
   return first[0] == '1' ? argv[1] : argv[0];
 }
 
+// And one that turns a leading 1 into a 9, keeping the length.
+const char* NineFirst(void*, int, const char* const* argv) {
+  char* first = const_cast<char*>(argv[0]);
+  if (first[0] == '1') first[0] = '9';
+  return first;
+}
+
 TEST_F(FastPathsTest, HostsThatWriteIntoTheirArgumentsGetTheFormulasNumbers) {
-  OnBoth([](formel_evaluator* ev) { formel_set_function(ev, "cut", 2, &CutFirst, nullptr); });
-  for (const char* formula : {"cut(12,[a])*2", "cut(25,3)+[a]", "2*cut([a],7)+1", "cut(1,[a])-1", "cut([a],[a])"}) {
+  OnBoth([](formel_evaluator* ev) {
+    formel_set_function(ev, "cut", 2, &CutFirst, nullptr);
+    formel_set_function(ev, "nine", 1, &NineFirst, nullptr);
+  });
+  for (const char* formula : {"cut(12,[a])*2", "cut(25,3)+[a]", "2*cut([a],7)+1", "cut(1,[a])-1", "cut([a],[a])",
+                              "2*nine([a])+1", "nine(1)*nine([a])"}) {
     for (const char* value : {"57", "1", "130", "4.5", "", "-2"}) {
       SetOnBoth("a", value);
       for (int round = 0; round < 3; ++round) {

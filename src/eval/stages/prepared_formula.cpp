@@ -371,6 +371,14 @@ std::string_view WriteResult(StringWorkspace& ws, const LevelResult& value) {
   return WriteReal(ws, value.written);
 }
 
+// A text shorter than a word, with its terminator and the zeros behind it.
+constexpr std::size_t kShortWord = sizeof(std::uint64_t);
+std::uint64_t ShortWord(const char* text) {
+  std::uint64_t word;
+  std::memcpy(&word, text, sizeof word);
+  return word;
+}
+
 // A number's few bytes, compared here rather than through a library call.
 bool SameBytes(const char* a, const char* b, std::size_t n) {
   for (std::size_t i = 0; i < n; ++i) {
@@ -612,7 +620,10 @@ std::optional<std::string_view> PreparedFormula::PutLoneReference(EvalContext& c
   const PlainNumber n = TermNumber(entry);
   if (!n.plain) return std::nullopt;
   StringWorkspace& ws = ctx.workspace;
-  const std::size_t size = entry->CopyText(ws.Reserve(entry->TextBound()));
+  // A short text's word is known in full (see ShortWord): zeros behind it.
+  char* at = ws.Reserve(std::max(entry->TextBound(), kShortWord));
+  std::memset(at, 0, kShortWord);
+  const std::size_t size = entry->CopyText(at);
   if (number != nullptr) *number = {true, n.read, U32(size)};
   return std::string_view{ws.Commit(size), size};
 }
@@ -864,6 +875,12 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   StringWorkspace& ws = ctx.workspace;
   const StringWorkspace::Mark start = ws.Position();
   std::array<const char*, kMaxParams> slots;  // those past the arguments are set once the function is known
+  // The last reference alone among the arguments, as written: given back
+  // unchanged, its number is known.
+  const char* reference = nullptr;
+  std::uint64_t referenceWord = 0;
+  PlainNumber referenceNumber;
+  PlainNumber putNumber;
   for (std::uint32_t k = 0; k < g.args; ++k) {
     const std::uint32_t arg = args_[g.firstArg + k];
     if (k >= kMaxParams) {
@@ -873,9 +890,14 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
     } else if (levels_[arg].numberAlone) {  // as it stands: no level to run
       slots[k] = ws.Put(LevelText(levels_[arg]));
       ws.Keep();
-    } else if (const auto put = PutLoneReference(ctx, levels_[arg], nullptr)) {  // no level to run either
+    } else if (const auto put = PutLoneReference(ctx, levels_[arg], &putNumber)) {  // no level to run either
       slots[k] = put->data();
       ws.Keep();
+      if (put->size() < kShortWord) {
+        reference = slots[k];
+        referenceWord = ShortWord(reference);
+        referenceNumber = putNumber;
+      }
     } else {
       slots[k] = RunLevel(ctx, arg).data();
       ws.Keep();
@@ -899,10 +921,12 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   }
   NumberResultRoom room;
   const char* result = CallHost(f, slots, room);
-  ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view value = View(result);
+  const bool unchanged =
+      result == reference && value.size() == referenceNumber.length && ShortWord(reference) == referenceWord;
+  ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view placed{ws.Put(value), value.size()};
-  if (number != nullptr) *number = NumberOfResult(g, result, slots, placed);
+  if (number != nullptr) *number = unchanged ? referenceNumber : NumberOfResult(g, result, slots, placed);
   return placed;
 }
 
