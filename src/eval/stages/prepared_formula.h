@@ -143,7 +143,7 @@ class PreparedFormula {
                             std::optional<LevelResult>* numeric = nullptr);
   std::optional<ProgramValue> RunProgram(EvalContext& ctx);
   // The top level's value on its program, once its groups' are in place.
-  [[gnu::noinline]] std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
+  [[gnu::always_inline]] inline std::optional<LevelResult> TopLevelValue(EvalContext& ctx);
   std::optional<LevelResult> RunTopNumbers(EvalContext& ctx);
   // The top level's calls, then its program (RunTopCalls), before the
   // levels' way: its groups are all calls, and no quick way made some.
