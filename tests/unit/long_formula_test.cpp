@@ -29,6 +29,22 @@ TEST_F(LongFormulaTest, MegabyteOfArithmeticStaysWithinSmallMultipleOfItsSize) {
   EXPECT_LT(Lib().heap.BytesInUse() - before, formula.size());  // long scratch given back
 }
 
+// Scratch that a long formula grew is given back when its call ends,
+// whichever stage grew it: the operator passes (texts compared), the
+// groups, the references.
+TEST_F(LongFormulaTest, ScratchGrownByALongFormulaIsGivenBack) {
+  SetVarS("x", "7");
+  for (const std::string& formula : {Repeated("\"a\"<\"b\"&", 50000) + "1", Repeated("(1)*", 50000) + "1",
+                                     Repeated("[x]*2-", 50000) + "1"}) {
+    Formel(formula.c_str());
+    const formel::EvalContext& ctx = Ctx();
+    for (const std::size_t capacity : {ctx.quoteParity.capacity(), ctx.closeScratch.capacity(),
+                                       ctx.openScratch.capacity(), ctx.parenScratch.capacity()}) {
+      EXPECT_LE(capacity, 4096u) << formula.substr(0, 12);
+    }
+  }
+}
+
 TEST_F(LongFormulaTest, ChainOfQuotedLiteralsKeepsEveryPiece) {
   std::string formula = "\"<\"";
   std::string expected = "<";
