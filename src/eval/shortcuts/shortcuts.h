@@ -75,7 +75,10 @@
 //     same computed on the values as 5 would read them from the filled
 //     text. A function on numbers whose arguments need no text gets the
 //     numbers their texts read as, and its result stays a number whose
-//     text is the one the general way writes for it. Guard: a literal or
+//     text is the one the general way writes for it. A text function's
+//     result is read as the bytes it gives back, but for an argument given
+//     back with the very bytes it was handed (a number as written, a
+//     reference's short value), whose number is known. Guard: a literal or
 //     value whose quotes or brackets would change what the stages decide,
 //     a value outside the models, a shape the plan cannot hold: the level
 //     goes on the general way from where it stands, so no host function is
