@@ -574,13 +574,17 @@ const char* NineFirst(void*, int, const char* const* argv) {
   return first;
 }
 
+// And one that gives back no text at all: read as "".
+const char* Nothing(void*, int, const char* const*) { return nullptr; }
+
 TEST_F(FastPathsTest, HostsThatWriteIntoTheirArgumentsGetTheFormulasNumbers) {
   OnBoth([](formel_evaluator* ev) {
     formel_set_function(ev, "cut", 2, &CutFirst, nullptr);
     formel_set_function(ev, "nine", 1, &NineFirst, nullptr);
+    formel_set_function(ev, "none", 0, &Nothing, nullptr);
   });
   for (const char* formula : {"cut(12,[a])*2", "cut(25,3)+[a]", "2*cut([a],7)+1", "cut(1,[a])-1", "cut([a],[a])",
-                              "2*nine([a])+1", "nine(1)*nine([a])"}) {
+                              "2*nine([a])+1", "nine(1)*nine([a])", "1+none()", "none()*[a]"}) {
     for (const char* value : {"57", "1", "130", "4.5", "", "-2"}) {
       SetOnBoth("a", value);
       for (int round = 0; round < 3; ++round) {

@@ -925,8 +925,8 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   NumberResultRoom room;
   const char* result = CallHost(f, slots, room);
   const std::string_view value = View(result);
-  const bool unchanged =
-      result == reference && value.size() == referenceNumber.length && ShortWord(reference) == referenceWord;
+  const bool unchanged = reference != nullptr && result == reference && value.size() == referenceNumber.length &&
+                         ShortWord(reference) == referenceWord;
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view placed{ws.Put(value), value.size()};
   if (number != nullptr) *number = unchanged ? referenceNumber : NumberOfResult(g, result, slots, placed);
