@@ -84,7 +84,8 @@ inline std::optional<std::string_view> PlannedResult(EvalContext& ctx, std::stri
 }
 
 // Whether an outermost formula is the one whose plan ran last (a host's
-// loop), and how that plan runs. It is only compared: it may lie anywhere, even in the workspace.
+// loop), and how that plan runs. It is only compared: it may lie
+// anywhere, even in the workspace.
 inline PlanCache::Last LastPlanned(const EvalContext& ctx, const char* formula) {
   if (ctx.evalDepth != 0 || ctx.GeneralPathOnly() || ctx.plans == nullptr) return PlanCache::Last::kNo;
   return ctx.plans->Match(formula);
