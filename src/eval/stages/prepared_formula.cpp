@@ -924,9 +924,9 @@ std::string_view PreparedFormula::RunCall(EvalContext& ctx, const Group& g, std:
   }
   NumberResultRoom room;
   const char* result = CallHost(f, slots, room);
-  const std::string_view value = View(result);
-  const bool unchanged = reference != nullptr && result == reference && value.size() == referenceNumber.length &&
-                         ShortWord(reference) == referenceWord;
+  // The word holds the terminator: the same word, the same length.
+  const bool unchanged = reference != nullptr && result == reference && ShortWord(reference) == referenceWord;
+  const std::string_view value = unchanged ? std::string_view(reference, referenceNumber.length) : View(result);
   ws.Rewind(start);  // the host's text may lie above: Put copies it down
   const std::string_view placed{ws.Put(value), value.size()};
   if (number != nullptr) *number = unchanged ? referenceNumber : NumberOfResult(g, result, slots, placed);
