@@ -146,26 +146,29 @@ void PrintRepeatedTable(const MedianReporter& r, std::ostream& out) {
     std::snprintf(line, sizeof line, " %9s\n", Fixed(peer, 1).c_str());
     out << row << line;
   }
-  out << "\nTargets of records at engine speed (handles: the better of texts and numbers):\n";
+  out << "\nTargets of records at engine speed (handles: the best way a host loops with them: values as texts\n"
+         "or numbers, and a function on numbers where muparser's is one):\n";
+  auto verdict = [&out](const std::string& row, double ns, double peer, double atMost) {
+    const double ratio = peer == 0 || ns == 0 ? 0.0 : ns / peer;
+    out << (ratio == 0 ? "[ -- ] " : ratio <= atMost ? "[ ok ] " : "[FAIL] ") << row << " / muparser (at most "
+        << Fixed(atMost, 0) << "): " << (ratio == 0 ? "not measured" : Fixed(ratio, 2)) << "\n";
+  };
   for (const RepeatedWorkload& w : RepeatedSuite()) {
     const double peer = r.Median(kPeerLoop, w.name);
-    const double handles = std::min(r.Median(kHandlesLoop, w.name), r.Median(kNumbersLoop, w.name));
-    for (const auto& [engine, ns, atMost] :
-         {std::tuple{kClassicLoop, r.Median(kClassicLoop, w.name), 6.0}, std::tuple{kHandlesLoop, handles, 3.0}}) {
-      const double ratio = peer == 0 || ns == 0 ? 0.0 : ns / peer;
-      out << (ratio == 0 ? "[ -- ] " : ratio <= atMost ? "[ ok ] " : "[FAIL] ") << engine << "/" << w.name
-          << " / muparser (at most " << Fixed(atMost, 0) << "): " << (ratio == 0 ? "not measured" : Fixed(ratio, 2))
-          << "\n";
-    }
+    double handles = std::min(r.Median(kHandlesLoop, w.name), r.Median(kNumbersLoop, w.name));
+    const double byNumberFunction = r.Median(kNumberFunctionLoop, w.name);
+    if (CallsMax(w) && byNumberFunction > 0) handles = std::min(handles, byNumberFunction);
+    verdict(std::string(kClassicLoop) + "/" + w.name, r.Median(kClassicLoop, w.name), peer, 6.0);
+    verdict(std::string(kHandlesLoop) + "/" + w.name, handles, peer, 3.0);
   }
+  // A function on texts parses its arguments in the host, which muparser's
+  // side never does: shown, not judged.
   for (const RepeatedWorkload& w : RepeatedSuite()) {
     if (!CallsMax(w)) continue;
     const double peer = r.Median(kPeerLoop, w.name);
-    const double ns = r.Median(kNumberFunctionLoop, w.name);
-    const double ratio = peer == 0 || ns == 0 ? 0.0 : ns / peer;
-    out << (ratio == 0 ? "[ -- ] " : ratio <= 3.0 ? "[ ok ] " : "[FAIL] ") << kNumberFunctionLoop << "/" << w.name
-        << " / muparser (at most 3; max on numbers, as muparser's): "
-        << (ratio == 0 ? "not measured" : Fixed(ns, 1) + " ns, " + Fixed(ratio, 2)) << "\n";
+    const double ns = std::min(r.Median(kHandlesLoop, w.name), r.Median(kNumbersLoop, w.name));
+    out << "[info] " << kHandlesLoop << "/" << w.name << " with max on texts (the host's parsing included): "
+        << (peer == 0 || ns == 0 ? "not measured" : Fixed(ns, 1) + " ns, " + Fixed(ns / peer, 2)) << "\n";
   }
   const double cache = r.Counter(kHandlesLoop, "plan_cache", "full_cache_bytes");
   out << "an evaluator with a full plan cache (32 plans) holds " << Fixed(cache, 0) << " bytes more\n";
