@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <tuple>
 
 #include "formel.h"
 #include "formel_prepared.h"
